@@ -1,0 +1,21 @@
+# Native Linux build: the simulated Windows, vtrsim, and the native tests.
+find_package(nlohmann_json 3 REQUIRED)
+find_package(GTest REQUIRED)
+
+file(GLOB VTR_SIM_SOURCES CONFIGURE_DEPENDS src/platform/sim/*.cpp)
+add_library(vtrsimplatform STATIC ${VTR_SIM_SOURCES})
+target_link_libraries(vtrsimplatform PUBLIC vtrcore nlohmann_json::nlohmann_json)
+
+add_executable(vtrsim src/app/vtrsim_main.cpp)
+target_link_libraries(vtrsim PRIVATE vtrsimplatform)
+
+enable_testing()
+file(GLOB VTR_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
+add_executable(unit_tests ${VTR_UNIT_TESTS})
+target_link_libraries(unit_tests PRIVATE vtrsimplatform GTest::gtest GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(unit_tests)
+
+# Each scenario file runs through vtrsim and its transcript is compared with the expected one.
+add_test(NAME scenarios
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/scenarios/run.sh $<TARGET_FILE:vtrsim> ${CMAKE_SOURCE_DIR}/tests/scenarios)

@@ -1,0 +1,133 @@
+// Every operation the setup program asks of Windows, of its runtime and of Windows Installer.
+// The core only composes texts, decides and calls these; it never includes <windows.h>.
+// Operations that fail by raising throw RunError; the others report through their result.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/run_error.h"
+
+namespace vtr {
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+enum class MousePointer { Default, Busy };
+
+// Find-file attribute masks: normal files only, or folders, hidden, system and read-only too.
+inline constexpr int kAttrNormal = 0;
+inline constexpr int kAttrAll = 23;
+
+// The shell's "normal window" show command.
+inline constexpr int kShowNormal = 1;
+
+// What GetVersionEx fills in; all zero and an empty service-pack text when the query failed.
+struct OsVersionRecord {
+  int32_t platformId = 0;
+  int32_t major = 0;
+  int32_t minor = 0;
+  int32_t build = 0;
+  std::wstring servicePack;  // the whole 128-character field, filler included
+};
+
+struct AppVersion {
+  int major = 0;
+  int minor = 0;
+  int revision = 0;
+};
+
+// A started child process. Destroying it closes its handles; the process itself runs on.
+class ChildProcess {
+ public:
+  virtual ~ChildProcess() = default;
+  // Waits until the process ends or timeoutMs passes (-1 waits forever). True when it ended.
+  virtual bool Wait(int32_t timeoutMs) = 0;
+  // The exit code, once the process has ended.
+  virtual std::optional<uint32_t> ExitCode() = 0;
+};
+
+// The Windows Installer automation object ("windowsinstaller.installer").
+class InstallerObject {
+ public:
+  virtual ~InstallerObject() = default;
+  // The ProductState property (dispatch id 17) for a product code; raises on failure.
+  virtual int32_t ProductState(const std::wstring& productCode) = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- User dialogs (modal) ---
+  // A message box; lines are separated by a lone carriage return. No title: "VTR Setup".
+  virtual MsgAnswer MsgBox(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                           const std::optional<std::wstring>& title) = 0;
+  // An input box; the empty text when the user cancels or clears it.
+  virtual std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
+                                const std::wstring& defaultText) = 0;
+  virtual void SetMousePointer(MousePointer pointer) = 0;
+
+  // --- Program identity and session input ---
+  // The running executable's file name without folder and extension.
+  virtual std::wstring OwnFileName() = 0;
+  // The folder holding the running executable, without a trailing separator.
+  virtual std::wstring OwnFolder() = 0;
+  // The application title, "VTR Setup".
+  virtual std::wstring OwnTitle() = 0;
+  virtual AppVersion OwnVersion() = 0;
+  // The argument text after the program's own name, unsplit.
+  virtual std::wstring CommandLine() = 0;
+  // Loads the wizard form and shows it; the program lives until the form is unloaded.
+  virtual void ShowWizard() = 0;
+
+  // --- Settings store (per user, strings only); both raise on failure ---
+  virtual std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
+                                  const std::wstring& key, const std::wstring& defaultValue) = 0;
+  virtual void SaveSetting(const std::wstring& application, const std::wstring& section,
+                           const std::wstring& key, const std::wstring& value) = 0;
+
+  // --- Files and folders ---
+  // Starts a search: the name (no folder) of the first match of a path or pattern, or "".
+  virtual std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) = 0;
+  // Continues the last search: the next name, or "" when there is none.
+  virtual std::wstring FindNext() = 0;
+  // Makes one folder whose parent exists; raises on failure.
+  virtual void MakeFolder(const std::wstring& path) = 0;
+  // Creates (or empties) a file and closes it again at once; raises on failure.
+  virtual void CreateEmptyFile(const std::wstring& path) = 0;
+  // True when the file now lies under the new path.
+  virtual bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) = 0;
+
+  // --- Shell and processes ---
+  // ShellExecute: a result of 32 or more means started; it does not wait.
+  virtual int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
+                            const std::wstring& parameters, const std::wstring& workFolder,
+                            int showCommand) = 0;
+  // CreateProcess with handles inherited and normal priority. applicationPath, when not empty,
+  // is the full path of the program to run (no search); commandLine is what the child sees.
+  // Null when the process did not start.
+  virtual std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
+                                                     const std::wstring& commandLine,
+                                                     const std::wstring& workFolder) = 0;
+
+  // --- System information ---
+  virtual OsVersionRecord OsVersion() = 0;
+  // SHGetFolderPath (current path, no token): the path, or nothing when it reports failure.
+  virtual std::optional<std::wstring> FolderPath(int csidl) = 0;
+  // SHGetSpecialFolderPath without creating: what the call wrote, "" when nothing.
+  virtual std::wstring SpecialFolderPath(int csidl) = 0;
+  // GetSystemDirectory: the system folder, "" on failure.
+  virtual std::wstring SystemFolder() = 0;
+  // The shell's folder picker; rooted at Program Files when asked. Nothing when cancelled.
+  virtual std::optional<std::wstring> BrowseForFolder(const std::wstring& title,
+                                                      bool programFilesRoot) = 0;
+
+  // --- Windows Installer ---
+  // Creates the installer automation object; raises when it cannot be created.
+  virtual std::unique_ptr<InstallerObject> CreateInstaller() = 0;
+};
+
+}  // namespace vtr

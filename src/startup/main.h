@@ -1,0 +1,20 @@
+// The program's entry: decides the run mode and edition, reads the command line, detects what
+// is installed and where, then runs the install engine (silent) or shows the wizard.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "startup/session.h"
+
+namespace vtr {
+
+// Process exit codes that deployment tools read.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitUsage = 1639;
+
+// Runs start-up against the platform. editionId is the edition fixed into this build.
+// Returns the process exit code.
+int Main(Session& s, Platform& p, const std::wstring& editionId);
+
+}  // namespace vtr
