@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Installs every tool the build, the tests and the demo need, from Debian's archive.
+# Safe to run again: when everything is present it changes nothing and says so.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+  g++ cmake ninja-build
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev clang-format
+  mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine wine64 wine32:i386 wixl
+  xvfb imagemagick x11-utils xauth
+  python3
+)
+
+installed() {
+  [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == "install ok installed" ]]
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  installed "$p" || missing+=("$p")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "setup: all ${#packages[@]} packages are installed"
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+if ((EUID != 0)); then
+  echo "setup: installing packages needs root; run this script as root (or with sudo)" >&2
+  exit 1
+fi
+
+need_update=0
+# 32-bit Wine (it runs the i686 SetupVTR.exe) comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  need_update=1
+fi
+# Install from fresh lists when they are missing or do not know a package we want.
+if ((need_update == 0)); then
+  for p in "${missing[@]}"; do
+    if ! apt-cache show "$p" >/dev/null 2>&1; then
+      need_update=1
+      break
+    fi
+  done
+fi
+if ((need_update)); then
+  apt-get update -q
+fi
+apt-get install -y -q "${missing[@]}" </dev/null
+echo "setup: done"
