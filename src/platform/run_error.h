@@ -34,4 +34,15 @@ inline bool RunSteps(std::initializer_list<std::function<void()>> steps,
   return true;
 }
 
+// Runs one statement of a procedure whose handler reports the error and resumes with the
+// next statement.
+inline void Attempt(const std::function<void()>& statement,
+                    const std::function<void(const RunError&)>& report) {
+  try {
+    statement();
+  } catch (const RunError& error) {
+    report(error);
+  }
+}
+
 }  // namespace vtr

@@ -12,6 +12,7 @@ namespace vtr {
 // Process exit codes that deployment tools read.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 1639;
+inline constexpr int kExitInstallFailed = 1603;
 
 // Runs start-up against the platform. editionId is the edition fixed into this build.
 // Returns the process exit code.

@@ -1,0 +1,96 @@
+#include "startup/command_line.h"
+
+#include "util/text.h"
+
+namespace vtr {
+namespace {
+
+// Sets the flag of a keyword; false when the word is none of them.
+bool ApplyKeyword(const std::wstring& word, Session& s, CommandFlags& flags) {
+  const std::wstring upper = UpperCase(word);
+  if (upper == L"REPAIR") {
+    flags.bRepair = true;
+  } else if (upper == L"REMOVE") {
+    flags.bRemove = true;
+  } else if (upper == L"PROGRAM") {
+    flags.bProgram = true;
+  } else if (upper == L"DB") {
+    flags.bDatabase = true;
+  } else if (upper == L"OL") {
+    flags.bOutlook = true;
+  } else if (upper == L"S") {
+    s.gbSilent = true;
+  } else if (upper == L"DEBUG") {
+    s.gbDebug = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void ShowUsage(const Session& s, Platform& p, const std::wstring& invalidWord) {
+  const std::wstring& cr = s.gsCR;
+  const std::wstring& tab = s.gsTab;
+  const std::wstring message =
+      L"Parameter:" + invalidWord + cr + L"Sorry this is not a valid Parameter." + cr + cr +
+      L"Available Parameters" + cr + cr + p.OwnFileName() + L" [Repair] [Program] [DB] [OL]" + cr +
+      cr + L"REPAIR" + tab + L"Repair previous installation" + cr + L"REMOVE" + tab +
+      L"Remove Program installation" + cr + L"PROGRAM" + tab +
+      L"Install/Repair/Remove Main Vantora Program" + cr + L"DB" + tab +
+      L"Install/Repair/Remove Vantora Database" + cr + L"OL" + tab +
+      L"Setup MS Outlook Office Interface" + cr + L"S" + tab +
+      L"Silent operation (no user prompting)" + cr;
+  const AppVersion v = p.OwnVersion();
+  const std::wstring title = p.OwnTitle() + s.gsSpace + std::to_wstring(v.major) + L"." +
+                             std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision);
+  p.SetMousePointer(MousePointer::Default);
+  p.MsgBox(message, MsgButtons::Ok, MsgIcon::Information, title);
+}
+
+}  // namespace
+
+std::wstring sys_parse(std::wstring& text, const std::wstring& delimiter, bool trimLeading) {
+  if (text.empty()) {
+    return {};
+  }
+  // Only the first line is split; a break in the very first position does not count.
+  const auto lineBreak = text.find(L'\r');
+  const bool wholeText = lineBreak == std::wstring::npos || lineBreak == 0;
+  const std::wstring line = wholeText ? text : text.substr(0, lineBreak);
+
+  std::wstring word;
+  const auto at = delimiter.empty() ? std::wstring::npos : line.find(delimiter);
+  if (at != std::wstring::npos) {
+    word = line.substr(0, at);
+    text.erase(0, at + delimiter.size());
+  } else {
+    word = line;
+    if (line.size() == text.size()) {
+      text.clear();
+    } else {
+      text.erase(0, line.size() + 1);
+      if (!text.empty() && text.front() == L'\n') {
+        text.erase(0, 1);
+      }
+    }
+  }
+  if (trimLeading) {
+    text = TrimLeadingSpaces(text);
+  }
+  return word;
+}
+
+bool ReadCommandLine(Session& s, Platform& p, CommandFlags& flags) {
+  std::wstring command = p.CommandLine();
+  while (!command.empty()) {
+    const std::wstring word = sys_parse(command, s.gsSpace, true);
+    if (!ApplyKeyword(word, s, flags)) {
+      // Nothing chosen so far takes effect: the program ends after the usage box.
+      ShowUsage(s, p, word);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace vtr

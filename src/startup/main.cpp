@@ -1,0 +1,93 @@
+#include "startup/main.h"
+
+#include "detect/folders.h"
+#include "detect/install_paths.h"
+#include "detect/installed.h"
+#include "detect/windows_version.h"
+#include "engine/install.h"
+#include "startup/command_line.h"
+#include "startup/edition.h"
+#include "util/text.h"
+
+namespace vtr {
+
+int Main(Session& s, Platform& p, const std::wstring& editionId) {
+  // Start-up reports a failing statement to the user and carries on with the next one, so a
+  // failing detection leaves its fields empty or false and the wizard still opens.
+  const auto report = [&](const RunError& e) {
+    p.MsgBox(L"errHdl_Main: " + DescribeError(e.description, e.number), MsgButtons::Ok,
+             MsgIcon::None, std::nullopt);
+  };
+
+  // Run mode: the developer's copy asks; a copy named "Update..." is the updater.
+  Attempt(
+      [&] {
+        const std::wstring ownName = p.OwnFileName();
+        if (EqualsNoCase(ownName, L"VTR Setup")) {
+          s.gbUpdate = p.MsgBox(L"Run as Full Install (no = run as update)?", MsgButtons::YesNo,
+                                MsgIcon::None, std::nullopt) == MsgAnswer::No;
+        } else {
+          s.gbUpdate = LeftEqualsNoCase(ownName, 6, L"Update");
+        }
+      },
+      report);
+
+  s.gsVersion = L"3.3.0";
+  s.gsEditionID = editionId;
+  const Edition edition = EditionFor(s.gsEditionID, s.gbUpdate);
+  s.gbWorkstation = edition.workstation;
+  s.gbPro = edition.pro;
+  s.gsExeName = edition.exeName;
+  s.gsProdID = edition.prodId;
+  s.gsDBProdID = edition.dbProdId;
+
+  s.gsTab = L"\t";
+  s.gsSpace = L" ";
+  s.gsQuote = L"\"";
+  s.gsCR = L"\r";
+  s.gsCRLF = L"\r\n";
+
+  CommandFlags flags;
+  bool keepGoing = true;
+  Attempt([&] { keepGoing = ReadCommandLine(s, p, flags); }, report);
+  if (!keepGoing) {
+    return kExitUsage;
+  }
+
+  Attempt([&] { SYS_IsInstalled(s, p); }, report);
+
+  int32_t platformId = 0, major = 0, minor = 0, build = 0;
+  std::wstring servicePack, versionText;
+  Attempt(
+      [&] { SYS_GetWindowsVersion(p, platformId, major, minor, build, servicePack, versionText); },
+      report);
+
+  SetDefaultFolders(s, p, major, report);
+
+  Attempt([&] { s.gsAppPath = SYS_GetInstallPath(s, p); }, report);
+  Attempt([&] { s.gsDBPath = SYS_GetDBInstallPath(s, p); }, report);
+
+  if (s.gbDebug) {
+    Attempt([&] { ShowDebugFolders(s, p); }, report);
+  }
+
+  if (s.gbSilent) {
+    // A silent run always includes the program package; DB and OL add to it.
+    flags.bProgram = true;
+    bool programFullUI = false;
+    bool databaseFullUI = false;
+    bool succeeded = false;
+    Attempt(
+        [&] {
+          succeeded = SYS_Install(s, p, flags.bProgram, flags.bDatabase, flags.bOutlook,
+                                  flags.bRepair, flags.bRemove, programFullUI, databaseFullUI);
+        },
+        report);
+    return succeeded ? kExitSuccess : kExitInstallFailed;
+  }
+
+  Attempt([&] { p.ShowWizard(); }, report);
+  return kExitSuccess;
+}
+
+}  // namespace vtr

@@ -1,0 +1,136 @@
+#include "util/paths.h"
+
+#include "util/text.h"
+
+namespace vtr {
+namespace {
+
+const std::wstring kCR = L"\r";
+
+// Drops one trailing separator, so "C:\Apps\" and "C:\Apps" split alike.
+std::wstring WithoutTrailing(std::wstring path, const std::wstring& separator) {
+  if (!path.empty() && path.back() == separator.front()) {
+    path.pop_back();
+  }
+  return path;
+}
+
+}  // namespace
+
+std::wstring SYS_ParseRev(std::wstring& text, const std::wstring& delimiter) {
+  if (text.size() < 2) {
+    return {};
+  }
+  // Look for a line break before the last character: a break at the very end is ignored.
+  const auto lastBreak = text.rfind(kCR, text.size() - 2);
+  const bool multiLine = lastBreak != std::wstring::npos;
+  // p: characters before the last line (the break included), as a 1-based position.
+  std::size_t p = multiLine ? lastBreak + 1 : text.size();
+  std::wstring tail = multiLine ? text.substr(p) : text;
+
+  std::size_t k = 0;
+  if (!EqualsNoCase(delimiter, L"Line")) {
+    k = LastPositionNoCase(tail, delimiter);
+    if (k > 0 && delimiter.size() > 1) {
+      k += delimiter.size() - 1;
+    }
+  }
+
+  if (k == 0) {
+    // No delimiter (or line mode): the last line is the piece; a CR LF break goes with it.
+    if (!tail.empty() && tail.front() == L'\n') {
+      tail.erase(0, 1);
+      --p;
+    }
+    text = text.size() > tail.size() ? text.substr(0, p) : std::wstring();
+    return tail;
+  }
+
+  // Split the last line at its last delimiter; earlier lines stay in front of the head.
+  const std::size_t lineStart = multiLine ? p : 0;
+  std::wstring piece = TrimLeadingSpaces(tail.substr(k));
+  text = TrimTrailingSpaces(text.substr(0, lineStart + k - delimiter.size()));
+  return piece;
+}
+
+std::wstring SYS_ParentFolder(const Session& s, const std::wstring& path) {
+  const std::wstring source = path.empty() ? s.gsDBPath : path;
+  if (source.empty()) {
+    return {};
+  }
+  const std::wstring separator = Contains(source, L"/") ? L"/" : L"\\";
+  std::wstring copy = WithoutTrailing(source, separator);
+  SYS_ParseRev(copy, separator);
+  return copy.empty() ? source : copy;
+}
+
+std::wstring SYS_FolderName(const std::wstring& path, std::wstring& leading) {
+  if (path.empty()) {
+    return {};
+  }
+  std::wstring separator;
+  if (Contains(path, L"\\")) {
+    separator = L"\\";
+  } else if (Contains(path, L"/")) {
+    separator = L"/";
+  } else {
+    return path;
+  }
+  std::wstring copy = WithoutTrailing(path, separator);
+  std::wstring name = SYS_ParseRev(copy, separator);
+  leading = copy + separator;
+  return name;
+}
+
+bool SYS_FolderExists(Platform& p, const std::wstring& path, bool bCreate) {
+  if (path.empty()) {
+    return false;
+  }
+  try {
+    if (!p.FindFirst(path, kAttrAll).empty()) {
+      return true;
+    }
+    if (bCreate) {
+      p.MakeFolder(path);
+      return !p.FindFirst(path, kAttrAll).empty();
+    }
+  } catch (const RunError&) {
+    // A parent that is missing or a name Windows refuses: the folder simply is not there.
+  }
+  return false;
+}
+
+bool SYS_File_FileCheck(const Session& s, Platform& p, const std::wstring& fileName,
+                        const std::wstring& folder, bool bCreate, bool bQuiet) {
+  const auto report = [&](const RunError& e) {
+    if (!bQuiet && s.gbDebug) {
+      p.MsgBox(L"errHdl_SYS_File_FileCheck: " + DescribeError(e.description, e.number),
+               MsgButtons::Ok, MsgIcon::None, std::nullopt);
+    }
+  };
+  if (!SYS_FolderExists(p, folder, bCreate)) {
+    return false;
+  }
+  const std::wstring separator = Contains(folder, L"\\") ? L"\\" : L"/";
+  const std::wstring fullPath = folder + separator + fileName;
+  bool found = false;
+  const auto test = [&] { found = EqualsNoCase(p.FindFirst(fullPath, kAttrNormal), fileName); };
+
+  Attempt(test, report);
+  if (found || !bCreate) {
+    return found;
+  }
+  Attempt([&] { p.CreateEmptyFile(fullPath); }, report);
+  Attempt(test, report);
+  if (!found && !bQuiet) {
+    p.MsgBox(L"FILE: " + fileName + s.gsCR + L"PATH: " + folder + s.gsCR + s.gsCR +
+                 L"Windows was unable to create this file:" + s.gsCR +
+                 L"Please ensure you have permission to write to this drive and that there "
+                 L"is available space." +
+                 s.gsCR,
+             MsgButtons::Ok, MsgIcon::Critical, std::wstring(L"File Create Error"));
+  }
+  return found;
+}
+
+}  // namespace vtr

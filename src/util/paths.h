@@ -1,0 +1,33 @@
+// Path and text splitting shared by the wizard, the stored-path lookup and the install engine.
+// Paths are Windows path texts with either separator, with or without a trailing one.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "startup/session.h"
+
+namespace vtr {
+
+// Splits text at the last occurrence of delimiter: returns the piece after it (leading blanks
+// removed) and leaves the piece before it (trailing blanks removed) in text. The delimiter
+// "Line" returns the last line instead. Texts shorter than two characters are not split.
+std::wstring SYS_ParseRev(std::wstring& text, const std::wstring& delimiter);
+
+// The parent folder of path ("" means the session's database folder), or the path itself
+// when it has none (a root is its own parent).
+std::wstring SYS_ParentFolder(const Session& s, const std::wstring& path);
+
+// The last folder name of path; leading receives the part before it, separator included.
+std::wstring SYS_FolderName(const std::wstring& path, std::wstring& leading);
+
+// True when path names an existing folder (or file); with bCreate a missing folder whose
+// parent exists is made first. Never reports an error.
+bool SYS_FolderExists(Platform& p, const std::wstring& path, bool bCreate);
+
+// True when fileName exists in folder; with bCreate the folder and an empty file are made.
+// Unless bQuiet, a file that cannot be made is reported in a "File Create Error" box.
+bool SYS_File_FileCheck(const Session& s, Platform& p, const std::wstring& fileName,
+                        const std::wstring& folder, bool bCreate, bool bQuiet);
+
+}  // namespace vtr

@@ -1,0 +1,26 @@
+// Small text helpers shared by every subsystem. Comparisons "ignoring case" fold the letters of
+// the ANSI (Latin-1) range, as the keyword, file-name and edition-ID comparisons need.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vtr {
+
+std::wstring UpperCase(std::wstring text);
+bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
+// The first n characters of text equal prefix (a shorter text compares as it is).
+bool LeftEqualsNoCase(const std::wstring& text, std::size_t n, const std::wstring& prefix);
+bool EndsWithNoCase(const std::wstring& text, const std::wstring& suffix);
+// 1-based position of the last occurrence of what in text, ignoring case; 0 when absent.
+std::size_t LastPositionNoCase(const std::wstring& text, const std::wstring& what);
+bool Contains(const std::wstring& text, const std::wstring& what);
+// Leading or trailing blanks (spaces only) removed.
+std::wstring TrimLeadingSpaces(const std::wstring& text);
+std::wstring TrimTrailingSpaces(const std::wstring& text);
+// "True" or "False", as flags are written in messages.
+std::wstring FlagWord(bool flag);
+// The text "description (number)" that most error handlers show after their label.
+std::wstring DescribeError(const std::wstring& description, long long number);
+
+}  // namespace vtr
