@@ -1,0 +1,167 @@
+// Splitting texts and paths from the right, and the command-line word splitter.
+#include <gtest/gtest.h>
+
+#include "startup/command_line.h"
+#include "util/paths.h"
+
+namespace vtr {
+namespace {
+
+struct ParseRevCase {
+  std::wstring text;
+  std::wstring delimiter;
+  std::wstring piece;
+  std::wstring rest;
+};
+
+TEST(ParseRev, SplitsAtTheLastDelimiter) {
+  const ParseRevCase cases[] = {
+      {L"C:\\Apps\\Data", L"\\", L"Data", L"C:\\Apps"},
+      {L"A", L"\\", L"", L"A"},    // too short to split
+      {L"", L"\\", L"", L""},      // empty stays empty
+      {L"AB", L"\\", L"AB", L""},  // no delimiter: whole text, nothing left
+      {L"C:\\My Apps \\ Data", L"\\", L"Data", L"C:\\My Apps"},  // blanks around go
+      {L"a, b, c", L", ", L"c", L"a, b"},                        // longer delimiter
+      {L"E:/share/vtr", L"/", L"vtr", L"E:/share"},
+      {L"C:\\Apps\\", L"\\", L"", L"C:\\Apps"},  // a trailing delimiter leaves no piece
+      {L"x\\Y", L"\\", L"Y", L"x"},
+      {L"one-TWO-three", L"two-", L"three", L"one-"},  // the delimiter is found ignoring case
+  };
+  for (const auto& c : cases) {
+    std::wstring text = c.text;
+    EXPECT_EQ(SYS_ParseRev(text, c.delimiter), c.piece) << "text: " << text;
+    EXPECT_EQ(text, c.rest) << "from: " << c.text;
+  }
+}
+
+TEST(ParseRev, LineModeReturnsTheLastLine) {
+  std::wstring text = L"first\r\nsecond";
+  EXPECT_EQ(SYS_ParseRev(text, L"Line"), L"second");
+  EXPECT_EQ(text, L"first");
+
+  // A lone CR stays at the end of the shortened text; a CR LF goes with the piece.
+  text = L"first\rsecond";
+  EXPECT_EQ(SYS_ParseRev(text, L"Line"), L"second");
+  EXPECT_EQ(text, L"first\r");
+
+  // A break in the last position is not a line break of its own.
+  text = L"only line\r";
+  EXPECT_EQ(SYS_ParseRev(text, L"Line"), L"only line\r");
+  EXPECT_EQ(text, L"");
+
+  text = L"a\rb\rc";
+  EXPECT_EQ(SYS_ParseRev(text, L"Line"), L"c");
+  EXPECT_EQ(text, L"a\rb\r");
+}
+
+TEST(ParseRev, MultiLineTextSplitsItsLastLineOnly) {
+  std::wstring text = L"C:\\first\\line\rD:\\second\\part";
+  EXPECT_EQ(SYS_ParseRev(text, L"\\"), L"part");
+  EXPECT_EQ(text, L"C:\\first\\line\rD:\\second");
+
+  // The delimiter only in an earlier line: the last line is the piece.
+  text = L"C:\\first\rplain";
+  EXPECT_EQ(SYS_ParseRev(text, L"\\"), L"plain");
+  EXPECT_EQ(text, L"C:\\first\r");
+}
+
+TEST(ParentFolder, DropsTheLastComponent) {
+  Session s;
+  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Program Files\\Vantora\\"), L"C:\\Program Files");
+  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Program Files\\Vantora"), L"C:\\Program Files");
+  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Data"), L"C:");
+  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\"), L"C:\\");  // a root is its own parent
+  EXPECT_EQ(SYS_ParentFolder(s, L"Data"), L"Data");
+  EXPECT_EQ(SYS_ParentFolder(s, L"E:/share/vtr"), L"E:/share");
+  EXPECT_EQ(SYS_ParentFolder(s, L"D:\\Shared\\Vantora Data\\MainDB\\"),
+            L"D:\\Shared\\Vantora Data");
+  EXPECT_EQ(SYS_ParentFolder(s, L"\\"), L"\\");
+}
+
+TEST(ParentFolder, EmptyPathUsesTheDatabaseFolder) {
+  Session s;
+  EXPECT_EQ(SYS_ParentFolder(s, L""), L"");
+  s.gsDBPath = L"D:\\Shared\\Vantora Data";
+  EXPECT_EQ(SYS_ParentFolder(s, L""), L"D:\\Shared");
+}
+
+TEST(FolderName, ReturnsTheLastNameAndWhatLeadsToIt) {
+  std::wstring leading = L"untouched";
+  EXPECT_EQ(SYS_FolderName(L"D:\\Apps\\Vantora\\", leading), L"Vantora");
+  EXPECT_EQ(leading, L"D:\\Apps\\");
+
+  EXPECT_EQ(SYS_FolderName(L"C:\\", leading), L"C:");
+  EXPECT_EQ(leading, L"\\");
+
+  EXPECT_EQ(SYS_FolderName(L"E:/share/vtr", leading), L"vtr");
+  EXPECT_EQ(leading, L"E:/share/");
+
+  leading = L"untouched";
+  EXPECT_EQ(SYS_FolderName(L"Vantora", leading), L"Vantora");
+  EXPECT_EQ(leading, L"untouched");
+  EXPECT_EQ(SYS_FolderName(L"", leading), L"");
+  EXPECT_EQ(leading, L"untouched");
+
+  // With both separators the backslash wins.
+  EXPECT_EQ(SYS_FolderName(L"C:/mixed\\name", leading), L"name");
+  EXPECT_EQ(leading, L"C:/mixed\\");
+}
+
+TEST(SysParse, TakesWordsOffTheFront) {
+  std::wstring text = L"REPAIR  DB S ";
+  EXPECT_EQ(sys_parse(text, L" ", true), L"REPAIR");
+  EXPECT_EQ(text, L"DB S ");  // the blanks before the next word are gone
+  EXPECT_EQ(sys_parse(text, L" ", true), L"DB");
+  EXPECT_EQ(sys_parse(text, L" ", true), L"S");
+  EXPECT_EQ(text, L"");  // a trailing blank gives no extra word
+  EXPECT_EQ(sys_parse(text, L" ", true), L"");
+}
+
+TEST(SysParse, WithoutTrimmingTwoDelimitersGiveAnEmptyWord) {
+  std::wstring text = L"a  b";
+  EXPECT_EQ(sys_parse(text, L" ", false), L"a");
+  EXPECT_EQ(sys_parse(text, L" ", false), L"");
+  EXPECT_EQ(sys_parse(text, L" ", false), L"b");
+  EXPECT_EQ(text, L"");
+}
+
+TEST(SysParse, StopsAtTheEndOfTheFirstLine) {
+  std::wstring text = L"first\r\n second line";
+  EXPECT_EQ(sys_parse(text, L" ", true), L"first");
+  EXPECT_EQ(text, L"second line");
+
+  text = L"one\rtwo";
+  EXPECT_EQ(sys_parse(text, L" ", true), L"one");
+  EXPECT_EQ(text, L"two");
+
+  // A break in the first position does not end a line.
+  text = L"\rX Y";
+  EXPECT_EQ(sys_parse(text, L" ", true), L"\rX");
+  EXPECT_EQ(text, L"Y");
+
+  // A tab is not a separator.
+  text = L"S\tDB";
+  EXPECT_EQ(sys_parse(text, L" ", true), L"S\tDB");
+}
+
+TEST(SysParse, HandlesLongAndOddInput) {
+  std::wstring text(100000, L'x');
+  text += L" y";
+  EXPECT_EQ(sys_parse(text, L" ", true).size(), 100000u);
+  EXPECT_EQ(text, L"y");
+
+  text = L"   ";
+  EXPECT_EQ(sys_parse(text, L" ", true), L"");
+  EXPECT_EQ(text, L"");
+
+  text = L"\r\n";
+  EXPECT_EQ(sys_parse(text, L" ", true), L"\r\n");
+  EXPECT_EQ(text, L"");
+
+  text = L"abc";
+  EXPECT_EQ(sys_parse(text, L"", true), L"abc");  // no delimiter: the whole line
+  EXPECT_EQ(text, L"");
+}
+
+}  // namespace
+}  // namespace vtr
