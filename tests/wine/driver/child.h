@@ -1,0 +1,37 @@
+// The program under test, started the way Explorer would start it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "handles.h"
+
+namespace vtrdrive {
+
+// One argument quoted so that the C runtime's and CommandLineToArgvW's splitting give it back
+// unchanged; an argument without blanks or quotes is left bare.
+std::wstring QuoteArgument(const std::wstring& arg);
+
+class Child {
+ public:
+  // Starts exe with the argument text after its quoted full path, in exe's own folder.
+  // On failure returns nothing and sets error to a readable sentence.
+  static std::optional<Child> Start(const std::wstring& exe, const std::wstring& argumentText,
+                                    std::wstring& error);
+
+  DWORD Id() const { return id_; }
+  // The exit code once the process has ended; nothing while it runs.
+  std::optional<uint32_t> ExitCode() const;
+  void Terminate() const;
+
+ private:
+  Child(UniqueHandle process, DWORD id) : process_(std::move(process)), id_(id) {}
+  UniqueHandle process_;
+  DWORD id_ = 0;
+};
+
+}  // namespace vtrdrive

@@ -1,0 +1,233 @@
+// vtrdrive: plays the user for the Wine tests. It starts the program under test, answers each
+// box the program shows with the next scripted answer, reports every box and the program's
+// full exit code as JSON lines, and gives up cleanly when the program runs too long.
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "boxes.h"
+#include "child.h"
+#include "json_line.h"
+#include "options.h"
+#include "screenshot.h"
+#include "window_text.h"
+
+namespace vtrdrive {
+namespace {
+
+constexpr DWORD kPollMs = 50;
+// A box that has just become visible may still be laying out its controls.
+constexpr DWORD kSettleMs = 150;
+// Long enough for Wine to paint a box before its picture is taken.
+constexpr DWORD kPaintMs = 400;
+constexpr ULONGLONG kCloseWaitMs = 10000;
+
+// Exit statuses of the driver itself (the program's own code is reported in JSON).
+constexpr int kUsageError = 2;
+constexpr int kStartError = 3;
+constexpr int kTimedOut = 4;
+constexpr int kScriptError = 5;
+
+void Complain(const std::wstring& message) {
+  const std::string text = "vtrdrive: " + Utf8(message) + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written,
+            nullptr);
+}
+
+class Run {
+ public:
+  explicit Run(RunOptions options) : options_(std::move(options)) {}
+
+  int Execute() {
+    std::wstring error;
+    std::wstring argumentText;
+    if (options_.rawCommandLine) {
+      argumentText = *options_.rawCommandLine;
+    } else {
+      for (const std::wstring& arg : options_.args) {
+        argumentText += (argumentText.empty() ? L"" : L" ") + QuoteArgument(arg);
+      }
+    }
+    std::optional<Child> child = Child::Start(options_.exe, argumentText, error);
+    if (!child) {
+      JsonLine().Add("error", error).Write();
+      Complain(error);
+      return kStartError;
+    }
+    const ULONGLONG deadline =
+        GetTickCount64() + static_cast<ULONGLONG>(options_.timeoutSeconds) * 1000;
+    for (;;) {
+      if (std::optional<uint32_t> code = child->ExitCode()) {
+        ReportUnused();
+        JsonLine().Add("exit", static_cast<int64_t>(*code)).Write();
+        return 0;
+      }
+      if (GetTickCount64() > deadline) {
+        return Fail(*child, kTimedOut,
+                    options_.exe + L" did not finish within " +
+                        std::to_wstring(options_.timeoutSeconds) + L" seconds; it was ended");
+      }
+      for (HWND dialog : DialogsOf(child->Id())) {
+        if (pressed_.count(dialog) == 0) {
+          Sleep(kSettleMs);
+          if (std::optional<std::wstring> problem = Answer(dialog)) {
+            return Fail(*child, kScriptError, *problem);
+          }
+        }
+      }
+      if (std::optional<std::wstring> stuck = StuckBox()) {
+        return Fail(*child, kScriptError, *stuck);
+      }
+      Sleep(kPollMs);
+    }
+  }
+
+ private:
+  int Fail(const Child& child, int status, const std::wstring& message) {
+    JsonLine line;
+    line.Add("error", message);
+    if (status == kTimedOut) {
+      line.Add("timeout", static_cast<int64_t>(options_.timeoutSeconds));
+    }
+    line.Write();
+    Complain(message);
+    child.Terminate();
+    return status;
+  }
+
+  // Reads one box, reports it and presses the scripted (or default) button. Returns what went
+  // wrong when the script cannot be followed.
+  std::optional<std::wstring> Answer(HWND dialog) {
+    if (!IsWindow(dialog) || !IsWindowVisible(dialog)) {
+      return std::nullopt;
+    }
+    const Box box = ReadBox(dialog);
+    ++boxCount_;
+    JsonLine line;
+    line.Add("box", std::wstring(KindName(box.kind))).Add("title", box.title);
+    if (box.kind == BoxKind::Input) {
+      line.Add("prompt", box.text).Add("default", box.defaultText);
+    } else {
+      line.Add("text", box.text);
+    }
+    std::vector<std::wstring> captions;
+    for (const Button& b : box.buttons) {
+      captions.push_back(b.caption);
+    }
+    line.Add("buttons", captions);
+    if (!options_.screenshotDir.empty()) {
+      Sleep(kPaintMs);
+      wchar_t name[32];
+      std::swprintf(name, 32, L"%02d-%ls.bmp", boxCount_, KindName(box.kind));
+      const std::wstring path = options_.screenshotDir + L"\\" + name;
+      if (SaveScreenshot(path)) {
+        line.Add("screenshot", path);
+      } else {
+        line.Add("screenshot_error", L"could not save " + path);
+      }
+    }
+
+    const Button* button = nullptr;
+    if (box.kind == BoxKind::Input) {
+      if (nextInput_ < options_.inputs.size()) {
+        const std::wstring& value = options_.inputs[nextInput_++];
+        line.Add("input", value);
+        if (value == kCancelInput) {
+          button = FindButtonById(box, IDCANCEL);
+          button = button != nullptr ? button : FindButton(box, L"Cancel");
+        } else {
+          if (!SetWindowTextRemote(box.edit, value)) {
+            line.Write();
+            return L"could not type into the input box \"" + box.title + L"\"";
+          }
+          button = FindButtonById(box, IDOK);
+          button = button != nullptr ? button : FindButton(box, L"OK");
+        }
+      } else {
+        line.Add("unscripted", true);
+        button = DefaultButton(box);
+      }
+    } else if (nextAnswer_ < options_.answers.size()) {
+      const std::wstring& wanted = options_.answers[nextAnswer_++];
+      button = FindButton(box, wanted);
+      if (button == nullptr) {
+        line.Write();
+        return L"the box \"" + box.title + L"\" has no button \"" + wanted + L"\"";
+      }
+    } else {
+      line.Add("unscripted", true);
+      button = DefaultButton(box);
+    }
+    if (button == nullptr) {
+      line.Write();
+      return L"the box \"" + box.title + L"\" has no button to press";
+    }
+    line.Add("answer", button->caption);
+    line.Write();
+    pressed_[dialog] = {GetTickCount64(), button->caption};
+    Press(*button);
+    return std::nullopt;
+  }
+
+  // A box that ignores its button would leave the program waiting until the timeout; say at once
+  // which one it is. Boxes that closed are forgotten, so a window handle used again is new.
+  std::optional<std::wstring> StuckBox() {
+    for (auto it = pressed_.begin(); it != pressed_.end();) {
+      if (!IsWindow(it->first) || !IsWindowVisible(it->first)) {
+        it = pressed_.erase(it);
+        continue;
+      }
+      if (GetTickCount64() - it->second.when > kCloseWaitMs) {
+        return L"the box \"" + WindowText(it->first) + L"\" did not close after \"" +
+               it->second.caption + L"\" was pressed";
+      }
+      ++it;
+    }
+    return std::nullopt;
+  }
+
+  void ReportUnused() const {
+    if (nextAnswer_ >= options_.answers.size() && nextInput_ >= options_.inputs.size()) {
+      return;
+    }
+    JsonLine()
+        .Add("unused_answers",
+             std::vector<std::wstring>(options_.answers.begin() + static_cast<long>(nextAnswer_),
+                                       options_.answers.end()))
+        .Add("unused_inputs",
+             std::vector<std::wstring>(options_.inputs.begin() + static_cast<long>(nextInput_),
+                                       options_.inputs.end()))
+        .Write();
+  }
+
+  struct Pressed {
+    ULONGLONG when = 0;
+    std::wstring caption;
+  };
+
+  RunOptions options_;
+  size_t nextAnswer_ = 0;
+  size_t nextInput_ = 0;
+  int boxCount_ = 0;
+  std::map<HWND, Pressed> pressed_;
+};
+
+}  // namespace
+}  // namespace vtrdrive
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::wstring> words(argv + 1, argv + argc);
+  std::wstring error;
+  std::optional<vtrdrive::RunOptions> options = vtrdrive::ParseOptions(words, error);
+  if (!options) {
+    vtrdrive::Complain(error);
+    const std::string usage = vtrdrive::Utf8(vtrdrive::kUsage);
+    std::fputs(usage.c_str(), stderr);
+    return vtrdrive::kUsageError;
+  }
+  return vtrdrive::Run(std::move(*options)).Execute();
+}
