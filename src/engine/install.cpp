@@ -1,13 +1,108 @@
 #include "engine/install.h"
 
+#include "detect/install_paths.h"
+#include "detect/installed.h"
+#include "detect/windows_version.h"
+#include "engine/components.h"
+#include "engine/install_run.h"
+#include "engine/msi_command.h"
+#include "util/text.h"
+
 namespace vtr {
 
-// The install engine is being built; until it lands a silent run installs nothing and says
-// so, rather than pretending to have succeeded.
-bool SYS_Install(Session& s, Platform& p, bool&, bool&, bool&, bool&, bool&, bool&, bool&) {
-  p.MsgBox(L"SYS_Install: the install engine is not available in this build." + s.gsCR,
-           MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
-  return false;
+void InstallRun::Do(const std::function<void()>& statement) {
+  try {
+    statement();
+  } catch (const RunError& e) {
+    bError = true;
+    const std::wstring text =
+        L"errHdl_SYS_Install: " + DescribeError(e.description, e.number) + s.gsCR + s.gsCR;
+    if (s.gbDebug) {
+      if (p.MsgBox(text + s.gsCR + L"Resume Next?", MsgButtons::YesNo, MsgIcon::None,
+                   std::nullopt) == MsgAnswer::Yes) {
+        return;
+      }
+    } else {
+      p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
+    }
+    throw EndOfRun{};
+  }
+}
+
+void InstallRun::Fail(const std::wstring& text) {
+  bError = true;
+  p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
+}
+
+namespace {
+
+void Dispatch(InstallRun& r) {
+  Session& s = r.s;
+  r.Do([&] {
+    int32_t platformId = 0, minor = 0, build = 0;
+    std::wstring servicePack, versionText;
+    SYS_GetWindowsVersion(r.p, platformId, r.major, minor, build, servicePack, versionText);
+  });
+  r.program.fileName = ProgramPackageName(s.gbPro, s.gbUpdate);
+  r.database.fileName = DatabasePackageName(s.gbPro, s.gbUpdate);
+  r.Do([&] { SYS_IsInstalled(s, r.p); });
+
+  if (r.bProgram && (r.bRepair || s.gbUpdate || r.bRemove)) {
+    r.Do([&] { StopUpdaterService(r); });
+    if (r.bRemove) {
+      r.Do([&] { UnregisterEmailInterface(r); });
+    }
+  }
+  if (r.bDatabase && !r.bRepair && !r.bRemove) {
+    r.Do([&] {
+      r.oldData = LeftEqualsNoCase(r.p.GetSetting(s.gsEditionID, kSection, L"Ver", L""), 3, L"3.0");
+    });
+  }
+
+  ChooseSwitches(r);
+  r.Do([&] {
+    r.sourceFolder = r.p.OwnFolder();
+    r.sourceSeparator = Contains(r.sourceFolder, L"/") ? L"/" : L"\\";
+    // The developer's copy takes its packages from a "Package" folder beside it.
+    if (EqualsNoCase(r.p.OwnFileName(), L"VTR Setup")) {
+      r.sourceFolder += r.sourceSeparator + L"Package";
+    }
+  });
+
+  if (r.bProgram) {
+    RunProgramPackage(r);
+  }
+  if (r.bDatabase) {
+    RunDatabasePackage(r);
+  }
+  if (!r.bRemove) {
+    RunFollowUpSteps(r);
+  }
+  if (r.offerEngine) {
+    r.Do([&] { OfferDatabaseEngine(r); });
+  }
+}
+
+}  // namespace
+
+bool SYS_Install(Session& s, Platform& p, bool& bProgram, bool& bDatabase, bool& bOutlook,
+                 bool& bRepair, bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI,
+                 InstallReport& report) {
+  InstallRun r(s, p, bProgram, bDatabase, bOutlook, bRepair, bRemove, bProgramFullUI,
+               bDatabaseFullUI, report);
+  try {
+    Dispatch(r);
+  } catch (const EndOfRun&) {
+    return false;
+  }
+  return !r.bError;
+}
+
+bool SYS_Install(Session& s, Platform& p, bool& bProgram, bool& bDatabase, bool& bOutlook,
+                 bool& bRepair, bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI) {
+  InstallReport report;
+  return SYS_Install(s, p, bProgram, bDatabase, bOutlook, bRepair, bRemove, bProgramFullUI,
+                     bDatabaseFullUI, report);
 }
 
 }  // namespace vtr

@@ -11,6 +11,16 @@
 
 namespace vtr {
 
+int ExitCodeFor(bool succeeded, const InstallReport& outcome) {
+  if (outcome.cancelled) {
+    return kExitCancelled;
+  }
+  if (!succeeded) {
+    return kExitInstallFailed;
+  }
+  return outcome.restartNeeded ? kExitRestartNeeded : kExitSuccess;
+}
+
 int Main(Session& s, Platform& p, const std::wstring& editionId) {
   // Start-up reports a failing statement to the user and carries on with the next one, so a
   // failing detection leaves its fields empty or false and the wizard still opens.
@@ -77,13 +87,15 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
     bool programFullUI = false;
     bool databaseFullUI = false;
     bool succeeded = false;
+    InstallReport outcome;
     Attempt(
         [&] {
-          succeeded = SYS_Install(s, p, flags.bProgram, flags.bDatabase, flags.bOutlook,
-                                  flags.bRepair, flags.bRemove, programFullUI, databaseFullUI);
+          succeeded =
+              SYS_Install(s, p, flags.bProgram, flags.bDatabase, flags.bOutlook, flags.bRepair,
+                          flags.bRemove, programFullUI, databaseFullUI, outcome);
         },
         report);
-    return succeeded ? kExitSuccess : kExitInstallFailed;
+    return ExitCodeFor(succeeded, outcome);
   }
 
   Attempt([&] { p.ShowWizard(); }, report);
