@@ -1,0 +1,81 @@
+// The install engine's decision tables: package names, interface levels, folder texts that may
+// enter a command line, shell result codes and exit codes.
+#include <gtest/gtest.h>
+
+#include "engine/msi_command.h"
+#include "engine/run_programs.h"
+#include "startup/main.h"
+
+namespace vtr {
+namespace {
+
+TEST(PackageNames, ByEditionAndMode) {
+  EXPECT_EQ(ProgramPackageName(true, false), L"vtr3p.msi");
+  EXPECT_EQ(ProgramPackageName(true, true), L"vtr3p_update.msi");
+  EXPECT_EQ(ProgramPackageName(false, false), L"vtr3l.msi");
+  EXPECT_EQ(ProgramPackageName(false, true), L"vtr3l_update.msi");
+  EXPECT_EQ(DatabasePackageName(true, false), L"vtr3db.msi");
+  EXPECT_EQ(DatabasePackageName(true, true), L"vtr3db_update.msi");
+  EXPECT_EQ(DatabasePackageName(false, false), L"vtr3dbl.msi");
+  EXPECT_EQ(DatabasePackageName(false, true), L"vtr3dbl_update.msi");
+}
+
+TEST(InterfaceLevels, ProgramPackage) {
+  // silent, remove, repair, full UI
+  EXPECT_EQ(ProgramLevel(true, true, true, true), L" /qn");
+  EXPECT_EQ(ProgramLevel(false, true, false, true), L" /qb /norestart");
+  EXPECT_EQ(ProgramLevel(false, false, true, true), L" /qb /norestart");
+  EXPECT_EQ(ProgramLevel(false, false, false, true), L" /qf");
+  EXPECT_EQ(ProgramLevel(false, false, false, false), L" /qb-");
+}
+
+TEST(InterfaceLevels, DatabasePackage) {
+  // silent, remove, repair, installed, full UI
+  EXPECT_EQ(DatabaseLevel(true, false, false, true, true), L" /qn");
+  EXPECT_EQ(DatabaseLevel(false, false, true, false, false), L" /qf");   // repair, not there
+  EXPECT_EQ(DatabaseLevel(false, false, false, true, false), L" /qf");   // install over it
+  EXPECT_EQ(DatabaseLevel(false, false, false, false, false), L" /qb");  // new install
+  EXPECT_EQ(DatabaseLevel(false, false, true, true, true), L" /qb");     // repair
+  EXPECT_EQ(DatabaseLevel(false, true, false, true, true), L" /qb");     // remove
+  EXPECT_EQ(DatabaseLevel(false, true, true, true, true), L" /qf");      // both: full UI flag
+  EXPECT_EQ(DatabaseLevel(false, true, true, true, false), L" /qb-");
+}
+
+TEST(FolderTexts, CharactersWindowsNeverAllowsStayOutOfCommandLines) {
+  EXPECT_TRUE(IsSafeFolderText(L"C:\\Program Files (x86)\\Vantora Contact Management"));
+  EXPECT_TRUE(IsSafeFolderText(L"D:/Shared/Vantora Data"));
+  EXPECT_TRUE(IsSafeFolderText(L"C:\\Données\\Büro's & Co; 100%"));
+  EXPECT_TRUE(IsSafeFolderText(L""));
+  for (const wchar_t* bad : {L"C:\\a\" /qn REBOOT=Force", L"C:\\a<b", L"C:\\a>b", L"C:\\a|b",
+                             L"C:\\a*", L"C:\\a?", L"C:\\a\tb", L"C:\\a\rb", L"C:\\a\nb"}) {
+    EXPECT_FALSE(IsSafeFolderText(bad)) << bad;
+  }
+  EXPECT_FALSE(IsSafeFolderText(std::wstring(L"C:\\a") + wchar_t(1)));
+}
+
+TEST(ShellResults, Classified) {
+  EXPECT_EQ(ClassifyShellResult(42), ShellOutcome::Started);
+  EXPECT_EQ(ClassifyShellResult(32), ShellOutcome::Started);
+  EXPECT_EQ(ClassifyShellResult(31), ShellOutcome::NoAssociation);
+  EXPECT_EQ(ClassifyShellResult(2), ShellOutcome::FileNotFound);
+  EXPECT_EQ(ClassifyShellResult(3), ShellOutcome::PathNotFound);
+  EXPECT_EQ(ClassifyShellResult(0), ShellOutcome::Failed);
+  EXPECT_EQ(ClassifyShellResult(5), ShellOutcome::Failed);
+  EXPECT_EQ(ClassifyShellResult(-1), ShellOutcome::Failed);
+}
+
+TEST(ExitCodes, FromTheRunsOutcome) {
+  InstallReport plain;
+  EXPECT_EQ(ExitCodeFor(true, plain), 0);
+  EXPECT_EQ(ExitCodeFor(false, plain), 1603);
+  InstallReport restart;
+  restart.restartNeeded = true;
+  EXPECT_EQ(ExitCodeFor(true, restart), 3010);
+  EXPECT_EQ(ExitCodeFor(false, restart), 1603);  // a failure outranks the restart
+  InstallReport cancelled;
+  cancelled.cancelled = true;
+  EXPECT_EQ(ExitCodeFor(false, cancelled), 1602);
+}
+
+}  // namespace
+}  // namespace vtr
