@@ -1,0 +1,103 @@
+// The per-user settings store, where the installed product reads it:
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>, string values.
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_strings.h"
+
+namespace vtr::win32 {
+namespace {
+
+constexpr int32_t kInvalidCallNumber = 5;
+constexpr wchar_t kInvalidCallText[] = L"Invalid procedure call or argument";
+
+RunError SettingsError(LONG status) {
+  std::wstring description = kInvalidCallText;
+  const std::wstring reason = SystemMessage(static_cast<DWORD>(status));
+  if (!reason.empty()) {
+    description += L" (" + reason + L")";
+  }
+  return {kInvalidCallNumber, description};
+}
+
+// Empty names would address the key's default value or a parent key, not a setting.
+void CheckNames(const std::wstring& application, const std::wstring& section,
+                const std::wstring& key) {
+  if (application.empty() || section.empty() || key.empty()) {
+    throw RunError{kInvalidCallNumber, kInvalidCallText};
+  }
+}
+
+std::wstring SectionKeyPath(const std::wstring& application, const std::wstring& section) {
+  return L"Software\\VB and VBA Program Settings\\" + application + L"\\" + section;
+}
+
+// The text of a string value as stored: up to its first NUL, if it has one.
+std::wstring StoredText(const std::vector<BYTE>& data, DWORD size) {
+  std::wstring text(size / sizeof(wchar_t), L'\0');
+  std::copy_n(data.data(), text.size() * sizeof(wchar_t), reinterpret_cast<BYTE*>(text.data()));
+  const size_t nul = text.find(L'\0');
+  if (nul != std::wstring::npos) {
+    text.resize(nul);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::wstring Win32Platform::GetSetting(const std::wstring& application, const std::wstring& section,
+                                       const std::wstring& key, const std::wstring& defaultValue) {
+  CheckNames(application, section, key);
+  UniqueRegKey sectionKey;
+  LONG status = ::RegOpenKeyExW(HKEY_CURRENT_USER, SectionKeyPath(application, section).c_str(), 0,
+                                KEY_QUERY_VALUE, sectionKey.put());
+  if (status == ERROR_FILE_NOT_FOUND) {
+    return defaultValue;
+  }
+  if (status != ERROR_SUCCESS) {
+    throw SettingsError(status);
+  }
+  // The value may change size between asking and reading: ask again until it fits.
+  std::vector<BYTE> data(256);
+  for (;;) {
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(data.size());
+    status = ::RegQueryValueExW(sectionKey.get(), key.c_str(), nullptr, &type, data.data(), &size);
+    if (status == ERROR_MORE_DATA) {
+      data.resize(size + sizeof(wchar_t));
+      continue;
+    }
+    if (status == ERROR_FILE_NOT_FOUND) {
+      return defaultValue;
+    }
+    if (status != ERROR_SUCCESS) {
+      throw SettingsError(status);
+    }
+    // A value someone stored with another type is no setting of ours.
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+      return defaultValue;
+    }
+    return StoredText(data, size);
+  }
+}
+
+void Win32Platform::SaveSetting(const std::wstring& application, const std::wstring& section,
+                                const std::wstring& key, const std::wstring& value) {
+  CheckNames(application, section, key);
+  UniqueRegKey sectionKey;
+  LONG status =
+      ::RegCreateKeyExW(HKEY_CURRENT_USER, SectionKeyPath(application, section).c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, sectionKey.put(), nullptr);
+  if (status != ERROR_SUCCESS) {
+    throw SettingsError(status);
+  }
+  const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  status = ::RegSetValueExW(sectionKey.get(), key.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()), size);
+  if (status != ERROR_SUCCESS) {
+    throw SettingsError(status);
+  }
+}
+
+}  // namespace vtr::win32

@@ -1,0 +1,45 @@
+// Keeping planted DLLs out. The setup program runs elevated from a download folder, where
+// anyone may have left a DLL named like a system one. The executable imports only DLLs that
+// Windows always takes from its own folder; everything else is loaded from the system folder
+// by the calls below, before anything could load it by name from the program's folder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/unique_resources.h"
+
+namespace vtr::win32 {
+
+// Limits the DLL search of the whole process to the system folder, and takes the current
+// folder out of it. Called first thing, before any other DLL is loaded. Where Windows lacks
+// the call (an unpatched Windows 7 or older) only the current folder is taken out.
+void RestrictDllSearchToSystemFolder();
+
+// Loads a DLL from the system folder only; null when it is not there.
+UniqueModule LoadSystemLibrary(const wchar_t* name);
+
+// The system DLLs that the shell, the common controls, COM and Windows Installer load by name
+// once they are used, loaded from the system folder now so that later loads by name find them
+// in memory. They stay loaded for the life of the object.
+class SystemLibraries {
+ public:
+  SystemLibraries();
+  SystemLibraries(const SystemLibraries&) = delete;
+  SystemLibraries& operator=(const SystemLibraries&) = delete;
+
+  // A loaded library by its file name ("comctl32.dll"); null when it is not loaded.
+  HMODULE Find(const wchar_t* name) const;
+
+ private:
+  std::vector<std::pair<std::wstring, UniqueModule>> modules_;
+};
+
+// Registers the common control classes (version 6, as the manifest asks) through comctl32
+// loaded from the system folder. False when that is not possible.
+bool InitCommonControlsFromSystem(const SystemLibraries& libraries);
+
+}  // namespace vtr::win32

@@ -1,0 +1,81 @@
+// The platform operations on real Windows: wide-character APIs throughout, one owner per
+// handle, key, COM object and search.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/unique_resources.h"
+
+namespace vtr::win32 {
+
+// The application title: the title of every box that names none.
+inline constexpr wchar_t kApplicationTitle[] = L"VTR Setup";
+
+class Win32Platform final : public Platform {
+ public:
+  Win32Platform() = default;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  // The window that owns dialogs and the folder picker: the wizard once it exists.
+  void SetOwnerWindow(HWND owner) { owner_ = owner; }
+  HWND OwnerWindow() const { return owner_; }
+  // The pointer last asked for; a window shows it over itself while it is busy.
+  MousePointer CurrentPointer() const { return pointer_; }
+
+  MsgAnswer MsgBox(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                   const std::optional<std::wstring>& title) override;
+  std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
+                        const std::wstring& defaultText) override;
+  void SetMousePointer(MousePointer pointer) override;
+
+  std::wstring OwnFileName() override;
+  std::wstring OwnFolder() override;
+  std::wstring OwnTitle() override;
+  AppVersion OwnVersion() override;
+  std::wstring CommandLine() override;
+  void ShowWizard() override;
+
+  std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
+                          const std::wstring& key, const std::wstring& defaultValue) override;
+  void SaveSetting(const std::wstring& application, const std::wstring& section,
+                   const std::wstring& key, const std::wstring& value) override;
+
+  std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override;
+  std::wstring FindNext() override;
+  void MakeFolder(const std::wstring& path) override;
+  void CreateEmptyFile(const std::wstring& path) override;
+  bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) override;
+
+  int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
+                    const std::wstring& parameters, const std::wstring& workFolder,
+                    int showCommand) override;
+  std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
+                                             const std::wstring& commandLine,
+                                             const std::wstring& workFolder) override;
+
+  OsVersionRecord OsVersion() override;
+  std::optional<std::wstring> FolderPath(int csidl) override;
+  std::wstring SpecialFolderPath(int csidl) override;
+  std::wstring SystemFolder() override;
+  std::optional<std::wstring> BrowseForFolder(const std::wstring& title,
+                                              bool programFilesRoot) override;
+
+  std::unique_ptr<InstallerObject> CreateInstaller() override;
+
+ private:
+  // Skips entries the search's attribute mask leaves out; "" and the search closed at the end.
+  std::wstring NextMatch(WIN32_FIND_DATAW& entry);
+
+  HWND owner_ = nullptr;
+  MousePointer pointer_ = MousePointer::Default;
+  UniqueFindHandle search_;
+  int searchMask_ = 0;
+};
+
+}  // namespace vtr::win32
