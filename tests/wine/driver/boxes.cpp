@@ -13,7 +13,7 @@ const wchar_t* KindName(BoxKind kind) {
     case BoxKind::Dialog:
       break;
   }
-  return L"dialog";
+  return L"window";
 }
 
 std::wstring StripAccessKey(const std::wstring& caption) {
@@ -82,7 +82,9 @@ Box ReadBox(HWND window) {
       box.edit = child;
     }
   }
-  if (prompt != nullptr && box.edit != nullptr) {
+  if (ClassName(window) != L"#32770") {
+    box.kind = BoxKind::Dialog;
+  } else if (prompt != nullptr && box.edit != nullptr) {
     box.kind = BoxKind::Input;
     box.text = WindowText(prompt);
     box.defaultText = WindowText(box.edit);
@@ -126,6 +128,14 @@ void Press(const Button& button) {
   // make it.
   SetForegroundWindow(GetAncestor(button.window, GA_ROOT));
   PostMessageW(button.window, BM_CLICK, 0, 0);
+}
+
+}  // namespace vtrdrive
+
+namespace vtrdrive {
+
+void CloseWithCloseBox(HWND window) {
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 }  // namespace vtrdrive

@@ -16,6 +16,10 @@ inline constexpr int kInputPromptId = 1000;
 inline constexpr int kInputEditId = 1001;
 
 enum class BoxKind { Message, Input, Dialog };
+// True for the windows the driver answers: message boxes and input boxes.
+inline bool IsAnswerable(BoxKind kind) {
+  return kind != BoxKind::Dialog;
+}
 
 struct Button {
   HWND window = nullptr;
@@ -37,6 +41,8 @@ struct Box {
 const wchar_t* KindName(BoxKind kind);
 // A caption without its access-key marks: "&Yes" gives "Yes", "&&" gives "&".
 std::wstring StripAccessKey(const std::wstring& caption);
+// Reads a top-level window as a box: a message box or an input box when it is one, else a
+// plain window or dialog (kind Dialog).
 Box ReadBox(HWND window);
 // The button whose caption matches (ignoring case and access-key marks), or null.
 const Button* FindButton(const Box& box, const std::wstring& caption);
@@ -45,5 +51,7 @@ const Button* FindButtonById(const Box& box, int id);
 const Button* DefaultButton(const Box& box);
 // Clicks the button as the mouse would.
 void Press(const Button& button);
+// Closes a window with its close box.
+void CloseWithCloseBox(HWND window);
 
 }  // namespace vtrdrive

@@ -1,6 +1,6 @@
 // vtrdrive: plays the user for the Wine tests. It starts the program under test, answers each
-// box the program shows with the next scripted answer, reports every box and the program's
-// full exit code as JSON lines, and gives up cleanly when the program runs too long.
+// box the program shows with the next scripted answer, reports every box and window and the
+// program's full exit code as JSON lines, and gives up cleanly when the program runs too long.
 #include <windows.h>
 
 #include <cstdio>
@@ -71,16 +71,28 @@ class Run {
                     options_.exe + L" did not finish within " +
                         std::to_wstring(options_.timeoutSeconds) + L" seconds; it was ended");
       }
-      for (HWND dialog : DialogsOf(child->Id())) {
-        if (pressed_.count(dialog) == 0) {
-          Sleep(kSettleMs);
-          if (std::optional<std::wstring> problem = Answer(dialog)) {
-            return Fail(*child, kScriptError, *problem);
-          }
+      for (HWND window : TopLevelWindowsOf(child->Id())) {
+        if (pressed_.count(window) != 0 || windows_.count(window) != 0) {
+          continue;
+        }
+        Sleep(kSettleMs);
+        if (!IsWindow(window) || !IsWindowVisible(window)) {
+          continue;
+        }
+        const Box box = ReadBox(window);
+        if (!IsAnswerable(box.kind)) {
+          ReportWindow(box);
+          continue;
+        }
+        if (std::optional<std::wstring> problem = Answer(box)) {
+          return Fail(*child, kScriptError, *problem);
         }
       }
       if (std::optional<std::wstring> stuck = StuckBox()) {
         return Fail(*child, kScriptError, *stuck);
+      }
+      if (options_.closeWindows && ScriptUsedUp()) {
+        CloseWindows();
       }
       Sleep(kPollMs);
     }
@@ -101,11 +113,7 @@ class Run {
 
   // Reads one box, reports it and presses the scripted (or default) button. Returns what went
   // wrong when the script cannot be followed.
-  std::optional<std::wstring> Answer(HWND dialog) {
-    if (!IsWindow(dialog) || !IsWindowVisible(dialog)) {
-      return std::nullopt;
-    }
-    const Box box = ReadBox(dialog);
+  std::optional<std::wstring> Answer(const Box& box) {
     ++boxCount_;
     JsonLine line;
     line.Add("box", std::wstring(KindName(box.kind))).Add("title", box.title);
@@ -168,7 +176,7 @@ class Run {
     }
     line.Add("answer", button->caption);
     line.Write();
-    pressed_[dialog] = {GetTickCount64(), button->caption};
+    pressed_[box.window] = {GetTickCount64(), button->caption};
     Press(*button);
     return std::nullopt;
   }
@@ -190,8 +198,33 @@ class Run {
     return std::nullopt;
   }
 
+  bool ScriptUsedUp() const {
+    return nextAnswer_ >= options_.answers.size() && nextInput_ >= options_.inputs.size();
+  }
+
+  // Any other window of the program (the wizard) is reported once, when it first shows.
+  void ReportWindow(const Box& box) {
+    windows_[box.window] = false;
+    JsonLine().Add("window", box.title).Add("class", ClassName(box.window)).Write();
+  }
+
+  void CloseWindows() {
+    for (auto it = windows_.begin(); it != windows_.end();) {
+      if (!IsWindow(it->first)) {
+        it = windows_.erase(it);
+        continue;
+      }
+      if (!it->second && IsWindowVisible(it->first)) {
+        it->second = true;
+        JsonLine().Add("close", WindowText(it->first)).Write();
+        CloseWithCloseBox(it->first);
+      }
+      ++it;
+    }
+  }
+
   void ReportUnused() const {
-    if (nextAnswer_ >= options_.answers.size() && nextInput_ >= options_.inputs.size()) {
+    if (ScriptUsedUp()) {
       return;
     }
     JsonLine()
@@ -214,6 +247,8 @@ class Run {
   size_t nextInput_ = 0;
   int boxCount_ = 0;
   std::map<HWND, Pressed> pressed_;
+  // Windows that are not boxes, and whether the driver has closed each.
+  std::map<HWND, bool> windows_;
 };
 
 }  // namespace

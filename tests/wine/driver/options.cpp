@@ -6,7 +6,8 @@ namespace vtrdrive {
 
 const wchar_t* const kUsage =
     L"usage: vtrdrive run [--answer BUTTON]... [--input TEXT]... [--timeout SECONDS]\n"
-    L"                    [--screenshot-dir DIR] [--cmdline TEXT] -- EXE [ARGS...]\n"
+    L"                    [--screenshot-dir DIR] [--cmdline TEXT] [--close-windows]\n"
+    L"                    -- EXE [ARGS...]\n"
     L"  --answer BUTTON      caption of the button to press in the next message box\n"
     L"                       (without '&': OK, Yes, No, Cancel ...); when none is left,\n"
     L"                       the box's default button is pressed\n"
@@ -14,7 +15,9 @@ const wchar_t* const kUsage =
     L"                       <cancel> presses Cancel instead\n"
     L"  --timeout SECONDS    end EXE and fail when it runs longer (default 120)\n"
     L"  --screenshot-dir DIR save a bitmap of the screen before answering each box\n"
-    L"  --cmdline TEXT       pass TEXT verbatim as EXE's arguments (no ARGS then)\n";
+    L"  --cmdline TEXT       pass TEXT verbatim as EXE's arguments (no ARGS then)\n"
+    L"  --close-windows      once every answer and input is used, close EXE's other\n"
+    L"                       windows (its wizard) with their close box\n";
 
 namespace {
 
@@ -56,6 +59,16 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::wstring>& words,
   };
   while (i < words.size() && words[i] != L"--") {
     const std::wstring name = words[i];
+    if (name == L"--close-windows") {
+      options.closeWindows = true;
+      ++i;
+      continue;
+    }
+    if (name != L"--answer" && name != L"--input" && name != L"--timeout" &&
+        name != L"--screenshot-dir" && name != L"--cmdline") {
+      error = L"unknown option \"" + name + L"\" (the program to run follows \"--\")";
+      return std::nullopt;
+    }
     std::optional<std::wstring> v = value(name);
     if (!v) {
       return std::nullopt;
@@ -73,11 +86,8 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::wstring>& words,
       options.timeoutSeconds = *seconds;
     } else if (name == L"--screenshot-dir") {
       options.screenshotDir = *v;
-    } else if (name == L"--cmdline") {
-      options.rawCommandLine = *v;
     } else {
-      error = L"unknown option \"" + name + L"\"";
-      return std::nullopt;
+      options.rawCommandLine = *v;
     }
   }
   if (i >= words.size()) {

@@ -1,6 +1,6 @@
 // The driver's command line:
 //   vtrdrive run [--answer BUTTON]... [--input TEXT]... [--timeout S]
-//                [--screenshot-dir DIR] [--cmdline TEXT] -- EXE [ARGS...]
+//                [--screenshot-dir DIR] [--cmdline TEXT] [--close-windows] -- EXE [ARGS...]
 #pragma once
 
 #include <optional>
@@ -19,6 +19,8 @@ struct RunOptions {
   std::wstring screenshotDir;
   std::wstring exe;
   std::vector<std::wstring> args;
+  // Close the program's own windows with their close box once every scripted answer is used.
+  bool closeWindows = false;
   // The argument text exactly as the program should see it, instead of quoted ARGS.
   std::optional<std::wstring> rawCommandLine;
 };

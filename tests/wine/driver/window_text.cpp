@@ -11,16 +11,16 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
   return TRUE;
 }
 
-struct DialogSearch {
+struct WindowSearch {
   DWORD processId;
   std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectDialog(HWND window, LPARAM search) {
-  auto* s = reinterpret_cast<DialogSearch*>(search);
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM search) {
+  auto* s = reinterpret_cast<WindowSearch*>(search);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == s->processId && IsWindowVisible(window) && ClassName(window) == L"#32770") {
+  if (owner == s->processId && IsWindowVisible(window)) {
     s->found.push_back(window);
   }
   return TRUE;
@@ -55,9 +55,9 @@ std::vector<HWND> ChildWindows(HWND parent) {
   return children;
 }
 
-std::vector<HWND> DialogsOf(DWORD processId) {
-  DialogSearch search{processId, {}};
-  EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+  WindowSearch search{processId, {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

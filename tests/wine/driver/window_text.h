@@ -16,8 +16,8 @@ std::wstring ClassName(HWND window);
 // The direct and indirect child windows, in Windows' enumeration order (creation order for a
 // dialog).
 std::vector<HWND> ChildWindows(HWND parent);
-// Visible top-level windows of the process whose class is "#32770" (dialog boxes).
-std::vector<HWND> DialogsOf(DWORD processId);
+// The visible top-level windows of a process.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
 // Replaces a control's text as typing would leave it.
 bool SetWindowTextRemote(HWND window, const std::wstring& text);
 
