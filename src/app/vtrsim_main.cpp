@@ -1,0 +1,128 @@
+// vtrsim: runs the setup program against a simulated Windows described by a scenario file and
+// writes what the program did: one JSON line per platform call, then {"exit": code}, then
+// {"final": state}. See docs/scenarios.md.
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/sim/sim_platform.h"
+#include "platform/sim/utf8.h"
+#include "startup/main.h"
+#include "startup/session.h"
+
+namespace {
+
+// A scenario that cannot be played, or arguments that make no sense.
+constexpr int kStatusBadInput = 2;
+// The program let an error escape: a defect in the program, reported in the transcript.
+constexpr int kStatusUncaught = 3;
+
+const char* const kUsage = "usage: vtrsim SCENARIO.json [-o TRANSCRIPT.jsonl]";
+
+int Refuse(const std::string& message) {
+  std::cerr << "vtrsim: " << message << "\n";
+  return kStatusBadInput;
+}
+
+std::string Dump(const nlohmann::ordered_json& line) {
+  return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::string scenarioPath;
+  std::string outputPath;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-o" && i + 1 < args.size() && outputPath.empty()) {
+      outputPath = args[++i];
+    } else if (args[i] == "-h" || args[i] == "--help") {
+      std::cout << kUsage << "\n";
+      return 0;
+    } else if (!args[i].empty() && args[i][0] != '-' && scenarioPath.empty()) {
+      scenarioPath = args[i];
+    } else {
+      return Refuse("unexpected argument \"" + args[i] + "\"\n" + kUsage);
+    }
+  }
+  if (scenarioPath.empty()) {
+    return Refuse(std::string("no scenario file given\n") + kUsage);
+  }
+
+  std::ifstream in(scenarioPath, std::ios::binary);
+  if (!in) {
+    return Refuse("cannot read scenario \"" + scenarioPath + "\": " + std::strerror(errno));
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+
+  nlohmann::json scenario;
+  try {
+    scenario = nlohmann::json::parse(text.str());
+  } catch (const nlohmann::json::parse_error& e) {
+    return Refuse(scenarioPath + ": not valid JSON: " + e.what());
+  }
+
+  std::unique_ptr<vtr::SimPlatform> platform;
+  try {
+    platform = std::make_unique<vtr::SimPlatform>(scenario);
+  } catch (const std::invalid_argument& e) {
+    return Refuse(scenarioPath + ": " + e.what());
+  }
+
+  std::ofstream file;
+  if (!outputPath.empty()) {
+    file.open(outputPath, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      return Refuse("cannot write \"" + outputPath + "\": " + std::strerror(errno));
+    }
+  }
+  std::ostream& out = outputPath.empty() ? std::cout : file;
+
+  vtr::Session session;
+  int exitCode = 0;
+  std::optional<nlohmann::ordered_json> uncaught;
+  try {
+    exitCode = vtr::Main(session, *platform, platform->EditionId());
+  } catch (const vtr::RunError& e) {
+    uncaught = nlohmann::ordered_json{{"number", e.number},
+                                      {"description", vtr::sim::ToUtf8(e.description)}};
+  } catch (const std::exception& e) {
+    uncaught = nlohmann::ordered_json{{"exception", e.what()}};
+  }
+
+  for (const auto& line : platform->Transcript()) {
+    out << Dump(line) << "\n";
+  }
+  if (uncaught) {
+    out << Dump(nlohmann::ordered_json{{"uncaught", *uncaught}}) << "\n";
+  } else {
+    out << Dump(nlohmann::ordered_json{{"exit", exitCode}}) << "\n";
+  }
+  out << Dump(nlohmann::ordered_json{{"final", platform->FinalState()}}) << "\n";
+  out.flush();
+  if (!out) {
+    return Refuse("could not write the transcript");
+  }
+
+  for (const std::string& error : platform->ScenarioErrors()) {
+    std::cerr << "vtrsim: " << scenarioPath << ": scenario error: " << error << "\n";
+  }
+  for (const std::string& note : platform->UnusedAnswers()) {
+    std::cerr << "vtrsim: " << scenarioPath << ": note: " << note << "\n";
+  }
+  if (uncaught) {
+    std::cerr << "vtrsim: " << scenarioPath
+              << ": the program let an error escape: " << uncaught->dump() << "\n";
+    return kStatusUncaught;
+  }
+  return 0;
+}

@@ -1,0 +1,186 @@
+#include "platform/sim/machine.h"
+
+#include <map>
+#include <stdexcept>
+
+#include "platform/sim/utf8.h"
+
+namespace vtr::sim {
+namespace {
+
+bool LooksAbsolute(const std::wstring& text) {
+  const auto sep = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  return (text.size() >= 3 && text[1] == L':' && sep(text[2])) ||
+         (text.size() >= 2 && sep(text[0]) && sep(text[1]));
+}
+
+}  // namespace
+
+nlohmann::ordered_json Text(const std::wstring& text) {
+  return ToUtf8(text);
+}
+
+nlohmann::ordered_json TextOrNull(const std::optional<std::wstring>& text) {
+  return text ? Text(*text) : nlohmann::ordered_json(nullptr);
+}
+
+Machine::Machine(Scenario scenario)
+    : scenario_(std::move(scenario)),
+      files_(*ParsePath(scenario_.ownFolder, WinPath{L"C:\\", {}, false}, false)),
+      settings_(scenario_.settings),
+      productStates_(scenario_.productStates) {
+  for (std::size_t i = 0; i < scenario_.files.size(); ++i) {
+    try {
+      files_.Add(scenario_.files[i]);
+    } catch (const std::invalid_argument& e) {
+      throw std::invalid_argument("scenario field files[" + std::to_string(i) + "]: " + e.what());
+    }
+  }
+
+  // Windows' own folders are there, as on any machine, unless the scenario says otherwise;
+  // their drives are there in any case.
+  std::vector<std::wstring> standard;
+  for (const FolderAnswers* answers :
+       {&scenario_.folders, &scenario_.folderPath, &scenario_.specialFolderPath}) {
+    for (const auto& [id, path] : *answers) {
+      if (path) {
+        standard.push_back(*path);
+      }
+    }
+  }
+  if (scenario_.systemFolder) {
+    standard.push_back(*scenario_.systemFolder);
+  }
+  for (const std::wstring& text : standard) {
+    if (!LooksAbsolute(text)) {
+      continue;
+    }
+    if (const auto path = files_.Parse(text, false)) {
+      files_.AddUnlisted(scenario_.standardFoldersExist ? *path : WinPath{path->root, {}, false},
+                         true);
+    }
+  }
+  // The program runs from its own folder, so that folder and the program file are there.
+  const WinPath ownFolder = *files_.Parse(scenario_.ownFolder, false);
+  files_.AddUnlisted(ownFolder, true);
+  if (files_.IsFolder(ownFolder)) {
+    files_.AddUnlisted(ownFolder.Child(scenario_.ownFileName + L".exe"), false);
+  }
+}
+
+std::size_t Machine::Begin(const char* op, std::optional<Line> args) {
+  Line line;
+  line["op"] = op;
+  if (args) {
+    line["args"] = std::move(*args);
+  }
+  transcript_.push_back(std::move(line));
+  const std::size_t index = transcript_.size() - 1;
+  const int call = ++callCounts_[op];
+  for (const Fault& fault : scenario_.faults) {
+    if (fault.op == op && (!fault.call || *fault.call == call)) {
+      Raise(index, fault.error);
+    }
+  }
+  return index;
+}
+
+void Machine::Result(std::size_t line, Line value) {
+  transcript_[line]["result"] = std::move(value);
+}
+
+void Machine::Note(std::size_t line, const char* key, Line value) {
+  transcript_[line][key] = std::move(value);
+}
+
+void Machine::Raise(std::size_t line, const RunError& error) {
+  transcript_[line]["raised"] =
+      Line{{"number", error.number}, {"description", Text(error.description)}};
+  throw error;
+}
+
+std::optional<MsgAnswer> Machine::NextMsgBoxAnswer() {
+  if (msgboxUsed_ < scenario_.msgboxAnswers.size()) {
+    return scenario_.msgboxAnswers[msgboxUsed_++];
+  }
+  return std::nullopt;
+}
+
+std::optional<std::optional<std::wstring>> Machine::NextInputBoxAnswer() {
+  if (inputboxUsed_ < scenario_.inputboxAnswers.size()) {
+    return scenario_.inputboxAnswers[inputboxUsed_++];
+  }
+  return std::nullopt;
+}
+
+std::optional<std::optional<std::wstring>> Machine::NextFolderPickerAnswer() {
+  if (pickerUsed_ < scenario_.folderPickerAnswers.size()) {
+    return scenario_.folderPickerAnswers[pickerUsed_++];
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> Machine::UnusedAnswers() const {
+  std::vector<std::string> unused;
+  const auto add = [&](const char* kind, std::size_t total, std::size_t used) {
+    if (used < total) {
+      unused.push_back(std::to_string(total - used) + " scripted " + kind +
+                       (total - used == 1 ? " answer was" : " answers were") + " not used");
+    }
+  };
+  add("msgbox", scenario_.msgboxAnswers.size(), msgboxUsed_);
+  add("inputbox", scenario_.inputboxAnswers.size(), inputboxUsed_);
+  add("folderPicker", scenario_.folderPickerAnswers.size(), pickerUsed_);
+  return unused;
+}
+
+std::optional<int> Machine::StartProcess(const std::wstring& applicationPath,
+                                         const std::wstring& commandLine) {
+  const ProcessRule* match = nullptr;
+  for (const ProcessRule& rule : scenario_.processes) {
+    if (ContainsIgnoringCase(commandLine, rule.match) ||
+        ContainsIgnoringCase(applicationPath, rule.match)) {
+      match = &rule;
+      break;
+    }
+  }
+  if (match != nullptr && !match->started) {
+    return std::nullopt;
+  }
+  processes_.push_back(Process{match, false});
+  return static_cast<int>(processes_.size());
+}
+
+void Machine::EndProcess(int process) {
+  Process& p = processes_.at(static_cast<std::size_t>(process - 1));
+  if (p.ended) {
+    return;
+  }
+  p.ended = true;
+  if (p.rule == nullptr) {
+    return;
+  }
+  for (const auto& [code, state] : p.rule->setProductStates) {
+    productStates_.Set(code, state);
+  }
+  for (const WinPath& path : p.rule->removeFiles) {
+    files_.Remove(path);
+  }
+  for (const FileEntry& entry : p.rule->createFiles) {
+    try {
+      files_.Place(entry);
+    } catch (const std::invalid_argument& e) {
+      ScenarioError("process " + std::to_string(process) + " could not create a file: " + e.what());
+    }
+  }
+}
+
+std::optional<uint32_t> Machine::ExitCodeOf(int process) const {
+  const Process& p = processes_.at(static_cast<std::size_t>(process - 1));
+  if (!p.ended) {
+    return std::nullopt;
+  }
+  return p.rule == nullptr ? 0 : p.rule->exitCode;
+}
+
+}  // namespace vtr::sim

@@ -1,0 +1,83 @@
+// The simulated machine behind SimPlatform: the scenario's state as the program changes it,
+// and the transcript of every call. Child processes and the installer object keep a weak
+// reference to it, so one that outlives its platform does no harm.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/platform.h"
+#include "platform/sim/file_system.h"
+#include "platform/sim/scenario.h"
+
+namespace vtr::sim {
+
+using Line = nlohmann::ordered_json;
+
+class Machine : public std::enable_shared_from_this<Machine> {
+ public:
+  explicit Machine(Scenario scenario);
+
+  const Scenario& Setup() const { return scenario_; }
+  FileSystem& Files() { return files_; }
+  const FileSystem& Files() const { return files_; }
+  SettingsTable& Settings() { return settings_; }
+  const SettingsTable& Settings() const { return settings_; }
+  NoCaseTable<int32_t>& ProductStates() { return productStates_; }
+  const NoCaseTable<int32_t>& ProductStates() const { return productStates_; }
+
+  // Records a call and counts it. A fault scripted for this call is recorded as raised and
+  // thrown. Returns the transcript line's index for Result and Note.
+  std::size_t Begin(const char* op, std::optional<Line> args = std::nullopt);
+  void Result(std::size_t line, Line value);
+  void Note(std::size_t line, const char* key, Line value);
+  // Records the error as the call's outcome and throws it.
+  [[noreturn]] void Raise(std::size_t line, const RunError& error);
+
+  // A dialog answered from the script: its next answer of that kind, if any is left.
+  std::optional<MsgAnswer> NextMsgBoxAnswer();
+  std::optional<std::optional<std::wstring>> NextInputBoxAnswer();
+  std::optional<std::optional<std::wstring>> NextFolderPickerAnswer();
+  void CountUnscripted() { ++unscripted_; }
+  void ScenarioError(std::string message) { scenarioErrors_.push_back(std::move(message)); }
+
+  // Starts a process by the first matching rule; its number, or nothing when it did not start.
+  std::optional<int> StartProcess(const std::wstring& applicationPath,
+                                  const std::wstring& commandLine);
+  // Ends a process: its rule's effects happen now, once.
+  void EndProcess(int process);
+  std::optional<uint32_t> ExitCodeOf(int process) const;
+
+  const std::vector<Line>& Transcript() const { return transcript_; }
+  int Unscripted() const { return unscripted_; }
+  const std::vector<std::string>& ScenarioErrors() const { return scenarioErrors_; }
+  std::vector<std::string> UnusedAnswers() const;
+
+ private:
+  struct Process {
+    const ProcessRule* rule = nullptr;  // null: no rule matched
+    bool ended = false;
+  };
+
+  Scenario scenario_;
+  FileSystem files_;
+  SettingsTable settings_;
+  NoCaseTable<int32_t> productStates_;
+  std::vector<Line> transcript_;
+  std::map<std::string, int> callCounts_;
+  std::size_t msgboxUsed_ = 0, inputboxUsed_ = 0, pickerUsed_ = 0;
+  int unscripted_ = 0;
+  std::vector<std::string> scenarioErrors_;
+  std::vector<Process> processes_;
+};
+
+// JSON text of a wide text.
+nlohmann::ordered_json Text(const std::wstring& text);
+nlohmann::ordered_json TextOrNull(const std::optional<std::wstring>& text);
+
+}  // namespace vtr::sim

@@ -1,0 +1,532 @@
+#include "platform/sim/scenario.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+#include "platform/sim/utf8.h"
+
+namespace vtr::sim {
+namespace {
+
+using nlohmann::json;
+
+const char* KindOf(const json& value) {
+  switch (value.type()) {
+    case json::value_t::null:
+      return "null";
+    case json::value_t::boolean:
+      return "true or false";
+    case json::value_t::string:
+      return "a text";
+    case json::value_t::array:
+      return "a list";
+    case json::value_t::object:
+      return "an object";
+    case json::value_t::number_float:
+      return "a fractional number";
+    default:
+      return "a number";
+  }
+}
+
+// A value of the scenario together with where it stands, so every complaint names its field.
+class Field {
+ public:
+  Field(const json& value, std::string where) : value_(value), where_(std::move(where)) {}
+
+  const json& Value() const { return value_; }
+  const std::string& Where() const { return where_; }
+  bool IsNull() const { return value_.is_null(); }
+
+  [[noreturn]] void Fail(const std::string& problem) const {
+    throw std::invalid_argument(where_.empty() ? "scenario: " + problem
+                                               : "scenario field " + where_ + ": " + problem);
+  }
+  void Expect(bool ok, const char* wanted) const {
+    if (!ok) {
+      Fail(std::string("expected ") + wanted + ", found " + KindOf(value_));
+    }
+  }
+
+  std::wstring Text() const {
+    Expect(value_.is_string(), "a text");
+    return FromUtf8(value_.get_ref<const std::string&>(), "scenario field " + where_);
+  }
+  std::optional<std::wstring> TextOrNull() const {
+    if (value_.is_null()) {
+      return std::nullopt;
+    }
+    Expect(value_.is_string(), "a text or null");
+    return Text();
+  }
+  bool Bool() const {
+    Expect(value_.is_boolean(), "true or false");
+    return value_.get<bool>();
+  }
+  long long Integer(long long lowest, long long highest) const {
+    Expect(value_.is_number_integer(), "a whole number");
+    const bool isUnsigned = value_.is_number_unsigned();
+    if (isUnsigned && value_.get<unsigned long long>() > static_cast<unsigned long long>(highest)) {
+      Fail("the number is larger than " + std::to_string(highest));
+    }
+    const long long number = isUnsigned ? static_cast<long long>(value_.get<unsigned long long>())
+                                        : value_.get<long long>();
+    if (number < lowest || number > highest) {
+      Fail("the number must lie between " + std::to_string(lowest) + " and " +
+           std::to_string(highest));
+    }
+    return number;
+  }
+  int32_t Int32() const {
+    return static_cast<int32_t>(
+        Integer(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+  }
+
+  // Visits the members of an object; a member not among known is refused.
+  template <class Visit>
+  void Members(std::initializer_list<const char*> known, Visit visit) const {
+    Expect(value_.is_object(), "an object");
+    for (const auto& [key, member] : value_.items()) {
+      if (std::none_of(known.begin(), known.end(), [&](const char* k) { return key == k; })) {
+        std::string list;
+        for (const char* k : known) {
+          list += (list.empty() ? "" : ", ") + std::string(k);
+        }
+        Fail("unknown field \"" + key + "\" (known: " + list + ")");
+      }
+      visit(key, Field(member, Join(key)));
+    }
+  }
+  // Visits the members of an object whose names are data (codes, setting names).
+  template <class Visit>
+  void AnyMembers(Visit visit) const {
+    Expect(value_.is_object(), "an object");
+    for (const auto& [key, member] : value_.items()) {
+      visit(FromUtf8(key, "scenario field " + where_ + " (a name)"), Field(member, Join(key)));
+    }
+  }
+  template <class Visit>
+  void Items(Visit visit) const {
+    Expect(value_.is_array(), "a list");
+    for (std::size_t i = 0; i < value_.size(); ++i) {
+      visit(Field(value_[i], where_ + "[" + std::to_string(i) + "]"));
+    }
+  }
+
+ private:
+  std::string Join(const std::string& key) const {
+    return where_.empty() ? key : where_ + "." + key;
+  }
+
+  const json& value_;
+  std::string where_;
+};
+
+const WinPath kNoBase{L"C:\\", {}, false};
+
+WinPath AbsolutePath(const Field& field) {
+  const std::wstring text = field.Text();
+  PathError error;
+  const bool absolute =
+      (text.size() >= 3 && text[1] == L':' && (text[2] == L'\\' || text[2] == L'/')) ||
+      (text.size() >= 2 && (text[0] == L'\\' || text[0] == L'/') &&
+       (text[1] == L'\\' || text[1] == L'/'));
+  if (!absolute) {
+    field.Fail("\"" + ToUtf8(text) + "\" is not a full path (like C:\\Folder\\File.txt)");
+  }
+  const auto path = ParsePath(text, kNoBase, false, &error);
+  if (!path) {
+    field.Fail("\"" + ToUtf8(text) + "\" is not a usable path: " + ToUtf8(error.reason));
+  }
+  return *path;
+}
+
+// The run-time error texts of the numbers a scenario is most likely to use.
+std::optional<std::wstring> KnownDescription(int32_t number) {
+  static const std::map<int32_t, const wchar_t*> kKnown = {
+      {5, L"Invalid procedure call or argument"},
+      {6, L"Overflow"},
+      {7, L"Out of memory"},
+      {9, L"Subscript out of range"},
+      {11, L"Division by zero"},
+      {13, L"Type mismatch"},
+      {52, L"Bad file name or number"},
+      {53, L"File not found"},
+      {57, L"Device I/O error"},
+      {58, L"File already exists"},
+      {61, L"Disk full"},
+      {68, L"Device unavailable"},
+      {70, L"Permission denied"},
+      {71, L"Disk not ready"},
+      {75, L"Path/File access error"},
+      {76, L"Path not found"},
+      {91, L"Object variable or With block variable not set"},
+      {429, L"ActiveX component can't create object"},
+      {438, L"Object doesn't support this property or method"},
+  };
+  const auto it = kKnown.find(number);
+  if (it == kKnown.end()) {
+    return std::nullopt;
+  }
+  return it->second;
+}
+
+RunError ReadError(const Field& field, std::initializer_list<const char*> extra = {}) {
+  std::optional<int32_t> number;
+  std::optional<std::wstring> description;
+  std::vector<const char*> known = {"number", "description"};
+  known.insert(known.end(), extra.begin(), extra.end());
+  field.Expect(field.Value().is_object(), "an object");
+  for (const auto& [key, member] : field.Value().items()) {
+    if (std::find_if(known.begin(), known.end(), [&](const char* k) { return key == k; }) ==
+        known.end()) {
+      field.Fail("unknown field \"" + key + "\"");
+    }
+    const Field f(member, field.Where() + "." + key);
+    if (key == "number") {
+      number = f.Int32();
+    } else if (key == "description") {
+      description = f.Text();
+    }
+  }
+  if (!number) {
+    field.Fail("the error needs a \"number\"");
+  }
+  if (!description) {
+    description = KnownDescription(*number);
+    if (!description) {
+      field.Fail("error " + std::to_string(*number) + " needs a \"description\"");
+    }
+  }
+  return RunError{*number, *description};
+}
+
+FileEntry ReadFileEntry(const Field& field) {
+  if (field.Value().is_string()) {
+    return FileEntry{AbsolutePath(field), false, false, false, false, true};
+  }
+  FileEntry entry;
+  entry.listed = true;
+  bool hasPath = false;
+  field.Members({"path", "folder", "readOnly", "hidden", "system"},
+                [&](const std::string& key, const Field& f) {
+                  if (key == "path") {
+                    entry.path = AbsolutePath(f);
+                    hasPath = true;
+                  } else if (key == "folder") {
+                    entry.folder = f.Bool();
+                  } else if (key == "readOnly") {
+                    entry.readOnly = f.Bool();
+                  } else if (key == "hidden") {
+                    entry.hidden = f.Bool();
+                  } else {
+                    entry.system = f.Bool();
+                  }
+                });
+  if (!hasPath) {
+    field.Fail("a file entry needs a \"path\"");
+  }
+  if (entry.path.IsRoot()) {
+    entry.folder = true;  // "D:\" names the drive itself
+  }
+  return entry;
+}
+
+FolderAnswers ReadFolders(const Field& field) {
+  FolderAnswers answers;
+  field.AnyMembers([&](const std::wstring& key, const Field& f) {
+    const bool digits =
+        !key.empty() && key.size() <= 4 &&
+        std::all_of(key.begin(), key.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+    if (!digits) {
+      f.Fail("a folder id must be a CSIDL number written as text, like \"35\"");
+    }
+    answers[std::stoi(std::wstring(key))] = f.TextOrNull();
+  });
+  return answers;
+}
+
+void ReadOsVersion(const Field& field, Scenario& s) {
+  if (field.Value().is_string()) {
+    if (field.Value().get<std::string>() != "fails") {
+      field.Fail("expected an object or the text \"fails\"");
+    }
+    s.osVersion.reset();
+    return;
+  }
+  OsVersionRecord record = DefaultOsVersion();
+  std::wstring servicePack = L"Service Pack 1";
+  field.Members({"platformId", "major", "minor", "build", "servicePack"},
+                [&](const std::string& key, const Field& f) {
+                  if (key == "platformId") {
+                    record.platformId = f.Int32();
+                  } else if (key == "major") {
+                    record.major = f.Int32();
+                  } else if (key == "minor") {
+                    record.minor = f.Int32();
+                  } else if (key == "build") {
+                    record.build = f.Int32();
+                  } else {
+                    servicePack = f.Text();
+                    if (servicePack.size() > 127 || servicePack.find(L'\0') != std::wstring::npos) {
+                      f.Fail("the service-pack text holds at most 127 characters and no NUL");
+                    }
+                  }
+                });
+  record.servicePack = ServicePackField(servicePack);
+  s.osVersion = record;
+}
+
+void ReadInstaller(const Field& field, Scenario& s) {
+  field.Members({"productStates", "fails", "productStateFails"},
+                [&](const std::string& key, const Field& f) {
+                  if (key == "productStates") {
+                    f.AnyMembers([&](const std::wstring& code, const Field& state) {
+                      s.productStates.Set(code, state.Int32());
+                    });
+                  } else if (key == "fails") {
+                    s.installerFails = ReadError(f);
+                  } else {
+                    f.AnyMembers([&](const std::wstring& code, const Field& error) {
+                      s.productStateFails.Set(code, ReadError(error));
+                    });
+                  }
+                });
+}
+
+void ReadSettings(const Field& field, Scenario& s) {
+  field.AnyMembers([&](const std::wstring& application, const Field& sections) {
+    auto& app = s.settings.Entry(application);
+    sections.AnyMembers([&](const std::wstring& sectionName, const Field& keys) {
+      auto& section = app.Entry(sectionName);
+      keys.AnyMembers(
+          [&](const std::wstring& key, const Field& value) { section.Set(key, value.Text()); });
+    });
+  });
+}
+
+MsgAnswer ReadMsgBoxAnswer(const Field& field) {
+  const std::wstring text = field.Text();
+  static const std::pair<const wchar_t*, MsgAnswer> kAnswers[] = {{L"OK", MsgAnswer::Ok},
+                                                                  {L"Cancel", MsgAnswer::Cancel},
+                                                                  {L"Yes", MsgAnswer::Yes},
+                                                                  {L"No", MsgAnswer::No}};
+  for (const auto& [name, answer] : kAnswers) {
+    if (EqualsIgnoringCase(text, name)) {
+      return answer;
+    }
+  }
+  field.Fail("a message box is answered with OK, Cancel, Yes or No, not \"" + ToUtf8(text) + "\"");
+}
+
+void ReadAnswers(const Field& field, Scenario& s) {
+  field.Members({"msgbox", "inputbox", "folderPicker"},
+                [&](const std::string& key, const Field& f) {
+                  f.Items([&](const Field& item) {
+                    if (key == "msgbox") {
+                      s.msgboxAnswers.push_back(ReadMsgBoxAnswer(item));
+                    } else if (key == "inputbox") {
+                      s.inputboxAnswers.push_back(item.TextOrNull());
+                    } else {
+                      s.folderPickerAnswers.push_back(item.TextOrNull());
+                    }
+                  });
+                });
+}
+
+std::wstring ReadMatch(const Field& f) {
+  std::wstring match = f.Text();
+  if (match.empty()) {
+    f.Fail("an empty text would match everything; leave the rule out instead");
+  }
+  return match;
+}
+
+ProcessRule ReadProcessRule(const Field& field) {
+  ProcessRule rule;
+  bool hasMatch = false;
+  field.Members(
+      {"match", "started", "exitCode", "setProductStates", "createFiles", "removeFiles"},
+      [&](const std::string& key, const Field& f) {
+        if (key == "match") {
+          rule.match = ReadMatch(f);
+          hasMatch = true;
+        } else if (key == "started") {
+          rule.started = f.Bool();
+        } else if (key == "exitCode") {
+          rule.exitCode = static_cast<uint32_t>(f.Integer(0, 0xFFFFFFFFLL));
+        } else if (key == "setProductStates") {
+          f.AnyMembers([&](const std::wstring& code, const Field& state) {
+            rule.setProductStates.emplace_back(code, state.Int32());
+          });
+        } else if (key == "createFiles") {
+          f.Items([&](const Field& item) { rule.createFiles.push_back(ReadFileEntry(item)); });
+        } else {
+          f.Items([&](const Field& item) { rule.removeFiles.push_back(AbsolutePath(item)); });
+        }
+      });
+  if (!hasMatch) {
+    field.Fail("a process rule needs a \"match\"");
+  }
+  return rule;
+}
+
+ShellRule ReadShellRule(const Field& field) {
+  ShellRule rule;
+  bool hasMatch = false;
+  bool hasResult = false;
+  field.Members({"match", "result"}, [&](const std::string& key, const Field& f) {
+    if (key == "match") {
+      rule.match = ReadMatch(f);
+      hasMatch = true;
+    } else {
+      rule.result = f.Int32();
+      hasResult = true;
+    }
+  });
+  if (!hasMatch || !hasResult) {
+    field.Fail("a shell rule needs a \"match\" and a \"result\"");
+  }
+  return rule;
+}
+
+Fault ReadFault(const Field& field) {
+  Fault fault;
+  field.Expect(field.Value().is_object(), "an object");
+  const auto op = field.Value().find("op");
+  if (op == field.Value().end()) {
+    field.Fail("a fault needs an \"op\"");
+  }
+  const Field opField(*op, field.Where() + ".op");
+  opField.Expect(op->is_string(), "a text");
+  fault.op = op->get<std::string>();
+  const auto& names = OperationNames();
+  if (std::find(names.begin(), names.end(), fault.op) == names.end()) {
+    std::string list;
+    for (const auto& name : names) {
+      list += (list.empty() ? "" : ", ") + name;
+    }
+    opField.Fail("unknown operation \"" + fault.op + "\" (known: " + list + ")");
+  }
+  if (const auto call = field.Value().find("call"); call != field.Value().end()) {
+    fault.call = static_cast<int>(
+        Field(*call, field.Where() + ".call").Integer(1, std::numeric_limits<int>::max()));
+  }
+  fault.error = ReadError(field, {"op", "call"});
+  return fault;
+}
+
+}  // namespace
+
+const std::vector<std::string>& OperationNames() {
+  static const std::vector<std::string> kNames = {
+      "MsgBox",          "InputBox",    "SetMousePointer",   "OwnFileName",  "OwnFolder",
+      "OwnTitle",        "OwnVersion",  "CommandLine",       "ShowWizard",   "GetSetting",
+      "SaveSetting",     "FindFirst",   "FindNext",          "MakeFolder",   "CreateEmptyFile",
+      "MoveFileTo",      "ShellOpen",   "StartProcess",      "Wait",         "ExitCode",
+      "OsVersion",       "FolderPath",  "SpecialFolderPath", "SystemFolder", "BrowseForFolder",
+      "CreateInstaller", "ProductState"};
+  return kNames;
+}
+
+std::wstring ServicePackField(const std::wstring& text) {
+  std::wstring field = text.substr(0, 127);
+  field.push_back(L'\0');
+  field.resize(128, L' ');
+  return field;
+}
+
+OsVersionRecord DefaultOsVersion() {
+  return OsVersionRecord{2, 6, 1, 7601, ServicePackField(L"Service Pack 1")};
+}
+
+FolderAnswers DefaultFolders(const std::wstring& userName) {
+  const std::wstring profile = L"C:\\users\\" + userName;
+  return FolderAnswers{
+      {5, profile + L"\\Documents"},         {26, profile + L"\\AppData\\Roaming"},
+      {28, profile + L"\\AppData\\Local"},   {35, L"C:\\ProgramData"},
+      {38, L"C:\\Program Files (x86)"},      {40, profile},
+      {41, L"C:\\windows\\syswow64"},        {42, L"C:\\Program Files (x86)"},
+      {46, L"C:\\users\\Public\\Documents"},
+  };
+}
+
+Scenario ParseScenario(const nlohmann::json& json) {
+  Scenario s;
+  s.osVersion = DefaultOsVersion();
+  FolderAnswers folders;
+  const Field root(json, "");
+  root.Members(
+      {"description", "ownFolder", "ownFileName", "commandLine", "editionId", "userName",
+       "osVersion", "folders", "folderPath", "specialFolderPath", "systemFolder",
+       "standardFoldersExist", "installer", "settings", "files", "answers", "processes", "shell",
+       "faults"},
+      [&](const std::string& key, const Field& f) {
+        if (key == "description") {
+          f.Text();
+        } else if (key == "ownFolder") {
+          AbsolutePath(f);
+          s.ownFolder = f.Text();
+          while (s.ownFolder.size() > 2 &&
+                 (s.ownFolder.back() == L'\\' || s.ownFolder.back() == L'/')) {
+            s.ownFolder.pop_back();
+          }
+        } else if (key == "ownFileName") {
+          s.ownFileName = f.Text();
+          if (s.ownFileName.empty() ||
+              s.ownFileName.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) {
+            f.Fail(
+                "a file name is needed, without folder and without characters \\ / : * ? \" "
+                "< > |");
+          }
+        } else if (key == "commandLine") {
+          s.commandLine = f.Text();
+        } else if (key == "editionId") {
+          s.editionId = f.Text();
+          if (s.editionId->empty()) {
+            f.Fail("the edition ID cannot be empty");
+          }
+        } else if (key == "userName") {
+          s.userName = f.Text();
+          if (s.userName.empty() ||
+              s.userName.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) {
+            f.Fail("a user name is needed, without characters \\ / : * ? \" < > |");
+          }
+        } else if (key == "osVersion") {
+          ReadOsVersion(f, s);
+        } else if (key == "folders") {
+          folders = ReadFolders(f);
+        } else if (key == "folderPath") {
+          s.folderPath = ReadFolders(f);
+        } else if (key == "specialFolderPath") {
+          s.specialFolderPath = ReadFolders(f);
+        } else if (key == "systemFolder") {
+          s.systemFolder = f.TextOrNull();
+        } else if (key == "standardFoldersExist") {
+          s.standardFoldersExist = f.Bool();
+        } else if (key == "installer") {
+          ReadInstaller(f, s);
+        } else if (key == "settings") {
+          ReadSettings(f, s);
+        } else if (key == "files") {
+          f.Items([&](const Field& item) { s.files.push_back(ReadFileEntry(item)); });
+        } else if (key == "answers") {
+          ReadAnswers(f, s);
+        } else if (key == "processes") {
+          f.Items([&](const Field& item) { s.processes.push_back(ReadProcessRule(item)); });
+        } else if (key == "shell") {
+          f.Items([&](const Field& item) { s.shell.push_back(ReadShellRule(item)); });
+        } else {
+          f.Items([&](const Field& item) { s.faults.push_back(ReadFault(item)); });
+        }
+      });
+  // The scenario's folders replace the defaults one by one; the user name shapes the rest.
+  s.folders = DefaultFolders(s.userName);
+  for (auto& [id, path] : folders) {
+    s.folders[id] = path;
+  }
+  return s;
+}
+
+}  // namespace vtr::sim

@@ -1,0 +1,84 @@
+// A scenario: the Windows machine the simulator plays, read from JSON. docs/scenarios.md
+// describes every field and its default.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/platform.h"
+#include "platform/run_error.h"
+#include "platform/sim/file_system.h"
+#include "platform/sim/no_case_table.h"
+
+namespace vtr::sim {
+
+struct ProcessRule {
+  std::wstring match;  // part of the command line or program path, ignoring case
+  bool started = true;
+  uint32_t exitCode = 0;
+  std::vector<std::pair<std::wstring, int32_t>> setProductStates;
+  std::vector<FileEntry> createFiles;
+  std::vector<WinPath> removeFiles;
+};
+
+struct ShellRule {
+  std::wstring match;  // part of the file, ignoring case
+  int32_t result = 42;
+};
+
+struct Fault {
+  std::string op;
+  std::optional<int> call;  // 1-based; every call when absent
+  RunError error;
+};
+
+// A folder query's scripted answer: a path, or nothing when the query fails.
+using FolderAnswers = std::map<int, std::optional<std::wstring>>;
+
+using SettingsTable = NoCaseTable<NoCaseTable<NoCaseTable<std::wstring>>>;
+
+struct Scenario {
+  std::wstring ownFolder = L"C:\\Downloads";
+  std::wstring ownFileName = L"SetupVTR";
+  std::wstring commandLine;
+  std::optional<std::wstring> editionId;
+  std::wstring userName = L"user";
+  std::optional<OsVersionRecord> osVersion;  // nothing: the query fails
+  FolderAnswers folders;                     // answered by both folder queries
+  FolderAnswers folderPath;                  // overrides for SHGetFolderPath
+  FolderAnswers specialFolderPath;           // overrides for SHGetSpecialFolderPath
+  std::optional<std::wstring> systemFolder = L"C:\\windows\\system32";
+  bool standardFoldersExist = true;
+  std::optional<RunError> installerFails;
+  NoCaseTable<int32_t> productStates;
+  NoCaseTable<RunError> productStateFails;
+  SettingsTable settings;
+  std::vector<FileEntry> files;
+  std::vector<MsgAnswer> msgboxAnswers;
+  std::vector<std::optional<std::wstring>> inputboxAnswers;      // nothing: cancelled
+  std::vector<std::optional<std::wstring>> folderPickerAnswers;  // nothing: cancelled
+  std::vector<ProcessRule> processes;
+  std::vector<ShellRule> shell;
+  std::vector<Fault> faults;
+};
+
+// Reads a scenario. Anything wrong (a field of the wrong type, an unknown field, a path
+// that is not absolute, bad UTF-8) throws std::invalid_argument naming the field.
+Scenario ParseScenario(const nlohmann::json& json);
+
+// Every operation name that the transcript uses and a fault may name.
+const std::vector<std::string>& OperationNames();
+
+// The "service pack" field as Windows fills a 128-character buffer preset with blanks.
+std::wstring ServicePackField(const std::wstring& text);
+
+// The Windows 7 that Wine shows a 32-bit program, for a user of this name.
+OsVersionRecord DefaultOsVersion();
+FolderAnswers DefaultFolders(const std::wstring& userName);
+
+}  // namespace vtr::sim

@@ -1,0 +1,519 @@
+#include "platform/sim/sim_platform.h"
+
+#include "platform/sim/machine.h"
+#include "platform/sim/scenario.h"
+#include "platform/sim/utf8.h"
+
+namespace vtr {
+
+using sim::Line;
+using sim::Text;
+using sim::TextOrNull;
+
+namespace {
+
+const char* ButtonsName(MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::Ok:
+      return "OK";
+    case MsgButtons::OkCancel:
+      return "OKCancel";
+    case MsgButtons::YesNo:
+      return "YesNo";
+    case MsgButtons::YesNoCancel:
+      return "YesNoCancel";
+  }
+  return "?";
+}
+
+const char* IconName(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::None:
+      return "None";
+    case MsgIcon::Critical:
+      return "Critical";
+    case MsgIcon::Question:
+      return "Question";
+    case MsgIcon::Exclamation:
+      return "Exclamation";
+    case MsgIcon::Information:
+      return "Information";
+  }
+  return "?";
+}
+
+const char* AnswerName(MsgAnswer answer) {
+  switch (answer) {
+    case MsgAnswer::Ok:
+      return "OK";
+    case MsgAnswer::Cancel:
+      return "Cancel";
+    case MsgAnswer::Yes:
+      return "Yes";
+    case MsgAnswer::No:
+      return "No";
+  }
+  return "?";
+}
+
+bool IsButtonOf(MsgAnswer answer, MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::Ok:
+      return answer == MsgAnswer::Ok;
+    case MsgButtons::OkCancel:
+      return answer == MsgAnswer::Ok || answer == MsgAnswer::Cancel;
+    case MsgButtons::YesNo:
+      return answer == MsgAnswer::Yes || answer == MsgAnswer::No;
+    case MsgButtons::YesNoCancel:
+      return answer != MsgAnswer::Ok;
+  }
+  return false;
+}
+
+std::string ButtonList(MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::Ok:
+      return "OK";
+    case MsgButtons::OkCancel:
+      return "OK, Cancel";
+    case MsgButtons::YesNo:
+      return "Yes, No";
+    case MsgButtons::YesNoCancel:
+      return "Yes, No, Cancel";
+  }
+  return "?";
+}
+
+// The program as the scenario's child processes see it: each call is recorded, and the
+// process's effects happen when it is waited for, or at the latest when its handle goes.
+class SimChildProcess : public ChildProcess {
+ public:
+  SimChildProcess(std::weak_ptr<sim::Machine> machine, int number)
+      : machine_(std::move(machine)), number_(number) {}
+  ~SimChildProcess() override {
+    if (const auto m = machine_.lock()) {
+      m->EndProcess(number_);
+    }
+  }
+  SimChildProcess(const SimChildProcess&) = delete;
+  SimChildProcess& operator=(const SimChildProcess&) = delete;
+
+  bool Wait(int32_t timeoutMs) override {
+    const auto m = machine_.lock();
+    if (!m) {
+      return true;
+    }
+    const std::size_t line = m->Begin("Wait", Line{{"process", number_}, {"timeoutMs", timeoutMs}});
+    // Every simulated process has finished by the time it is waited for.
+    m->EndProcess(number_);
+    m->Result(line, true);
+    return true;
+  }
+
+  std::optional<uint32_t> ExitCode() override {
+    const auto m = machine_.lock();
+    if (!m) {
+      return std::nullopt;
+    }
+    const std::size_t line = m->Begin("ExitCode", Line{{"process", number_}});
+    const std::optional<uint32_t> code = m->ExitCodeOf(number_);
+    m->Result(line, code ? Line(*code) : Line(nullptr));
+    return code;
+  }
+
+ private:
+  std::weak_ptr<sim::Machine> machine_;
+  int number_;
+};
+
+class SimInstaller : public InstallerObject {
+ public:
+  explicit SimInstaller(std::weak_ptr<sim::Machine> machine) : machine_(std::move(machine)) {}
+
+  int32_t ProductState(const std::wstring& productCode) override {
+    const auto m = machine_.lock();
+    if (!m) {
+      throw RunError{-2147417848, L"The object invoked has disconnected from its clients."};
+    }
+    const std::size_t line = m->Begin("ProductState", Line{{"productCode", Text(productCode)}});
+    if (const RunError* error = m->Setup().productStateFails.Find(productCode)) {
+      m->Raise(line, *error);
+    }
+    // A product Windows Installer has never heard of is unknown (-1).
+    const int32_t* known = m->ProductStates().Find(productCode);
+    const int32_t state = known != nullptr ? *known : -1;
+    m->Result(line, state);
+    return state;
+  }
+
+ private:
+  std::weak_ptr<sim::Machine> machine_;
+};
+
+}  // namespace
+
+SimPlatform::SimPlatform(const nlohmann::json& scenario)
+    : machine_(std::make_shared<sim::Machine>(sim::ParseScenario(scenario))) {}
+
+SimPlatform::~SimPlatform() = default;
+
+std::wstring SimPlatform::EditionId() const {
+  return machine_->Setup().editionId.value_or(VTR_EDITION_ID);
+}
+
+const std::vector<nlohmann::ordered_json>& SimPlatform::Transcript() const {
+  return machine_->Transcript();
+}
+
+std::vector<nlohmann::ordered_json> SimPlatform::Calls(std::string_view op) const {
+  std::vector<nlohmann::ordered_json> calls;
+  for (const auto& line : machine_->Transcript()) {
+    if (line["op"] == op) {
+      calls.push_back(line);
+    }
+  }
+  return calls;
+}
+
+nlohmann::ordered_json SimPlatform::FinalState() const {
+  Line settings = Line::object();
+  machine_->Settings().ForEach([&](const std::wstring& app, const auto& sections) {
+    Line appLine = Line::object();
+    sections.ForEach([&](const std::wstring& section, const auto& keys) {
+      Line sectionLine = Line::object();
+      keys.ForEach([&](const std::wstring& key, const std::wstring& value) {
+        sectionLine[sim::ToUtf8(key)] = Text(value);
+      });
+      appLine[sim::ToUtf8(section)] = std::move(sectionLine);
+    });
+    settings[sim::ToUtf8(app)] = std::move(appLine);
+  });
+
+  Line files = Line::array();
+  for (const sim::FileEntry* entry : machine_->Files().Listed()) {
+    Line item{{"path", Text(entry->path.Display())}};
+    for (const auto& [flag, name] : {std::pair{entry->folder, "folder"},
+                                     {entry->readOnly, "readOnly"},
+                                     {entry->hidden, "hidden"},
+                                     {entry->system, "system"}}) {
+      if (flag) {
+        item[name] = true;
+      }
+    }
+    files.push_back(std::move(item));
+  }
+
+  Line states = Line::object();
+  machine_->ProductStates().ForEach(
+      [&](const std::wstring& code, int32_t state) { states[sim::ToUtf8(code)] = state; });
+  return Line{{"settings", std::move(settings)},
+              {"files", std::move(files)},
+              {"productStates", std::move(states)}};
+}
+
+int SimPlatform::UnscriptedDialogs() const {
+  return machine_->Unscripted();
+}
+
+std::vector<std::string> SimPlatform::ScenarioErrors() const {
+  return machine_->ScenarioErrors();
+}
+
+std::vector<std::string> SimPlatform::UnusedAnswers() const {
+  return machine_->UnusedAnswers();
+}
+
+// --- User dialogs ---
+
+MsgAnswer SimPlatform::MsgBox(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                              const std::optional<std::wstring>& title) {
+  const std::size_t line = machine_->Begin("MsgBox", Line{{"text", Text(text)},
+                                                          {"buttons", ButtonsName(buttons)},
+                                                          {"icon", IconName(icon)},
+                                                          {"title", TextOrNull(title)}});
+  // Without a script the box is answered with its first button, as Enter would.
+  const MsgAnswer fallback =
+      buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok : MsgAnswer::Yes;
+  const std::optional<MsgAnswer> scripted = machine_->NextMsgBoxAnswer();
+  MsgAnswer answer = fallback;
+  std::optional<std::string> error;
+  if (!scripted) {
+    machine_->CountUnscripted();
+  } else if (IsButtonOf(*scripted, buttons)) {
+    answer = *scripted;
+  } else {
+    error = std::string("the scripted answer ") + AnswerName(*scripted) +
+            " is not a button of this box (" + ButtonList(buttons) + "); answered " +
+            AnswerName(fallback);
+    machine_->ScenarioError("MsgBox: " + *error);
+  }
+  machine_->Result(line, AnswerName(answer));
+  if (!scripted) {
+    machine_->Note(line, "unscripted", true);
+  }
+  if (error) {
+    machine_->Note(line, "error", *error);
+  }
+  return answer;
+}
+
+std::wstring SimPlatform::InputBox(const std::wstring& prompt, const std::wstring& title,
+                                   const std::wstring& defaultText) {
+  const std::size_t line = machine_->Begin(
+      "InputBox",
+      Line{{"prompt", Text(prompt)}, {"title", Text(title)}, {"default", Text(defaultText)}});
+  const auto scripted = machine_->NextInputBoxAnswer();
+  // Without a script the user accepts the proposed text; a scripted null is Cancel.
+  const std::wstring answer = scripted ? scripted->value_or(L"") : defaultText;
+  machine_->Result(line, Text(answer));
+  if (!scripted) {
+    machine_->CountUnscripted();
+    machine_->Note(line, "unscripted", true);
+  }
+  return answer;
+}
+
+void SimPlatform::SetMousePointer(MousePointer pointer) {
+  machine_->Begin("SetMousePointer",
+                  Line{{"pointer", pointer == MousePointer::Busy ? "Busy" : "Default"}});
+}
+
+// --- Program identity and session input ---
+
+std::wstring SimPlatform::OwnFileName() {
+  const std::size_t line = machine_->Begin("OwnFileName");
+  machine_->Result(line, Text(machine_->Setup().ownFileName));
+  return machine_->Setup().ownFileName;
+}
+
+std::wstring SimPlatform::OwnFolder() {
+  const std::size_t line = machine_->Begin("OwnFolder");
+  machine_->Result(line, Text(machine_->Setup().ownFolder));
+  return machine_->Setup().ownFolder;
+}
+
+std::wstring SimPlatform::OwnTitle() {
+  const std::size_t line = machine_->Begin("OwnTitle");
+  const std::wstring title = L"VTR Setup";
+  machine_->Result(line, Text(title));
+  return title;
+}
+
+AppVersion SimPlatform::OwnVersion() {
+  const std::size_t line = machine_->Begin("OwnVersion");
+  // The version this setup program is built as (its Windows version resource says the same).
+  const AppVersion version{1, 6, 0};
+  machine_->Result(
+      line,
+      Line{{"major", version.major}, {"minor", version.minor}, {"revision", version.revision}});
+  return version;
+}
+
+std::wstring SimPlatform::CommandLine() {
+  const std::size_t line = machine_->Begin("CommandLine");
+  machine_->Result(line, Text(machine_->Setup().commandLine));
+  return machine_->Setup().commandLine;
+}
+
+void SimPlatform::ShowWizard() {
+  machine_->Begin("ShowWizard");
+}
+
+// --- Settings store ---
+
+namespace {
+
+void CheckSettingNames(sim::Machine& m, std::size_t line, const std::wstring& application,
+                       const std::wstring& section) {
+  // The store has no place without an application and a section name.
+  if (application.empty() || section.empty()) {
+    m.Raise(line, RunError{5, L"Invalid procedure call or argument"});
+  }
+}
+
+}  // namespace
+
+std::wstring SimPlatform::GetSetting(const std::wstring& application, const std::wstring& section,
+                                     const std::wstring& key, const std::wstring& defaultValue) {
+  const std::size_t line = machine_->Begin("GetSetting", Line{{"application", Text(application)},
+                                                              {"section", Text(section)},
+                                                              {"key", Text(key)},
+                                                              {"default", Text(defaultValue)}});
+  CheckSettingNames(*machine_, line, application, section);
+  std::wstring value = defaultValue;
+  if (const auto* app = machine_->Settings().Find(application)) {
+    if (const auto* sec = app->Find(section)) {
+      if (const std::wstring* stored = sec->Find(key)) {
+        value = *stored;
+      }
+    }
+  }
+  machine_->Result(line, Text(value));
+  return value;
+}
+
+void SimPlatform::SaveSetting(const std::wstring& application, const std::wstring& section,
+                              const std::wstring& key, const std::wstring& value) {
+  const std::size_t line = machine_->Begin("SaveSetting", Line{{"application", Text(application)},
+                                                               {"section", Text(section)},
+                                                               {"key", Text(key)},
+                                                               {"value", Text(value)}});
+  CheckSettingNames(*machine_, line, application, section);
+  machine_->Settings().Entry(application).Entry(section).Set(key, value);
+}
+
+// --- Files and folders ---
+
+std::wstring SimPlatform::FindFirst(const std::wstring& pathOrPattern, int attributes) {
+  const std::size_t line =
+      machine_->Begin("FindFirst", Line{{"path", Text(pathOrPattern)}, {"attributes", attributes}});
+  const std::wstring name = machine_->Files().FindFirst(pathOrPattern, attributes);
+  machine_->Result(line, Text(name));
+  return name;
+}
+
+std::wstring SimPlatform::FindNext() {
+  const std::size_t line = machine_->Begin("FindNext");
+  const std::wstring name = machine_->Files().FindNext();
+  machine_->Result(line, Text(name));
+  return name;
+}
+
+void SimPlatform::MakeFolder(const std::wstring& path) {
+  const std::size_t line = machine_->Begin("MakeFolder", Line{{"path", Text(path)}});
+  try {
+    machine_->Files().MakeFolder(path);
+  } catch (const RunError& error) {
+    machine_->Raise(line, error);
+  }
+}
+
+void SimPlatform::CreateEmptyFile(const std::wstring& path) {
+  const std::size_t line = machine_->Begin("CreateEmptyFile", Line{{"path", Text(path)}});
+  try {
+    machine_->Files().CreateEmptyFile(path);
+  } catch (const RunError& error) {
+    machine_->Raise(line, error);
+  }
+}
+
+bool SimPlatform::MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) {
+  const std::size_t line =
+      machine_->Begin("MoveFileTo", Line{{"from", Text(existingPath)}, {"to", Text(newPath)}});
+  const bool moved = machine_->Files().MoveFileTo(existingPath, newPath);
+  machine_->Result(line, moved);
+  return moved;
+}
+
+// --- Shell and processes ---
+
+int32_t SimPlatform::ShellOpen(const std::wstring& verb, const std::wstring& file,
+                               const std::wstring& parameters, const std::wstring& workFolder,
+                               int showCommand) {
+  const std::size_t line = machine_->Begin("ShellOpen", Line{{"verb", Text(verb)},
+                                                             {"file", Text(file)},
+                                                             {"parameters", Text(parameters)},
+                                                             {"workFolder", Text(workFolder)},
+                                                             {"show", showCommand}});
+  int32_t result = 42;  // any value from 32 on means started
+  for (const sim::ShellRule& rule : machine_->Setup().shell) {
+    if (sim::ContainsIgnoringCase(file, rule.match)) {
+      result = rule.result;
+      break;
+    }
+  }
+  machine_->Result(line, result);
+  return result;
+}
+
+std::unique_ptr<ChildProcess> SimPlatform::StartProcess(const std::wstring& applicationPath,
+                                                        const std::wstring& commandLine,
+                                                        const std::wstring& workFolder) {
+  const std::size_t line =
+      machine_->Begin("StartProcess", Line{{"application", Text(applicationPath)},
+                                           {"commandLine", Text(commandLine)},
+                                           {"workFolder", Text(workFolder)}});
+  const std::optional<int> number = machine_->StartProcess(applicationPath, commandLine);
+  machine_->Result(line, number ? Line(*number) : Line(nullptr));
+  if (!number) {
+    return nullptr;
+  }
+  return std::make_unique<SimChildProcess>(machine_, *number);
+}
+
+// --- System information ---
+
+OsVersionRecord SimPlatform::OsVersion() {
+  const std::size_t line = machine_->Begin("OsVersion");
+  const OsVersionRecord record = machine_->Setup().osVersion.value_or(OsVersionRecord{});
+  // The service-pack field is shown up to its NUL; the blanks after it are always the same.
+  const std::wstring servicePack = record.servicePack.substr(0, record.servicePack.find(L'\0'));
+  machine_->Result(line, Line{{"platformId", record.platformId},
+                              {"major", record.major},
+                              {"minor", record.minor},
+                              {"build", record.build},
+                              {"servicePack", Text(servicePack)}});
+  return record;
+}
+
+std::optional<std::wstring> SimPlatform::FolderPath(int csidl) {
+  const std::size_t line = machine_->Begin("FolderPath", Line{{"csidl", csidl}});
+  const auto& setup = machine_->Setup();
+  std::optional<std::wstring> path;
+  if (const auto it = setup.folderPath.find(csidl); it != setup.folderPath.end()) {
+    path = it->second;
+  } else if (const auto f = setup.folders.find(csidl); f != setup.folders.end()) {
+    path = f->second;
+  }
+  machine_->Result(line, TextOrNull(path));
+  return path;
+}
+
+std::wstring SimPlatform::SpecialFolderPath(int csidl) {
+  const std::size_t line = machine_->Begin("SpecialFolderPath", Line{{"csidl", csidl}});
+  const auto& setup = machine_->Setup();
+  std::optional<std::wstring> path;
+  if (const auto it = setup.specialFolderPath.find(csidl); it != setup.specialFolderPath.end()) {
+    path = it->second;
+  } else if (const auto f = setup.folders.find(csidl); f != setup.folders.end()) {
+    path = f->second;
+  }
+  const std::wstring result = path.value_or(L"");
+  machine_->Result(line, Text(result));
+  return result;
+}
+
+std::wstring SimPlatform::SystemFolder() {
+  const std::size_t line = machine_->Begin("SystemFolder");
+  const std::wstring folder = machine_->Setup().systemFolder.value_or(L"");
+  machine_->Result(line, Text(folder));
+  return folder;
+}
+
+std::optional<std::wstring> SimPlatform::BrowseForFolder(const std::wstring& title,
+                                                         bool programFilesRoot) {
+  const std::size_t line = machine_->Begin(
+      "BrowseForFolder", Line{{"title", Text(title)}, {"programFilesRoot", programFilesRoot}});
+  const auto scripted = machine_->NextFolderPickerAnswer();
+  // Without a script the user closes the picker.
+  const std::optional<std::wstring> chosen = scripted ? *scripted : std::nullopt;
+  machine_->Result(line, TextOrNull(chosen));
+  if (!scripted) {
+    machine_->CountUnscripted();
+    machine_->Note(line, "unscripted", true);
+  }
+  return chosen;
+}
+
+// --- Windows Installer ---
+
+std::unique_ptr<InstallerObject> SimPlatform::CreateInstaller() {
+  const std::size_t line = machine_->Begin("CreateInstaller");
+  if (const auto& fails = machine_->Setup().installerFails) {
+    machine_->Raise(line, *fails);
+  }
+  machine_->Result(line, "installer object");
+  return std::make_unique<SimInstaller>(machine_);
+}
+
+}  // namespace vtr

@@ -1,0 +1,88 @@
+// A whole Windows in memory, played from a scenario, that records every call the program
+// makes. vtrsim runs the program against it, and the native tests use it as their platform.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/platform.h"
+
+namespace vtr {
+
+namespace sim {
+class Machine;
+}
+
+class SimPlatform : public Platform {
+ public:
+  // A scenario that cannot be played throws std::invalid_argument naming the bad field.
+  explicit SimPlatform(const nlohmann::json& scenario);
+  ~SimPlatform() override;
+  SimPlatform(const SimPlatform&) = delete;
+  SimPlatform& operator=(const SimPlatform&) = delete;
+
+  // The scenario's "editionId", else the edition this build was made for.
+  std::wstring EditionId() const;
+  // One line per call, in order: {"op", "args", "result"}, or "raised" instead of a result;
+  // "unscripted" and "error" mark dialogs answered without (usable) script.
+  const std::vector<nlohmann::ordered_json>& Transcript() const;
+  // The lines of one operation, in order.
+  std::vector<nlohmann::ordered_json> Calls(std::string_view op) const;
+  // {"settings": {...}, "files": [...], "productStates": {...}} as the run left them.
+  nlohmann::ordered_json FinalState() const;
+  // Dialogs that had no scripted answer left and got their default.
+  int UnscriptedDialogs() const;
+  // Scripting mistakes found during the run (an answer that fits no button of its box).
+  std::vector<std::string> ScenarioErrors() const;
+  // Scripted answers that no dialog asked for.
+  std::vector<std::string> UnusedAnswers() const;
+
+  MsgAnswer MsgBox(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                   const std::optional<std::wstring>& title) override;
+  std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
+                        const std::wstring& defaultText) override;
+  void SetMousePointer(MousePointer pointer) override;
+
+  std::wstring OwnFileName() override;
+  std::wstring OwnFolder() override;
+  std::wstring OwnTitle() override;
+  AppVersion OwnVersion() override;
+  std::wstring CommandLine() override;
+  void ShowWizard() override;
+
+  std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
+                          const std::wstring& key, const std::wstring& defaultValue) override;
+  void SaveSetting(const std::wstring& application, const std::wstring& section,
+                   const std::wstring& key, const std::wstring& value) override;
+
+  std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override;
+  std::wstring FindNext() override;
+  void MakeFolder(const std::wstring& path) override;
+  void CreateEmptyFile(const std::wstring& path) override;
+  bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) override;
+
+  int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
+                    const std::wstring& parameters, const std::wstring& workFolder,
+                    int showCommand) override;
+  std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
+                                             const std::wstring& commandLine,
+                                             const std::wstring& workFolder) override;
+
+  OsVersionRecord OsVersion() override;
+  std::optional<std::wstring> FolderPath(int csidl) override;
+  std::wstring SpecialFolderPath(int csidl) override;
+  std::wstring SystemFolder() override;
+  std::optional<std::wstring> BrowseForFolder(const std::wstring& title,
+                                              bool programFilesRoot) override;
+
+  std::unique_ptr<InstallerObject> CreateInstaller() override;
+
+ private:
+  std::shared_ptr<sim::Machine> machine_;
+};
+
+}  // namespace vtr
