@@ -10,6 +10,7 @@
 
 #include "boxes.h"
 #include "child.h"
+#include "icon.h"
 #include "json_line.h"
 #include "options.h"
 #include "screenshot.h"
@@ -122,13 +123,17 @@ class Run {
     } else {
       line.Add("text", box.text);
     }
+    // Windows paints a box a moment after showing it; the icon is read from the screen.
+    Sleep(kPaintMs);
+    if (box.kind == BoxKind::Message) {
+      line.Add("icon", IdentifyIcon(box.window));
+    }
     std::vector<std::wstring> captions;
     for (const Button& b : box.buttons) {
       captions.push_back(b.caption);
     }
     line.Add("buttons", captions);
     if (!options_.screenshotDir.empty()) {
-      Sleep(kPaintMs);
       wchar_t name[32];
       std::swprintf(name, 32, L"%02d-%ls.bmp", boxCount_, KindName(box.kind));
       const std::wstring path = options_.screenshotDir + L"\\" + name;
