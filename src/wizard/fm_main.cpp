@@ -1,0 +1,182 @@
+#include "wizard/fm_main.h"
+
+#include "startup/main.h"
+#include "util/text.h"
+#include "wizard/controls.h"
+#include "wizard/layout.h"
+
+namespace vtr {
+namespace {
+
+// Counts a handler as running for as long as it lives: the user's actions wait until the
+// handler is done (a message box inside a handler must not let a second click in).
+class Running {
+ public:
+  explicit Running(int& count) : count_(++count) {}
+  ~Running() { --count_; }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+
+ private:
+  int& count_;
+};
+
+}  // namespace
+
+InstallEngine RealInstallEngine() {
+  return [](Session& s, Platform& p, bool& bProgram, bool& bDatabase, bool& bOutlook, bool& bRepair,
+            bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI, InstallReport& report) {
+    return SYS_Install(s, p, bProgram, bDatabase, bOutlook, bRepair, bRemove, bProgramFullUI,
+                       bDatabaseFullUI, report);
+  };
+}
+
+fmMain::fmMain(Session& s, Platform& p, WindowView& view, InstallEngine engine)
+    : s_(s), p_(p), form_(view), engine_(std::move(engine)) {
+  LayOutForm(form_);
+  // Setting a check box or selecting an option button from code runs its click handler, as
+  // a user's click does.
+  form_.SetClickNotifier([this](const ControlRef& control) { RunClickHandler(control); });
+}
+
+void fmMain::Load() {
+  const Running running(handlersRunning_);
+  form_.Draw(*this);
+  Form_Load();
+}
+
+int fmMain::ExitCode() const {
+  if (!ran_) {
+    return kExitCancelled;
+  }
+  return ExitCodeFor(succeeded_, report_);
+}
+
+int fmMain::PanelOnShow() const {
+  if (state_.iPanelPos < 0 || state_.iPanelPos >= static_cast<int>(state_.iPanelSeq.size())) {
+    return -1;
+  }
+  return state_.iPanelSeq[static_cast<std::size_t>(state_.iPanelPos)];
+}
+
+bool fmMain::IsRtf3() const {
+  return EqualsNoCase(s_.gsEditionID, L"VTRPRO_RTF3");
+}
+
+void fmMain::HidePanel(int panel) {
+  const ControlRef frame = ctl::frWiz(panel);
+  form_.SetVisible(frame, false);
+  form_.MoveTo(frame, kPanelParked, form_.At(frame).top);
+}
+
+void fmMain::RunClickHandler(const ControlRef& control) {
+  const std::wstring& name = control.name;
+  const int i = control.index;
+  if (name == L"cmdOpt") {
+    cmdOpt_Click(i);
+  } else if (name == L"optInstall") {
+    optInstall_Click(i);
+  } else if (name == L"ckOpt") {
+    ckOpt_Click(i);
+  } else if (name == L"ckInstall") {
+    ckInstall_Click(i);
+  } else if (name == L"cmdPath") {
+    cmdPath_Click(i);
+  } else if (name == L"cmdNext") {
+    cmdNext_Click();
+  } else if (name == L"cmdBack") {
+    cmdBack_Click();
+  } else if (name == L"cmdFinish") {
+    cmdFinish_Click();
+  } else if (name == L"cmdCancel") {
+    cmdCancel_Click();
+  }
+}
+
+bool fmMain::Click(const ControlRef& control) {
+  if (handlersRunning_ > 0 || form_.Unloaded() || !form_.Exists(control) ||
+      !form_.Reachable(control)) {
+    return false;
+  }
+  const Running running(handlersRunning_);
+  // A handler without an error handler of its own must not take the program down: the
+  // error is shown and the wizard stays as the handler left it.
+  try {
+    const ControlState& c = form_.At(control);
+    switch (c.kind) {
+      case ControlKind::CheckBox:
+        form_.SetValue(control, c.value == 1 ? 0 : 1);
+        break;
+      case ControlKind::OptionButton:
+        form_.Select(control);
+        break;
+      case ControlKind::Button:
+        RunClickHandler(control);
+        break;
+      default:
+        break;  // labels, frames and the logo have no click handler
+    }
+  } catch (const RunError& e) {
+    p_.MsgBox(
+        L"Run-time error '" + std::to_wstring(e.number) + L"':" + s_.gsCR + s_.gsCR + e.description,
+        MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
+  }
+  return true;
+}
+
+bool fmMain::TextChanged(const ControlRef& control, const std::wstring& text) {
+  if (handlersRunning_ > 0 || form_.Unloaded() || !form_.Exists(control) ||
+      form_.At(control).kind != ControlKind::TextBox || !form_.Reachable(control)) {
+    return false;
+  }
+  form_.StoreUserText(control, text);
+  return true;
+}
+
+bool fmMain::PressDefault() {
+  const auto button = form_.DefaultButton();
+  return button && Click(*button);
+}
+
+bool fmMain::PressCancel() {
+  const auto button = form_.CancelButton();
+  return button && Click(*button);
+}
+
+bool fmMain::FocusChanged(const ControlRef& control) {
+  if (form_.Unloaded() || !form_.Exists(control) || !form_.Reachable(control)) {
+    return false;
+  }
+  form_.StoreUserFocus(control);
+  return true;
+}
+
+void fmMain::CloseRequested() {
+  if (!form_.Unloaded()) {
+    const Running running(handlersRunning_);
+    Unload(UnloadMode::CloseBox);
+  }
+}
+
+void fmMain::Unload(UnloadMode mode) {
+  if (form_.Unloaded()) {
+    return;
+  }
+  bool cancel = false;
+  Form_QueryUnload(cancel, mode);
+}
+
+int ShowWizard(Session& s, Platform& p, WindowView& view,
+               const std::function<void(fmMain&)>& runEventLoop) {
+  fmMain form(s, p, view);
+  form.Load();
+  if (!form.IsUnloaded()) {
+    runEventLoop(form);
+  }
+  if (!form.IsUnloaded()) {
+    form.CloseRequested();
+  }
+  return form.ExitCode();
+}
+
+}  // namespace vtr

@@ -1,0 +1,120 @@
+// fmMain, the setup wizard: one window whose panels walk the user through install, repair,
+// configure or remove, then run the install engine. Headless: the form model holds every
+// control, a WindowView mirrors it on screen and reports the user's actions back here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/install.h"
+#include "platform/platform.h"
+#include "platform/window_view.h"
+#include "startup/session.h"
+#include "wizard/form_model.h"
+
+namespace vtr {
+
+// The install engine as Finish calls it: SYS_Install, unless a test wraps it to watch the call.
+using InstallEngine = std::function<bool(
+    Session&, Platform&, bool& bProgram, bool& bDatabase, bool& bOutlook, bool& bRepair,
+    bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI, InstallReport& report)>;
+InstallEngine RealInstallEngine();
+
+// The fields of the window that the wizard's handlers share.
+struct FormState {
+  std::vector<int16_t> iPanelSeq;  // the panels in the order Next walks them
+  int16_t iPanelPos = 0;           // index in iPanelSeq of the panel on show
+  bool bLoaded = false;            // start-up complete: the option handlers react
+  bool bInstall = false;           // the choice made on the first panel
+  bool bRepair = false;
+  bool bConfigure = false;
+  bool bRemove = false;
+  bool bProgram = false;  // what Finish acts on
+  bool bDatabase = false;
+  bool bOutlook = false;
+};
+
+// Why the form closes: from code (Cancel, Finish, the end of a road) or by the user's close
+// box or the end of the Windows session.
+enum class UnloadMode { FromCode, CloseBox };
+
+class fmMain : public WizardEvents {
+ public:
+  fmMain(Session& s, Platform& p, WindowView& view, InstallEngine engine = RealInstallEngine());
+  fmMain(const fmMain&) = delete;
+  fmMain& operator=(const fmMain&) = delete;
+
+  // Draws the form in the view and runs Form_Load, which shows the first panel.
+  void Load();
+  bool IsUnloaded() const { return form_.Unloaded(); }
+  // 0 after a run that succeeded (3010 when Windows must restart), 1603 after one that
+  // failed, 1602 when the form closed before any run.
+  int ExitCode() const;
+
+  const FormModel& Form() const { return form_; }
+  const FormState& State() const { return state_; }
+  // The panel on show: iPanelSeq(iPanelPos), or -1 when the position is outside the sequence.
+  int PanelOnShow() const;
+
+  // --- The user's actions (WizardEvents) ---
+  bool Click(const ControlRef& control) override;
+  bool TextChanged(const ControlRef& control, const std::wstring& text) override;
+  bool PressDefault() override;
+  bool PressCancel() override;
+  bool FocusChanged(const ControlRef& control) override;
+  void CloseRequested() override;
+
+  // --- The form's handlers and methods ---
+  void Form_Load();
+  void Panel_Next(bool bBack, bool bFirst);
+  void cmdNext_Click();
+  void cmdBack_Click();
+  void cmdOpt_Click(int index);
+  void optInstall_Click(int index);
+  void ckOpt_Click(int index);
+  void ckInstall_Click(int index);
+  void cmdPath_Click(int index);
+  std::wstring BrowseFolder(std::wstring& title, bool bProgramFilesRoot);
+  bool Check_Paths();
+  void cmdFinish_Click();
+  void cmdCancel_Click();
+  void Form_QueryUnload(bool& cancel, UnloadMode unloadMode);
+
+ private:
+  // Runs the click handler of a control; the user's click or a value set from code.
+  void RunClickHandler(const ControlRef& control);
+  // The buttons of panels 1 and 7: Next while more than the database is to be installed,
+  // else Finish.
+  void SetInstallChoiceButtons();
+  // The buttons of the repair panel, from its two re-install boxes.
+  void SetRepairButtons();
+  bool IsRtf3() const;
+  // Unloads the form; the close is never refused and ends the wizard.
+  void Unload(UnloadMode mode);
+  // Hides a panel and parks it out of sight.
+  void HidePanel(int panel);
+
+  Session& s_;
+  Platform& p_;
+  FormModel form_;
+  InstallEngine engine_;
+  FormState state_;
+  int handlersRunning_ = 0;
+  bool ran_ = false;
+  bool succeeded_ = false;
+  InstallReport report_;
+};
+
+// The character check of a folder name: true when the last folder name of path has none of
+// the characters Windows forbids. Unless bQuiet, the first forbidden one is named in a box.
+bool SYS_StrCheck(const Session& s, Platform& p, const std::wstring& path, bool bQuiet);
+
+// Loads the wizard into view, lets runEventLoop deliver the user's actions until the form is
+// unloaded, and returns the wizard's exit code. A loop that ends while the form is still
+// loaded (the end of the Windows session) closes the form as the close box does.
+int ShowWizard(Session& s, Platform& p, WindowView& view,
+               const std::function<void(fmMain&)>& runEventLoop);
+
+}  // namespace vtr
