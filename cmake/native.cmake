@@ -19,3 +19,7 @@ gtest_discover_tests(unit_tests)
 # Each scenario file runs through vtrsim and its transcript is compared with the expected one.
 add_test(NAME scenarios
   COMMAND ${CMAKE_SOURCE_DIR}/tests/scenarios/run.sh $<TARGET_FILE:vtrsim> ${CMAKE_SOURCE_DIR}/tests/scenarios)
+
+# vtrsim as a command: its refusals of bad scenarios and the shape of what it writes.
+add_test(NAME vtrsim_cli
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/scenarios/vtrsim_cli_test.sh $<TARGET_FILE:vtrsim>)

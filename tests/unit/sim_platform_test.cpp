@@ -321,6 +321,12 @@ TEST(SimTranscript, OneLinePerCallInItsOwnWords) {
   EXPECT_EQ(lines[1].dump(), R"({"op":"CommandLine","result":"DB für Müller"})");
   EXPECT_EQ(lines[2]["args"]["text"].dump(), R"("line one\rline two ж")");
   EXPECT_EQ(lines[3].dump(), R"({"op":"ShowWizard"})");
+
+  // Characters beyond the first plane come through whole; an overlong encoding does not.
+  SimPlatform wide(json{{"ownFileName", "Setup \xF0\x9F\x93\x87"}});
+  EXPECT_EQ(wide.OwnFileName(), L"Setup \U0001F4C7");
+  EXPECT_EQ(wide.Transcript()[0]["result"], "Setup \xF0\x9F\x93\x87");
+  EXPECT_NE(Refusal(json{{"ownFileName", "\xC0\xAF"}}).find("not valid UTF-8"), std::string::npos);
 }
 
 }  // namespace

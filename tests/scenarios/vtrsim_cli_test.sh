@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# vtrsim's own behaviour as a command: what it says and which status it ends with when the
+# scenario cannot be played, and the shape of a transcript it writes.
+#
+#   vtrsim_cli_test.sh VTRSIM
+set -u
+vtrsim=${1:?usage: vtrsim_cli_test.sh VTRSIM}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+passed=0
+failed=0
+check() {  # check NAME CONDITION-RESULT DETAIL
+  if [ "$2" -eq 0 ]; then
+    passed=$((passed + 1))
+  else
+    echo "FAIL $1: $3"
+    failed=$((failed + 1))
+  fi
+}
+
+# expect_refusal NAME EXPECTED-TEXT ARGS...: status 2 and one line on stderr holding the text.
+expect_refusal() {
+  local name=$1 text=$2
+  shift 2
+  "$vtrsim" "$@" >"$work/out" 2>"$work/err"
+  local status=$?
+  [ "$status" -eq 2 ]
+  check "$name: status" $? "expected status 2, got $status"
+  grep -qF -- "$text" "$work/err"
+  check "$name: message" $? "stderr lacks \"$text\": $(cat "$work/err")"
+  [ ! -s "$work/out" ]
+  check "$name: no transcript" $? "something was written to standard output"
+}
+
+expect_refusal "no arguments" "no scenario file given"
+expect_refusal "missing file" "cannot read scenario \"$work/missing.json\"" "$work/missing.json"
+
+printf '{"commandLine": "S",}' >"$work/broken.json"
+expect_refusal "broken JSON" "broken.json: not valid JSON" "$work/broken.json"
+
+printf '{"osVersion": {"major": "six"}}' >"$work/badfield.json"
+expect_refusal "bad field" "scenario field osVersion.major: expected a whole number" \
+  "$work/badfield.json"
+[ "$(wc -l <"$work/err")" -eq 1 ]
+check "bad field: one line" $? "expected one line on stderr: $(cat "$work/err")"
+
+printf '{"commandLine": "S \xc3"}' >"$work/badutf8.json"
+expect_refusal "bad UTF-8" "not valid JSON" "$work/badutf8.json"
+
+printf '{}' >"$work/plain.json"
+expect_refusal "unwritable output" "cannot write" "$work/plain.json" -o "$work/no/such/dir/t.jsonl"
+expect_refusal "unknown option" "unexpected argument \"--fast\"" "$work/plain.json" --fast
+
+# A run writes the transcript, then the exit line, then the final state.
+"$vtrsim" "$work/plain.json" -o "$work/t.jsonl" 2>"$work/err"
+check "plain run: status" $? "vtrsim failed: $(cat "$work/err")"
+[ "$(tail -n 2 "$work/t.jsonl" | head -n 1)" = '{"exit":0}' ]
+check "plain run: exit line" $? "the line before last is not {\"exit\":0}"
+tail -n 1 "$work/t.jsonl" | grep -q '^{"final":{"settings":{},"files":\[\],"productStates":{}}}$'
+check "plain run: final line" $? "unexpected final line: $(tail -n 1 "$work/t.jsonl")"
+head -n 1 "$work/t.jsonl" | grep -q '^{"op":"OwnFileName","result":"SetupVTR"}$'
+check "plain run: first call" $? "unexpected first line: $(head -n 1 "$work/t.jsonl")"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
