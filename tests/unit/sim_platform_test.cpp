@@ -3,6 +3,7 @@
 // shell, the settings store, and the transcript's form.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/sim/sim_platform.h"
@@ -280,6 +281,16 @@ TEST(SimProcesses, EffectsOfAProcessNobodyWaitsFor) {
   SimPlatform p(json{{"processes", {{{"match", "setup"}, {"createFiles", {"C:\\Done.txt"}}}}}});
   p.StartProcess(L"", L"setup.exe", L"").reset();  // the handle goes; the process ran on
   EXPECT_EQ(p.FindFirst(L"C:\\Done.txt", kAttrNormal), L"Done.txt");
+}
+
+TEST(SimProcesses, HandlesThatOutliveTheirPlatformDoNoHarm) {
+  auto p = std::make_unique<SimPlatform>(json::object());
+  auto child = p->StartProcess(L"", L"setup.exe", L"");
+  auto installer = p->CreateInstaller();
+  p.reset();
+  EXPECT_TRUE(child->Wait(-1));
+  EXPECT_EQ(child->ExitCode(), std::nullopt);
+  EXPECT_THROW(installer->ProductState(L"{A}"), RunError);
 }
 
 TEST(SimShell, ResultsByRule) {
