@@ -43,6 +43,22 @@ void RecordingView::Record(const std::wstring& what, const ControlRef& ref,
   calls_.push_back(what + L" " + ControlName(ref) + L": " + value);
 }
 
+bool RecordingView::Type(const ControlRef& control, const std::wstring& text) {
+  const auto found = std::find_if(controls_.begin(), controls_.end(),
+                                  [&](const ControlState& c) { return c.ref == control; });
+  if (Events() == nullptr || found == controls_.end()) {
+    return false;
+  }
+  ControlState& box = *found;
+  const std::wstring before = box.caption;
+  box.caption = text;
+  if (!events_->TextChanged(control, text)) {
+    box.caption = before;
+    return false;
+  }
+  return true;
+}
+
 void RecordingView::CreateForm(const WindowState& window, const std::vector<ControlState>& controls,
                                WizardEvents& events) {
   window_ = window;

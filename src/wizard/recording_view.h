@@ -25,6 +25,9 @@ class RecordingView : public WindowView {
   void ClearCalls() { calls_.clear(); }
   // Where the user's actions go; null before the form is drawn and after it is unloaded.
   WizardEvents* Events() const { return unloaded_ ? nullptr : events_; }
+  // The user types into a text box: the box shows the text and the model is told. False when
+  // the model refused it (the box then shows the model's text again).
+  bool Type(const ControlRef& control, const std::wstring& text);
 
   // --- WindowView ---
   void CreateForm(const WindowState& window, const std::vector<ControlState>& controls,
