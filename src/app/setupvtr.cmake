@@ -18,7 +18,9 @@ add_executable(SetupVTR WIN32
   ${CMAKE_SOURCE_DIR}/src/app/setupvtr.rc)
 target_link_libraries(SetupVTR PRIVATE vtrwin32)
 target_compile_options(SetupVTR PRIVATE -municode)
-target_link_options(SetupVTR PRIVATE -municode -static -static-libgcc -static-libstdc++)
+target_link_options(SetupVTR PRIVATE -municode -static -static-libgcc -static-libstdc++
+  # A subsystem older than 6.0 gets the legacy window metrics on today's Windows.
+  -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,0)
 set_target_properties(SetupVTR PROPERTIES OUTPUT_NAME SetupVTR
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 

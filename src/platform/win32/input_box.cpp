@@ -146,6 +146,9 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
   }
   if (message == WM_COMMAND) {
     auto* state = reinterpret_cast<InputBoxState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+    if (state == nullptr) {
+      return FALSE;  // a control's notice while the box is still being built
+    }
     switch (LOWORD(wParam)) {
       case IDOK:
         state->answer = WindowText(::GetDlgItem(dialog, kInputBoxEditId));
