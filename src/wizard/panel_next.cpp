@@ -71,7 +71,12 @@ void fmMain::Panel_Next(bool bBack, bool bFirst) {
   }
 
   if (state_.iPanelPos != oldPos) {
-    step([&] { HidePanel(state_.iPanelSeq.at(static_cast<std::size_t>(oldPos))); });
+    step([&] {
+      if (oldPos < 0 || oldPos >= static_cast<int>(state_.iPanelSeq.size())) {
+        throw RunError{9, L"Subscript out of range"};
+      }
+      HidePanel(state_.iPanelSeq[static_cast<std::size_t>(oldPos)]);
+    });
   }
   const int panel = PanelOnShow();
   step([&] {
