@@ -45,8 +45,16 @@ vtr_stop_xvfb() {
 }
 
 # Makes a new Wine prefix in the given folder and waits until Wine has finished setting it up.
+# Its programs run inside one virtual desktop window: Wine then draws title bars (so screenshots
+# show each box's title), and closing a window does not wait a second for a window manager
+# that Xvfb does not have.
 vtr_boot_prefix() {
   WINEPREFIX="$1" wineboot -i >/dev/null 2>&1
+  WINEPREFIX="$1" wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+    >/dev/null 2>&1
+  WINEPREFIX="$1" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+    /d 1024x768 /f >/dev/null 2>&1
+  WINEPREFIX="$1" wineserver -k
   WINEPREFIX="$1" wineserver -w
 }
 

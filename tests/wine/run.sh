@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs the Wine tests against a Windows build (default: build/win32 of this repo).
+#   bash tests/wine/run.sh [BUILD_DIR] [TEST_NAME...]
+# Boots one Wine prefix, starts one Xvfb, and runs every test in its own copy of that prefix.
+# Ends with "wine: N passed, N failed"; non-zero when a test failed.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+repo="$(cd "$here/../.." && pwd)"
+build="$(cd "${1:-$repo/build/win32}" && pwd)"
+shift || true
+work="$build/wine-tests"
+
+source "$here/lib.sh"
+
+cleanup() {
+  vtr_stop_wine_under "$work"
+  vtr_stop_xvfb
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+rm -rf "$work"
+mkdir -p "$work"
+vtr_start_xvfb
+echo "wine tests: Xvfb on $DISPLAY, booting the base prefix"
+vtr_boot_prefix "$work/base"
+
+python3 "$here/run_tests.py" --build "$build" --work "$work" --base "$work/base" "$@"

@@ -1,0 +1,73 @@
+"""Runs the Wine tests: each test in its own copy of the base prefix, one after another.
+
+    python3 run_tests.py --build BUILD --work WORK --base BASE_PREFIX [NAME...]
+
+Prints PASS or FAIL (with the reason and the last transcript) for each test and ends with
+"wine: N passed, N failed". A test's screenshots and transcripts stay in WORK/<test>/artifacts;
+the prefix copy of a passing test is removed, that of a failing one is kept for a look.
+"""
+
+import argparse
+import importlib
+import sys
+import time
+import traceback
+from pathlib import Path
+
+import harness
+
+TEST_MODULES = ["test_driver", "test_packages", "test_startup"]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True, type=Path)
+    parser.add_argument("--work", required=True, type=Path)
+    parser.add_argument("--base", required=True, type=Path)
+    parser.add_argument("names", nargs="*", help="run only tests whose name contains one of these")
+    options = parser.parse_args()
+
+    env = harness.Environment(options.build.resolve(), options.work.resolve(),
+                              options.base.resolve())
+    for needed in (env.setupvtr, env.vtrdrive, env.vtrboxes):
+        if not needed.exists():
+            print(f"FAIL wine setup: {needed} is missing (build the win32 preset first)")
+            print("wine: 0 passed, 1 failed")
+            return 1
+    env.prepare_base()
+    for module in TEST_MODULES:
+        importlib.import_module(module)
+
+    passed = failed = 0
+    for test in harness.registered_tests():
+        name = test.__name__
+        if options.names and not any(n in name for n in options.names):
+            continue
+        started = time.monotonic()
+        machine = harness.Machine(env, name)
+        reason = None
+        try:
+            test(machine)
+        except harness.Failure as failure:
+            reason = str(failure)
+        except Exception:  # a broken test is a failed test, with its traceback
+            reason = traceback.format_exc()
+        finally:
+            machine.stop()
+        seconds = time.monotonic() - started
+        if reason is None:
+            passed += 1
+            machine.discard()
+            print(f"PASS {name} ({seconds:.1f} s)", flush=True)
+        else:
+            failed += 1
+            print(f"FAIL {name} ({seconds:.1f} s): {reason}", flush=True)
+            if machine.last_run is not None:
+                print("  last run:\n    " + machine.last_run.transcript().replace("\n", "\n    "))
+            print(f"  prefix and screenshots kept in {machine.folder}", flush=True)
+    print(f"wine: {passed} passed, {failed} failed")
+    return 0 if failed == 0 and passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
