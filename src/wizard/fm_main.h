@@ -50,7 +50,7 @@ class fmMain : public WizardEvents {
   void Load();
   bool IsUnloaded() const { return form_.Unloaded(); }
   // 0 after a run that succeeded (3010 when Windows must restart), 1603 after one that
-  // failed, 1602 when the form closed before any run.
+  // failed, 1602 when the form closed before any run (or the run was cancelled at a prompt).
   int ExitCode() const;
 
   const FormModel& Form() const { return form_; }
