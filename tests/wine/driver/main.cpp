@@ -115,7 +115,7 @@ class Run {
   // Reads one box, reports it and presses the scripted (or default) button. Returns what went
   // wrong when the script cannot be followed.
   std::optional<std::wstring> Answer(const Box& box) {
-    ++boxCount_;
+    ++shotCount_;
     JsonLine line;
     line.Add("box", std::wstring(KindName(box.kind))).Add("title", box.title);
     if (box.kind == BoxKind::Input) {
@@ -133,16 +133,7 @@ class Run {
       captions.push_back(b.caption);
     }
     line.Add("buttons", captions);
-    if (!options_.screenshotDir.empty()) {
-      wchar_t name[32];
-      std::swprintf(name, 32, L"%02d-%ls.bmp", boxCount_, KindName(box.kind));
-      const std::wstring path = options_.screenshotDir + L"\\" + name;
-      if (SaveScreenshot(path)) {
-        line.Add("screenshot", path);
-      } else {
-        line.Add("screenshot_error", L"could not save " + path);
-      }
-    }
+    Screenshot(line, KindName(box.kind));
 
     const Button* button = nullptr;
     if (box.kind == BoxKind::Input) {
@@ -210,7 +201,30 @@ class Run {
   // Any other window of the program (the wizard) is reported once, when it first shows.
   void ReportWindow(const Box& box) {
     windows_[box.window] = false;
-    JsonLine().Add("window", box.title).Add("class", ClassName(box.window)).Write();
+    ++shotCount_;
+    JsonLine line;
+    line.Add("window", box.title).Add("class", ClassName(box.window));
+    if (!options_.screenshotDir.empty()) {
+      Sleep(kPaintMs);
+      Screenshot(line, L"window");
+    }
+    line.Write();
+  }
+
+  // Saves a picture of the screen, once the window is painted, when asked to; the report line
+  // names the file.
+  void Screenshot(JsonLine& line, const wchar_t* kind) {
+    if (options_.screenshotDir.empty()) {
+      return;
+    }
+    wchar_t name[32];
+    std::swprintf(name, 32, L"%02d-%ls.bmp", shotCount_, kind);
+    const std::wstring path = options_.screenshotDir + L"\\" + name;
+    if (SaveScreenshot(path)) {
+      line.Add("screenshot", path);
+    } else {
+      line.Add("screenshot_error", L"could not save " + path);
+    }
   }
 
   void CloseWindows() {
@@ -250,7 +264,7 @@ class Run {
   RunOptions options_;
   size_t nextAnswer_ = 0;
   size_t nextInput_ = 0;
-  int boxCount_ = 0;
+  int shotCount_ = 0;  // numbers the screenshots in the order things appeared
   std::map<HWND, Pressed> pressed_;
   // Windows that are not boxes, and whether the driver has closed each.
   std::map<HWND, bool> windows_;

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Runs every test: installs the tools when missing, builds the three presets, runs the native
+# unit and scenario tests (sanitized), checks what SetupVTR.exe imports, and runs the Wine
+# tests. Ends with one line "N passed, N failed"; the exit status is non-zero when anything
+# failed. Full logs are kept in build/test-logs.
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+repo="$(pwd)"
+logs="$repo/build/test-logs"
+
+passed=0
+failed=0
+failures=()
+
+pass() { passed=$((passed + $1)); }
+fail() {
+  failed=$((failed + $1))
+  failures+=("$2")
+}
+
+# Shows the end of a log after a failure, so a CI page says what went wrong.
+show_log_tail() {
+  echo "---- last lines of $1 ----"
+  tail -n 60 "$1"
+  echo "----"
+}
+
+if ! bash scripts/setup.sh; then
+  echo "set-up failed: the tools could not be installed"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+mkdir -p "$logs"
+
+# --- Builds ---
+declare -A built
+for preset in native win32 win64; do
+  log="$logs/build-$preset.log"
+  echo "== build $preset"
+  if cmake --preset "$preset" >"$log" 2>&1 && cmake --build --preset "$preset" >>"$log" 2>&1; then
+    built[$preset]=1
+    pass 1
+  else
+    built[$preset]=0
+    fail 1 "build $preset"
+    show_log_tail "$log"
+  fi
+done
+
+# --- Native unit and scenario tests ---
+if [[ "${built[native]}" == 1 ]]; then
+  echo "== native tests"
+  log="$logs/ctest-native.log"
+  ctest --preset native --no-tests=error -j 2 >"$log" 2>&1
+  status=$?
+  summary="$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)"
+  echo "${summary:-ctest printed no summary}"
+  if [[ "$summary" =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
+    nfailed="${BASH_REMATCH[1]}"
+    ntotal="${BASH_REMATCH[2]}"
+    pass $((ntotal - nfailed))
+    if ((nfailed > 0)); then
+      fail "$nfailed" "native tests"
+    fi
+  else
+    fail 1 "native tests (no result)"
+  fi
+  if ((status != 0)); then
+    if [[ "$summary" =~ \ 0\ tests\ failed ]]; then
+      fail 1 "native tests (ctest status $status)"
+    fi
+    show_log_tail "$log"
+  fi
+else
+  fail 1 "native tests (not built)"
+fi
+
+# --- What the Windows executables import ---
+# Only DLLs that Windows always takes from its own folder (KnownDLLs and the loader's own), so
+# no DLL placed beside SetupVTR.exe in a download folder can be loaded in their place.
+known_dlls="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll
+msvcrt.dll shlwapi.dll comdlg32.dll imm32.dll rpcrt4.dll ntdll.dll"
+
+check_exe() {
+  local exe="$1" format="$2" dump imports bad=""
+  if [[ ! -f "$exe" ]]; then
+    echo "FAIL $exe is missing"
+    return 1
+  fi
+  dump="$(objdump -p "$exe" 2>&1)"
+  if ! grep -q "file format $format\$" <<<"$dump"; then
+    echo "FAIL $exe is not $format: $(grep 'file format' <<<"$dump")"
+    return 1
+  fi
+  imports="$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump" | sort -u)"
+  for dll in $imports; do
+    grep -qw -- "$dll" <<<"$known_dlls" || bad+=" $dll"
+  done
+  if [[ -n "$bad" ]]; then
+    echo "FAIL $exe imports DLLs that are not Windows' own known DLLs:$bad"
+    return 1
+  fi
+  echo "PASS $exe is $format and imports only:" $imports
+}
+
+echo "== imports"
+for pair in "win32 pei-i386" "win64 pei-x86-64"; do
+  read -r preset format <<<"$pair"
+  if [[ "${built[$preset]}" == 1 ]] && check_exe "build/$preset/SetupVTR.exe" "$format"; then
+    pass 1
+  else
+    fail 1 "imports of the $preset SetupVTR.exe"
+  fi
+done
+
+# --- Wine tests ---
+if [[ "${built[win32]}" == 1 ]]; then
+  echo "== wine tests"
+  log="$logs/wine.log"
+  bash tests/wine/run.sh build/win32 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  summary="$(grep -E '^wine: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)"
+  if [[ "$summary" =~ ^wine:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+    pass "${BASH_REMATCH[1]}"
+    if ((BASH_REMATCH[2] > 0)); then
+      fail "${BASH_REMATCH[2]}" "wine tests"
+    elif ((status != 0)); then
+      fail 1 "wine tests (status $status)"
+    fi
+  else
+    fail 1 "wine tests (no result)"
+  fi
+else
+  fail 1 "wine tests (win32 not built)"
+fi
+
+if ((${#failures[@]} > 0)); then
+  echo "failed: ${failures[*]}"
+fi
+echo "$passed passed, $failed failed"
+((failed == 0))
