@@ -1,32 +1,10 @@
 // Who the program is and what it was started with.
-#include <cstring>
-
 #include "platform/win32/text_rules.h"
+#include "platform/win32/version_resource.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_strings.h"
 
 namespace vtr::win32 {
-namespace {
-
-// The fixed part of the version resource. Its layout: a header of three words, the key
-// "VS_VERSION_INFO" with its NUL, padding to a 32-bit boundary, then VS_FIXEDFILEINFO.
-bool ReadFixedFileInfo(const BYTE* data, size_t size, VS_FIXEDFILEINFO& info) {
-  constexpr wchar_t kKey[] = L"VS_VERSION_INFO";
-  constexpr size_t kKeyOffset = 3 * sizeof(WORD);
-  constexpr size_t kValueOffset = (kKeyOffset + sizeof(kKey) + 3) & ~size_t{3};
-  if (data == nullptr || size < kValueOffset + sizeof(info)) {
-    return false;
-  }
-  WORD valueLength = 0;
-  std::memcpy(&valueLength, data + sizeof(WORD), sizeof(valueLength));
-  if (valueLength < sizeof(info) || std::memcmp(data + kKeyOffset, kKey, sizeof(kKey)) != 0) {
-    return false;
-  }
-  std::memcpy(&info, data + kValueOffset, sizeof(info));
-  return info.dwSignature == VS_FFI_SIGNATURE;
-}
-
-}  // namespace
 
 std::wstring Win32Platform::OwnFileName() {
   return BareFileName(ModulePath(nullptr));
@@ -49,12 +27,8 @@ AppVersion Win32Platform::OwnVersion() {
     return {};
   }
   HGLOBAL loaded = ::LoadResource(self, resource);
-  const auto* data = static_cast<const BYTE*>(loaded ? ::LockResource(loaded) : nullptr);
-  VS_FIXEDFILEINFO info{};
-  if (!ReadFixedFileInfo(data, ::SizeofResource(self, resource), info)) {
-    return {};
-  }
-  return {HIWORD(info.dwFileVersionMS), LOWORD(info.dwFileVersionMS), HIWORD(info.dwFileVersionLS)};
+  const auto* data = static_cast<const unsigned char*>(loaded ? ::LockResource(loaded) : nullptr);
+  return ParseVersionResource(data, ::SizeofResource(self, resource)).value_or(AppVersion{});
 }
 
 std::wstring Win32Platform::CommandLine() {
