@@ -28,15 +28,20 @@ if ((${#missing[@]} == 0)); then
 fi
 
 echo "setup: installing ${missing[*]}"
+as_root=()
 if ((EUID != 0)); then
-  echo "setup: installing packages needs root; run this script as root (or with sudo)" >&2
-  exit 1
+  if command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+  else
+    echo "setup: installing packages needs root; run this script as root" >&2
+    exit 1
+  fi
 fi
 
 need_update=0
 # 32-bit Wine (it runs the i686 SetupVTR.exe) comes from the i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
+  "${as_root[@]}" dpkg --add-architecture i386
   need_update=1
 fi
 # Install from fresh lists when they are missing or do not know a package we want.
@@ -49,7 +54,15 @@ if ((need_update == 0)); then
   done
 fi
 if ((need_update)); then
-  apt-get update -q
+  "${as_root[@]}" apt-get update -q
 fi
-apt-get install -y -q "${missing[@]}" </dev/null
+install() {
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null
+}
+# Old package lists can name versions the archive no longer has: refresh them and try again.
+if ! install; then
+  ((need_update)) && exit 1
+  "${as_root[@]}" apt-get update -q
+  install
+fi
 echo "setup: done"
