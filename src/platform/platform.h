@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/run_error.h"
+#include "platform/window_view.h"
 
 namespace vtr {
 
@@ -80,8 +82,11 @@ class Platform {
   virtual AppVersion OwnVersion() = 0;
   // The argument text after the program's own name, unsplit.
   virtual std::wstring CommandLine() = 0;
-  // Loads the wizard form and shows it; the program lives until the form is unloaded.
-  virtual void ShowWizard() = 0;
+  // The wizard window's view: draws the form model and reports the user's actions to it.
+  virtual WindowView& WizardView() = 0;
+  // Delivers the user's actions to the wizard until done() is true (the form was unloaded)
+  // or there are no more (the end of the Windows session).
+  virtual void RunEventLoop(const std::function<bool()>& done) = 0;
 
   // --- Settings store (per user, strings only); both raise on failure ---
   virtual std::wstring GetSetting(const std::wstring& application, const std::wstring& section,

@@ -8,6 +8,7 @@
 #include "startup/command_line.h"
 #include "startup/edition.h"
 #include "util/text.h"
+#include "wizard/fm_main.h"
 
 namespace vtr {
 
@@ -98,8 +99,15 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
     return ExitCodeFor(succeeded, outcome);
   }
 
-  Attempt([&] { p.ShowWizard(); }, report);
-  return kExitSuccess;
+  // The wizard lives until its form is unloaded; its exit code tells how its road ended.
+  int code = kExitCancelled;
+  Attempt(
+      [&] {
+        code = ShowWizard(s, p, p.WizardView(),
+                          [&](fmMain& form) { p.RunEventLoop([&] { return form.IsUnloaded(); }); });
+      },
+      report);
+  return code;
 }
 
 }  // namespace vtr

@@ -325,13 +325,13 @@ TEST(SimTranscript, OneLinePerCallInItsOwnWords) {
   p.SetMousePointer(MousePointer::Busy);
   EXPECT_EQ(p.CommandLine(), L"DB f\u00fcr M\u00fcller");
   p.MsgBox(L"line one\rline two \u0436", MsgButtons::Ok, MsgIcon::Information, std::nullopt);
-  p.ShowWizard();
+  p.WizardView();
   const auto& lines = p.Transcript();
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].dump(), R"({"op":"SetMousePointer","args":{"pointer":"Busy"}})");
   EXPECT_EQ(lines[1].dump(), R"({"op":"CommandLine","result":"DB für Müller"})");
   EXPECT_EQ(lines[2]["args"]["text"].dump(), R"("line one\rline two ж")");
-  EXPECT_EQ(lines[3].dump(), R"({"op":"ShowWizard"})");
+  EXPECT_EQ(lines[3].dump(), R"({"op":"WizardView"})");
 
   // Characters beyond the first plane come through whole; an overlong encoding does not.
   SimPlatform wide(json{{"ownFileName", "Setup \xF0\x9F\x93\x87"}});

@@ -422,7 +422,7 @@ Fault ReadFault(const Field& field) {
 const std::vector<std::string>& OperationNames() {
   static const std::vector<std::string> kNames = {
       "MsgBox",          "InputBox",    "SetMousePointer",   "OwnFileName",  "OwnFolder",
-      "OwnTitle",        "OwnVersion",  "CommandLine",       "ShowWizard",   "GetSetting",
+      "OwnTitle",        "OwnVersion",  "CommandLine",       "WizardView",     "RunEventLoop",   "GetSetting",
       "SaveSetting",     "FindFirst",   "FindNext",          "MakeFolder",   "CreateEmptyFile",
       "MoveFileTo",      "ShellOpen",   "StartProcess",      "Wait",         "ExitCode",
       "OsVersion",       "FolderPath",  "SpecialFolderPath", "SystemFolder", "BrowseForFolder",

@@ -315,8 +315,15 @@ std::wstring SimPlatform::CommandLine() {
   return machine_->Setup().commandLine;
 }
 
-void SimPlatform::ShowWizard() {
-  machine_->Begin("ShowWizard");
+WindowView& SimPlatform::WizardView() {
+  machine_->Begin("WizardView");
+  return view_;
+}
+
+void SimPlatform::RunEventLoop(const std::function<bool()>& done) {
+  // No user is scripted yet: the session ends with the wizard still open.
+  const std::size_t line = machine_->Begin("RunEventLoop");
+  machine_->Result(line, done());
 }
 
 // --- Settings store ---

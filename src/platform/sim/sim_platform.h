@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
+#include "wizard/recording_view.h"
 
 namespace vtr {
 
@@ -52,7 +53,8 @@ class SimPlatform : public Platform {
   std::wstring OwnTitle() override;
   AppVersion OwnVersion() override;
   std::wstring CommandLine() override;
-  void ShowWizard() override;
+  WindowView& WizardView() override;
+  void RunEventLoop(const std::function<bool()>& done) override;
 
   std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
                           const std::wstring& key, const std::wstring& defaultValue) override;
@@ -83,6 +85,7 @@ class SimPlatform : public Platform {
 
  private:
   std::shared_ptr<sim::Machine> machine_;
+  RecordingView view_;
 };
 
 }  // namespace vtr

@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/unique_resources.h"
+#include "wizard/recording_view.h"
 
 namespace vtr::win32 {
 
@@ -39,7 +40,8 @@ class Win32Platform final : public Platform {
   std::wstring OwnTitle() override;
   AppVersion OwnVersion() override;
   std::wstring CommandLine() override;
-  void ShowWizard() override;
+  WindowView& WizardView() override;
+  void RunEventLoop(const std::function<bool()>& done) override;
 
   std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
                           const std::wstring& key, const std::wstring& defaultValue) override;
@@ -76,6 +78,7 @@ class Win32Platform final : public Platform {
   MousePointer pointer_ = MousePointer::Default;
   UniqueFindHandle search_;
   int searchMask_ = 0;
+  RecordingView headlessView_;
 };
 
 }  // namespace vtr::win32
