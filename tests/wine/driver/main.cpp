@@ -25,6 +25,7 @@ constexpr DWORD kSettleMs = 150;
 // Long enough for Wine to paint a box before its picture is taken.
 constexpr DWORD kPaintMs = 400;
 constexpr ULONGLONG kCloseWaitMs = 10000;
+constexpr int kIconAttempts = 5;
 
 // Exit statuses of the driver itself (the program's own code is reported in JSON).
 constexpr int kUsageError = 2;
@@ -126,7 +127,13 @@ class Run {
     // Windows paints a box a moment after showing it; the icon is read from the screen.
     Sleep(kPaintMs);
     if (box.kind == BoxKind::Message) {
-      line.Add("icon", IdentifyIcon(box.window));
+      // On a busy machine the first look may come before the icon is painted.
+      std::wstring icon = IdentifyIcon(box.window);
+      for (int attempt = 0; icon == L"unknown" && attempt < kIconAttempts; ++attempt) {
+        Sleep(kPaintMs);
+        icon = IdentifyIcon(box.window);
+      }
+      line.Add("icon", icon);
     }
     std::vector<std::wstring> captions;
     for (const Button& b : box.buttons) {
