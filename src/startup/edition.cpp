@@ -27,4 +27,23 @@ Edition EditionFor(const std::wstring& editionId, bool update) {
   return e;
 }
 
+void ApplyEdition(Session& s, const std::wstring& editionId) {
+  s.gsVersion = L"3.3.0";
+  s.gsEditionID = editionId;
+  const Edition edition = EditionFor(s.gsEditionID, s.gbUpdate);
+  s.gbWorkstation = edition.workstation;
+  s.gbPro = edition.pro;
+  s.gsExeName = edition.exeName;
+  s.gsProdID = edition.prodId;
+  s.gsDBProdID = edition.dbProdId;
+}
+
+void SetCharacterConstants(Session& s) {
+  s.gsTab = L"\t";
+  s.gsSpace = L" ";
+  s.gsQuote = L"\"";
+  s.gsCR = L"\r";
+  s.gsCRLF = L"\r\n";
+}
+
 }  // namespace vtr

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "startup/session.h"
+
 namespace vtr {
 
 struct Edition {
@@ -14,5 +16,10 @@ struct Edition {
 };
 
 Edition EditionFor(const std::wstring& editionId, bool update);
+
+// Fixes the version, the edition and what follows from it (gbUpdate must be decided first).
+void ApplyEdition(Session& s, const std::wstring& editionId);
+// The character constants every message is built with.
+void SetCharacterConstants(Session& s);
 
 }  // namespace vtr

@@ -43,20 +43,8 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
       },
       report);
 
-  s.gsVersion = L"3.3.0";
-  s.gsEditionID = editionId;
-  const Edition edition = EditionFor(s.gsEditionID, s.gbUpdate);
-  s.gbWorkstation = edition.workstation;
-  s.gbPro = edition.pro;
-  s.gsExeName = edition.exeName;
-  s.gsProdID = edition.prodId;
-  s.gsDBProdID = edition.dbProdId;
-
-  s.gsTab = L"\t";
-  s.gsSpace = L" ";
-  s.gsQuote = L"\"";
-  s.gsCR = L"\r";
-  s.gsCRLF = L"\r\n";
+  ApplyEdition(s, editionId);
+  SetCharacterConstants(s);
 
   CommandFlags flags;
   bool keepGoing = true;

@@ -63,20 +63,9 @@ inline std::string Targets(const InstallCall& call) {
 class Wizard {
  public:
   explicit Wizard(const Start& start) {
-    const Edition edition = EditionFor(start.edition, start.update);
     s.gbUpdate = start.update;
-    s.gsVersion = L"3.3.0";
-    s.gsEditionID = start.edition;
-    s.gbWorkstation = edition.workstation;
-    s.gbPro = edition.pro;
-    s.gsExeName = edition.exeName;
-    s.gsProdID = edition.prodId;
-    s.gsDBProdID = edition.dbProdId;
-    s.gsTab = L"\t";
-    s.gsSpace = L" ";
-    s.gsQuote = L"\"";
-    s.gsCR = L"\r";
-    s.gsCRLF = L"\r\n";
+    ApplyEdition(s, start.edition);
+    SetCharacterConstants(s);
     s.gbDebug = start.debug;
     s.gbInstalled = start.installed;
     s.gbDBInstalled = start.dbInstalled;
@@ -94,8 +83,8 @@ class Wizard {
           "C:\\Downloads\\vtr3dbl_update.msi"}},
         {"installer",
          {{"productStates",
-           {{Utf8(edition.prodId), start.installed ? 5 : -1},
-            {Utf8(edition.dbProdId), start.dbInstalled ? 5 : -1}}}}}};
+           {{Utf8(s.gsProdID), start.installed ? 5 : -1},
+            {Utf8(s.gsDBProdID), start.dbInstalled ? 5 : -1}}}}}};
     for (const auto& [key, value] : start.scenario.items()) {
       if (key == "files") {
         for (const auto& file : value) {
