@@ -55,12 +55,38 @@ expect_refusal "unknown option" "unexpected argument \"--fast\"" "$work/plain.js
 # A run writes the transcript, then the exit line, then the final state.
 "$vtrsim" "$work/plain.json" -o "$work/t.jsonl" 2>"$work/err"
 check "plain run: status" $? "vtrsim failed: $(cat "$work/err")"
-[ "$(tail -n 2 "$work/t.jsonl" | head -n 1)" = '{"exit":0}' ]
-check "plain run: exit line" $? "the line before last is not {\"exit\":0}"
+# Nobody is scripted at the wizard, so the window is closed unused: cancelled, 1602.
+[ "$(tail -n 2 "$work/t.jsonl" | head -n 1)" = '{"exit":1602}' ]
+check "plain run: exit line" $? "the line before last is not {\"exit\":1602}"
+[ "$(tail -n 3 "$work/t.jsonl" | head -n 1)" = '{"unscripted":"no more events: the user closes the window"}' ]
+check "plain run: unscripted end" $? "the wizard's end is not marked unscripted"
 tail -n 1 "$work/t.jsonl" | grep -q '^{"final":{"settings":{},"files":\[\],"productStates":{}}}$'
 check "plain run: final line" $? "unexpected final line: $(tail -n 1 "$work/t.jsonl")"
 head -n 1 "$work/t.jsonl" | grep -q '^{"op":"OwnFileName","result":"SetupVTR"}$'
 check "plain run: first call" $? "unexpected first line: $(head -n 1 "$work/t.jsonl")"
+
+printf '{"events": [{"click": "cmdNext", "key": "Enter"}]}' >"$work/twoactions.json"
+expect_refusal "event with two actions" "scenario field events[0]: an event is one action" \
+  "$work/twoactions.json"
+printf '{"events": [{"check": "ckOpt", "index": 0}]}' >"$work/novalue.json"
+expect_refusal "check without value" "scenario field events[0]: \"check\" needs the \"value\"" \
+  "$work/novalue.json"
+
+# Scripting mistakes found while playing: reported on stderr, the run itself goes on.
+printf '{"events": [{"click": "cmdNxt"}, {"close": true}]}' >"$work/misspelt.json"
+"$vtrsim" "$work/misspelt.json" -o "$work/t.jsonl" 2>"$work/err"
+check "misspelt control: status" $? "vtrsim failed: $(cat "$work/err")"
+grep -qF 'scenario error: events[0]: the form has no control cmdNxt' "$work/err"
+check "misspelt control: reported" $? "stderr: $(cat "$work/err")"
+grep -qF '{"event":{"click":"cmdNxt"},"accepted":false,"error":"the form has no control cmdNxt"}' \
+  "$work/t.jsonl"
+check "misspelt control: marked in the transcript" $? "$(grep event "$work/t.jsonl")"
+
+printf '{"commandLine": "S", "events": [{"close": true}, {"key": "Enter"}]}' >"$work/left.json"
+"$vtrsim" "$work/left.json" -o "$work/t.jsonl" 2>"$work/err"
+check "events left over: status" $? "vtrsim failed: $(cat "$work/err")"
+grep -qF 'scenario error: events[0] and after: 2 scripted events were not played' "$work/err"
+check "events left over: reported" $? "stderr: $(cat "$work/err")"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -93,6 +93,11 @@ void Machine::Note(std::size_t line, const char* key, Line value) {
   transcript_[line][key] = std::move(value);
 }
 
+std::size_t Machine::Append(Line line) {
+  transcript_.push_back(std::move(line));
+  return transcript_.size() - 1;
+}
+
 void Machine::Raise(std::size_t line, const RunError& error) {
   transcript_[line]["raised"] =
       Line{{"number", error.number}, {"description", Text(error.description)}};
@@ -118,6 +123,24 @@ std::optional<std::optional<std::wstring>> Machine::NextFolderPickerAnswer() {
     return scenario_.folderPickerAnswers[pickerUsed_++];
   }
   return std::nullopt;
+}
+
+const UserEvent* Machine::NextEvent() {
+  if (eventsUsed_ < scenario_.events.size()) {
+    return &scenario_.events[eventsUsed_++];
+  }
+  return nullptr;
+}
+
+std::optional<std::string> Machine::UnplayedEvents() const {
+  const std::size_t left = scenario_.events.size() - eventsUsed_;
+  if (left == 0) {
+    return std::nullopt;
+  }
+  // The script expected a window that was no longer (or never) open: its test is wrong.
+  return "events[" + std::to_string(eventsUsed_) + "] and after: " + std::to_string(left) +
+         (left == 1 ? " scripted event was" : " scripted events were") +
+         " not played, because the wizard was not open any more (or never opened)";
 }
 
 std::vector<std::string> Machine::UnusedAnswers() const {

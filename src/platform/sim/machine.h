@@ -36,6 +36,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   std::size_t Begin(const char* op, std::optional<Line> args = std::nullopt);
   void Result(std::size_t line, Line value);
   void Note(std::size_t line, const char* key, Line value);
+  // Records a line that is not a call (a user's event, a snapshot); returns its index.
+  std::size_t Append(Line line);
   // Records the error as the call's outcome and throws it.
   [[noreturn]] void Raise(std::size_t line, const RunError& error);
 
@@ -43,6 +45,9 @@ class Machine : public std::enable_shared_from_this<Machine> {
   std::optional<MsgAnswer> NextMsgBoxAnswer();
   std::optional<std::optional<std::wstring>> NextInputBoxAnswer();
   std::optional<std::optional<std::wstring>> NextFolderPickerAnswer();
+  // The user's next event at the wizard window, with its place in the script, if any is left.
+  const UserEvent* NextEvent();
+  std::size_t EventsPlayed() const { return eventsUsed_; }
   void CountUnscripted() { ++unscripted_; }
   void ScenarioError(std::string message) { scenarioErrors_.push_back(std::move(message)); }
 
@@ -57,6 +62,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   int Unscripted() const { return unscripted_; }
   const std::vector<std::string>& ScenarioErrors() const { return scenarioErrors_; }
   std::vector<std::string> UnusedAnswers() const;
+  // The scripting mistake of events left over when the run ended, if any.
+  std::optional<std::string> UnplayedEvents() const;
 
  private:
   struct Process {
@@ -70,7 +77,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   NoCaseTable<int32_t> productStates_;
   std::vector<Line> transcript_;
   std::map<std::string, int> callCounts_;
-  std::size_t msgboxUsed_ = 0, inputboxUsed_ = 0, pickerUsed_ = 0;
+  std::size_t msgboxUsed_ = 0, inputboxUsed_ = 0, pickerUsed_ = 0, eventsUsed_ = 0;
   int unscripted_ = 0;
   std::vector<std::string> scenarioErrors_;
   std::vector<Process> processes_;

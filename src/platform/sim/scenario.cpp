@@ -4,124 +4,13 @@
 #include <limits>
 #include <stdexcept>
 
+#include "platform/sim/scenario_field.h"
 #include "platform/sim/utf8.h"
 
 namespace vtr::sim {
 namespace {
 
 using nlohmann::json;
-
-const char* KindOf(const json& value) {
-  switch (value.type()) {
-    case json::value_t::null:
-      return "null";
-    case json::value_t::boolean:
-      return "true or false";
-    case json::value_t::string:
-      return "a text";
-    case json::value_t::array:
-      return "a list";
-    case json::value_t::object:
-      return "an object";
-    case json::value_t::number_float:
-      return "a fractional number";
-    default:
-      return "a number";
-  }
-}
-
-// A value of the scenario together with where it stands, so every complaint names its field.
-class Field {
- public:
-  Field(const json& value, std::string where) : value_(value), where_(std::move(where)) {}
-
-  const json& Value() const { return value_; }
-  const std::string& Where() const { return where_; }
-  bool IsNull() const { return value_.is_null(); }
-
-  [[noreturn]] void Fail(const std::string& problem) const {
-    throw std::invalid_argument(where_.empty() ? "scenario: " + problem
-                                               : "scenario field " + where_ + ": " + problem);
-  }
-  void Expect(bool ok, const char* wanted) const {
-    if (!ok) {
-      Fail(std::string("expected ") + wanted + ", found " + KindOf(value_));
-    }
-  }
-
-  std::wstring Text() const {
-    Expect(value_.is_string(), "a text");
-    return FromUtf8(value_.get_ref<const std::string&>(), "scenario field " + where_);
-  }
-  std::optional<std::wstring> TextOrNull() const {
-    if (value_.is_null()) {
-      return std::nullopt;
-    }
-    Expect(value_.is_string(), "a text or null");
-    return Text();
-  }
-  bool Bool() const {
-    Expect(value_.is_boolean(), "true or false");
-    return value_.get<bool>();
-  }
-  long long Integer(long long lowest, long long highest) const {
-    Expect(value_.is_number_integer(), "a whole number");
-    const bool isUnsigned = value_.is_number_unsigned();
-    if (isUnsigned && value_.get<unsigned long long>() > static_cast<unsigned long long>(highest)) {
-      Fail("the number is larger than " + std::to_string(highest));
-    }
-    const long long number = isUnsigned ? static_cast<long long>(value_.get<unsigned long long>())
-                                        : value_.get<long long>();
-    if (number < lowest || number > highest) {
-      Fail("the number must lie between " + std::to_string(lowest) + " and " +
-           std::to_string(highest));
-    }
-    return number;
-  }
-  int32_t Int32() const {
-    return static_cast<int32_t>(
-        Integer(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-  }
-
-  // Visits the members of an object; a member not among known is refused.
-  template <class Visit>
-  void Members(std::initializer_list<const char*> known, Visit visit) const {
-    Expect(value_.is_object(), "an object");
-    for (const auto& [key, member] : value_.items()) {
-      if (std::none_of(known.begin(), known.end(), [&](const char* k) { return key == k; })) {
-        std::string list;
-        for (const char* k : known) {
-          list += (list.empty() ? "" : ", ") + std::string(k);
-        }
-        Fail("unknown field \"" + key + "\" (known: " + list + ")");
-      }
-      visit(key, Field(member, Join(key)));
-    }
-  }
-  // Visits the members of an object whose names are data (codes, setting names).
-  template <class Visit>
-  void AnyMembers(Visit visit) const {
-    Expect(value_.is_object(), "an object");
-    for (const auto& [key, member] : value_.items()) {
-      visit(FromUtf8(key, "scenario field " + where_ + " (a name)"), Field(member, Join(key)));
-    }
-  }
-  template <class Visit>
-  void Items(Visit visit) const {
-    Expect(value_.is_array(), "a list");
-    for (std::size_t i = 0; i < value_.size(); ++i) {
-      visit(Field(value_[i], where_ + "[" + std::to_string(i) + "]"));
-    }
-  }
-
- private:
-  std::string Join(const std::string& key) const {
-    return where_.empty() ? key : where_ + "." + key;
-  }
-
-  const json& value_;
-  std::string where_;
-};
 
 const WinPath kNoBase{L"C:\\", {}, false};
 
@@ -421,12 +310,12 @@ Fault ReadFault(const Field& field) {
 
 const std::vector<std::string>& OperationNames() {
   static const std::vector<std::string> kNames = {
-      "MsgBox",          "InputBox",    "SetMousePointer",   "OwnFileName",  "OwnFolder",
-      "OwnTitle",        "OwnVersion",  "CommandLine",       "WizardView",     "RunEventLoop",   "GetSetting",
-      "SaveSetting",     "FindFirst",   "FindNext",          "MakeFolder",   "CreateEmptyFile",
-      "MoveFileTo",      "ShellOpen",   "StartProcess",      "Wait",         "ExitCode",
-      "OsVersion",       "FolderPath",  "SpecialFolderPath", "SystemFolder", "BrowseForFolder",
-      "CreateInstaller", "ProductState"};
+      "MsgBox",          "InputBox",        "SetMousePointer", "OwnFileName",       "OwnFolder",
+      "OwnTitle",        "OwnVersion",      "CommandLine",     "WizardView",        "RunEventLoop",
+      "GetSetting",      "SaveSetting",     "FindFirst",       "FindNext",          "MakeFolder",
+      "CreateEmptyFile", "MoveFileTo",      "ShellOpen",       "StartProcess",      "Wait",
+      "ExitCode",        "OsVersion",       "FolderPath",      "SpecialFolderPath", "SystemFolder",
+      "BrowseForFolder", "CreateInstaller", "ProductState"};
   return kNames;
 }
 
@@ -458,10 +347,16 @@ Scenario ParseScenario(const nlohmann::json& json) {
   FolderAnswers folders;
   const Field root(json, "");
   root.Members(
-      {"description", "ownFolder", "ownFileName", "commandLine", "editionId", "userName",
-       "osVersion", "folders", "folderPath", "specialFolderPath", "systemFolder",
-       "standardFoldersExist", "installer", "settings", "files", "answers", "processes", "shell",
-       "faults"},
+      {"description",  "ownFolder",
+       "ownFileName",  "commandLine",
+       "editionId",    "userName",
+       "osVersion",    "folders",
+       "folderPath",   "specialFolderPath",
+       "systemFolder", "standardFoldersExist",
+       "installer",    "settings",
+       "files",        "answers",
+       "processes",    "shell",
+       "faults",       "events"},
       [&](const std::string& key, const Field& f) {
         if (key == "description") {
           f.Text();
@@ -517,8 +412,10 @@ Scenario ParseScenario(const nlohmann::json& json) {
           f.Items([&](const Field& item) { s.processes.push_back(ReadProcessRule(item)); });
         } else if (key == "shell") {
           f.Items([&](const Field& item) { s.shell.push_back(ReadShellRule(item)); });
-        } else {
+        } else if (key == "faults") {
           f.Items([&](const Field& item) { s.faults.push_back(ReadFault(item)); });
+        } else {
+          f.Items([&](const Field& item) { s.events.push_back(ReadUserEvent(item)); });
         }
       });
   // The scenario's folders replace the defaults one by one; the user name shapes the rest.

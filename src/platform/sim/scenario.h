@@ -14,6 +14,7 @@
 #include "platform/run_error.h"
 #include "platform/sim/file_system.h"
 #include "platform/sim/no_case_table.h"
+#include "platform/sim/user_events.h"
 
 namespace vtr::sim {
 
@@ -65,6 +66,7 @@ struct Scenario {
   std::vector<ProcessRule> processes;
   std::vector<ShellRule> shell;
   std::vector<Fault> faults;
+  std::vector<UserEvent> events;  // the user at the wizard window, in order
 };
 
 // Reads a scenario. Anything wrong (a field of the wrong type, an unknown field, a path

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_platform.h"
 
+#include "platform/sim/event_player.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/scenario.h"
 #include "platform/sim/utf8.h"
@@ -216,7 +217,11 @@ int SimPlatform::UnscriptedDialogs() const {
 }
 
 std::vector<std::string> SimPlatform::ScenarioErrors() const {
-  return machine_->ScenarioErrors();
+  std::vector<std::string> errors = machine_->ScenarioErrors();
+  if (auto unplayed = machine_->UnplayedEvents()) {
+    errors.push_back(std::move(*unplayed));
+  }
+  return errors;
 }
 
 std::vector<std::string> SimPlatform::UnusedAnswers() const {
@@ -321,9 +326,8 @@ WindowView& SimPlatform::WizardView() {
 }
 
 void SimPlatform::RunEventLoop(const std::function<bool()>& done) {
-  // No user is scripted yet: the session ends with the wizard still open.
-  const std::size_t line = machine_->Begin("RunEventLoop");
-  machine_->Result(line, done());
+  machine_->Begin("RunEventLoop");
+  sim::PlayEvents(*machine_, view_, done);
 }
 
 // --- Settings store ---

@@ -37,8 +37,11 @@ class SimPlatform : public Platform {
   nlohmann::ordered_json FinalState() const;
   // Dialogs that had no scripted answer left and got their default.
   int UnscriptedDialogs() const;
-  // Scripting mistakes found during the run (an answer that fits no button of its box).
+  // Scripting mistakes: an answer that fits no button of its box, an event for a control the
+  // form does not have, events left over when the wizard had closed.
   std::vector<std::string> ScenarioErrors() const;
+  // The wizard window as the simulated screen shows it.
+  const RecordingView& View() const { return view_; }
   // Scripted answers that no dialog asked for.
   std::vector<std::string> UnusedAnswers() const;
 
