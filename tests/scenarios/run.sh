@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every scenario (NAME.json, in DIR and the folders below it) through vtrsim and compares
 # the transcript with NAME.expected.jsonl, exactly. A scenario also fails when vtrsim refuses
-# it, when the program lets an error escape, when a scripted answer fits no button, or when
-# scripted answers are left over.
+# it, when the program lets an error escape, when a scripted answer fits no button or an
+# event names no control of the form, or when scripted answers or events are left over.
 #
 #   run.sh [--bless] VTRSIM DIR
 #
