@@ -94,8 +94,12 @@ JsonLine& JsonLine::Add(const char* key, const std::vector<std::wstring>& values
   return *this;
 }
 
+std::wstring JsonLine::Text() const {
+  return (body_.empty() ? L"{" : body_) + L"}";
+}
+
 void JsonLine::Write() const {
-  const std::string line = Utf8((body_.empty() ? L"{" : body_) + L"}") + "\n";
+  const std::string line = Utf8(Text()) + "\n";
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   DWORD written = 0;
   WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

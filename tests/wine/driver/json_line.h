@@ -17,6 +17,8 @@ class JsonLine {
   // Writes the object and a line feed to standard output at once (no buffering, so a harness
   // that reads while the program runs sees each box as it appears).
   void Write() const;
+  // The object as text, without the line feed.
+  std::wstring Text() const;
 
  private:
   void Key(const char* key);

@@ -1,0 +1,17 @@
+// The custom action of the failing test package: it records that Windows Installer ran it
+// and then fails, so the package's installation fails and is rolled back, as a real package
+// does when one of its actions goes wrong.
+#include <windows.h>
+
+#include "call_log.h"
+
+int wmain() {
+  const std::wstring self = vtrstub::ModulePath(nullptr);
+  vtrdrive::JsonLine line;
+  line.Add("program", vtrstub::FileName(self))
+      .Add("path", self)
+      .Add("command_line", std::wstring(GetCommandLineW()))
+      .Add("folder", vtrstub::CurrentFolder());
+  vtrstub::AppendCall(line);
+  return 1;
+}
