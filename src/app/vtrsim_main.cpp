@@ -1,6 +1,7 @@
 // vtrsim: runs the setup program against a simulated Windows described by a scenario file and
-// writes what the program did: one JSON line per platform call, then {"exit": code}, then
-// {"final": state}. See docs/scenarios.md.
+// writes what the program did: one JSON line per platform call, with the scripted user's
+// events and form snapshots among them, then {"exit": code}, then {"final": state}.
+// See docs/scenarios.md.
 #include <cerrno>
 #include <cstring>
 #include <exception>

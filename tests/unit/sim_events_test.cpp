@@ -152,14 +152,21 @@ TEST(SimEvents, EventsThatFitNoControlAreScenarioErrors) {
                        {{"select", "ckOpt"}, {"index", 0}},
                        {{"type", "lbErr"}, {"text", "x"}},
                        {{"click", "cmdOpt"}, {"index", 9}},
+                       {{"click", "cmdNext"}, {"index", 1}},
+                       {{"check", "ckInstall"}, {"value", 1}},
                        {{"close", true}}}}});
   const std::vector<std::string> errors = run.p->ScenarioErrors();
-  ASSERT_EQ(errors.size(), 5u);
+  ASSERT_EQ(errors.size(), 7u);
   EXPECT_EQ(errors[0], "events[0]: the form has no control cmdNxt");
   EXPECT_EQ(errors[1], "events[1]: cmdOpt(0) is not a check box");
   EXPECT_EQ(errors[2], "events[2]: ckOpt(0) is not an option button");
   EXPECT_EQ(errors[3], "events[3]: lbErr is not a text box");
-  EXPECT_EQ(errors[4], "events[4]: the form has no control cmdOpt(9)");
+  EXPECT_EQ(
+      errors[4],
+      "events[4]: the form has no control cmdOpt(9); cmdOpt has the indexes 0, 1, 2, 3, 4, 5");
+  EXPECT_EQ(errors[5], "events[5]: the form has no control cmdNext(1); cmdNext has no index");
+  EXPECT_EQ(errors[6],
+            "events[6]: the form has no control ckInstall; ckInstall has the indexes 1, 2");
   EXPECT_EQ(
       run.Dump(1),
       R"({"event":{"click":"cmdNxt"},"accepted":false,"error":"the form has no control cmdNxt"})");

@@ -19,6 +19,32 @@ const ControlState* FindControl(const RecordingView& view, const ControlRef& ref
   return nullptr;
 }
 
+// What the form does have under that name, to help a writer who got the index wrong:
+// "; cmdOpt has the indexes 0, 1, 2, 3, 4, 5" or "; cmdNext has no index".
+std::string Neighbours(const RecordingView& view, const ControlRef& wanted) {
+  std::string indexes;
+  bool plain = false;
+  for (const ControlState& c : view.Controls()) {
+    if (c.ref.name != wanted.name) {
+      continue;
+    }
+    if (c.ref.index < 0) {
+      plain = true;
+    } else {
+      indexes += (indexes.empty() ? "" : ", ") + std::to_string(c.ref.index);
+    }
+  }
+  const std::string name = ToUtf8(wanted.name);
+  if (plain) {
+    return "; " + name + " has no index";
+  }
+  if (!indexes.empty()) {
+    return "; " + name + " has the " +
+           (indexes.find(',') == std::string::npos ? "index " : "indexes ") + indexes;
+  }
+  return "";
+}
+
 // Why the event cannot be meant for this form (a misspelt control, a check box that is not
 // one), or nothing when it fits. A control that exists but is disabled or hidden fits: the
 // form itself refuses the action then, and that refusal is what a test wants to see.
@@ -29,7 +55,7 @@ std::optional<std::string> Misfit(const RecordingView& view, const UserEvent& e)
   const ControlState* c = FindControl(view, e.control);
   const std::string name = ToUtf8(ControlName(e.control));
   if (c == nullptr) {
-    return "the form has no control " + name;
+    return "the form has no control " + name + Neighbours(view, e.control);
   }
   if (e.action == UserAction::Check && c->kind != ControlKind::CheckBox) {
     return name + " is not a check box";
