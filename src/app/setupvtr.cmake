@@ -2,8 +2,10 @@
 # statically, so nothing but Windows' own DLLs is needed beside it.
 enable_language(RC)
 
-# The Win32 platform layer, a library of its own so that Windows-only tools can use it too.
-file(GLOB VTR_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+# The Win32 platform layer and the wizard's real window, a library of their own so that
+# Windows-only tools can use them too.
+file(GLOB VTR_WIN32_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp ${CMAKE_SOURCE_DIR}/src/wizard/win32/*.cpp)
 add_library(vtrwin32 STATIC ${VTR_WIN32_SOURCES})
 target_link_libraries(vtrwin32 PUBLIC vtrcore)
 # Windows 7 API level: a newer function must be looked up at run time, never imported.

@@ -54,13 +54,15 @@ MsgAnswer CautiousAnswer(MsgButtons buttons) {
 
 MsgAnswer Win32Platform::MsgBox(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
                                 const std::optional<std::wstring>& title) {
-  // Before the wizard exists there is no window to sit on: the box then takes the foreground
-  // itself, so it is not hidden behind the browser the program was started from.
-  const UINT modality = owner_ != nullptr ? MB_APPLMODAL : MB_TASKMODAL;
+  // Before the wizard exists, and while it is hidden for a run, there is no window to sit on:
+  // the box then takes the foreground itself, so it is not hidden behind the browser the
+  // program was started from.
+  HWND owner = DialogOwner();
+  const UINT modality = owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL;
   const UINT style = ButtonStyle(buttons) | IconStyle(icon) | modality | MB_SETFOREGROUND;
   // Message boxes break lines at a lone carriage return themselves.
   const wchar_t* caption = title ? title->c_str() : kApplicationTitle;
-  switch (::MessageBoxW(owner_, text.c_str(), caption, style)) {
+  switch (::MessageBoxW(owner, text.c_str(), caption, style)) {
     case IDOK:
       return MsgAnswer::Ok;
     case IDCANCEL:
@@ -76,7 +78,7 @@ MsgAnswer Win32Platform::MsgBox(const std::wstring& text, MsgButtons buttons, Ms
 
 std::wstring Win32Platform::InputBox(const std::wstring& prompt, const std::wstring& title,
                                      const std::wstring& defaultText) {
-  return ShowInputBox(owner_, prompt, title, defaultText);
+  return ShowInputBox(DialogOwner(), prompt, title, defaultText);
 }
 
 void Win32Platform::SetMousePointer(MousePointer pointer) {

@@ -49,7 +49,7 @@ std::optional<std::wstring> Win32Platform::BrowseForFolder(const std::wstring& t
   }
   std::vector<wchar_t> displayName(MAX_PATH, L'\0');
   BROWSEINFOW browse{};
-  browse.hwndOwner = owner_;
+  browse.hwndOwner = DialogOwner();
   browse.pidlRoot = root.get();
   browse.pszDisplayName = displayName.data();
   browse.lpszTitle = title.c_str();

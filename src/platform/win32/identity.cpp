@@ -36,11 +36,4 @@ std::wstring Win32Platform::CommandLine() {
   return line != nullptr ? ArgumentsAfterProgramName(line) : std::wstring();
 }
 
-WindowView& Win32Platform::WizardView() {
-  // The wizard's window is not drawn yet: the form runs headless and closes at once.
-  return headlessView_;
-}
-
-void Win32Platform::RunEventLoop(const std::function<bool()>& /*done*/) {}
-
 }  // namespace vtr::win32

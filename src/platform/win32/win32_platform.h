@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/unique_resources.h"
-#include "wizard/recording_view.h"
+#include "wizard/win32/wizard_view.h"
 
 namespace vtr::win32 {
 
@@ -23,9 +23,9 @@ class Win32Platform final : public Platform {
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
-  // The window that owns dialogs and the folder picker: the wizard once it exists.
-  void SetOwnerWindow(HWND owner) { owner_ = owner; }
-  HWND OwnerWindow() const { return owner_; }
+  // The window that owns dialogs and the folder picker: the wizard while it is on screen, so
+  // it is disabled under them; none before it exists and while it is hidden for a run.
+  HWND DialogOwner() const { return view_.DialogOwner(); }
   // The pointer last asked for; a window shows it over itself while it is busy.
   MousePointer CurrentPointer() const { return pointer_; }
 
@@ -74,11 +74,10 @@ class Win32Platform final : public Platform {
   // Skips entries the search's attribute mask leaves out; "" and the search closed at the end.
   std::wstring NextMatch(WIN32_FIND_DATAW& entry);
 
-  HWND owner_ = nullptr;
   MousePointer pointer_ = MousePointer::Default;
   UniqueFindHandle search_;
   int searchMask_ = 0;
-  RecordingView headlessView_;
+  Win32WizardView view_;
 };
 
 }  // namespace vtr::win32
