@@ -59,6 +59,15 @@ std::wstring CurrentFolder() {
   return folder;
 }
 
+int64_t ProcessCreated() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+    return 0;
+  }
+  return static_cast<int64_t>((static_cast<uint64_t>(created.dwHighDateTime) << 32) |
+                              created.dwLowDateTime);
+}
+
 namespace {
 
 class FindHandle {

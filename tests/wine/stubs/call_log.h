@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ std::wstring FileName(const std::wstring& path);
 std::wstring FolderOf(const std::wstring& path);
 
 std::wstring CurrentFolder();
+
+// When the running process was created, in 100-nanosecond steps since 1601: the order in
+// which the setup program started its children, even when a child that was started first
+// writes its line later.
+int64_t ProcessCreated();
 
 // The names of the files under a folder and its subfolders, relative to it, sorted.
 std::vector<std::wstring> FilesUnder(const std::wstring& folder);

@@ -24,7 +24,8 @@ HRESULT Record(const wchar_t* entry) {
       .Add("entry", std::wstring(entry))
       .Add("host", vtrstub::FileName(vtrstub::ModulePath(nullptr)))
       .Add("command_line", std::wstring(GetCommandLineW()))
-      .Add("folder", vtrstub::CurrentFolder());
+      .Add("folder", vtrstub::CurrentFolder())
+      .Add("created", vtrstub::ProcessCreated());
   vtrstub::AppendCall(line);
   return S_OK;
 }

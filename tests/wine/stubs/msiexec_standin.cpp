@@ -41,6 +41,7 @@ int wmain() {
       .Add("path", self)
       .Add("command_line", commandLine)
       .Add("folder", vtrstub::CurrentFolder())
+      .Add("created", vtrstub::ProcessCreated())
       .Add("passed_on", passedOn)
       .Add("present", WatchedFiles());
   vtrstub::AppendCall(start);

@@ -12,7 +12,8 @@ int wmain() {
   line.Add("program", vtrstub::FileName(self))
       .Add("path", self)
       .Add("command_line", std::wstring(GetCommandLineW()))
-      .Add("folder", vtrstub::CurrentFolder());
+      .Add("folder", vtrstub::CurrentFolder())
+      .Add("created", vtrstub::ProcessCreated());
   vtrstub::AppendCall(line);
   return 0;
 }

@@ -1,0 +1,452 @@
+"""The install engine on a real (Wine) Windows, through silent runs of the shipped program:
+what Windows Installer was asked to do (the exact msiexec command lines, recorded by the
+stand-in in front of Wine's msiexec), what the updater service and regsvr32 were started with
+(recorded by the stubs in the system folder), what ends up installed, and the exit code a
+deployment tool reads."""
+
+import time
+
+from harness import CR, SHIP, SYSTEM, check, check_equal, known_fault, wine_test
+from test_packages import DB_FILES
+from test_startup import DB_CODE, PROGRAM_CODE, STARTUP, UPDATE_DB_CODE
+
+PROGRAM_FOLDER = "C:\\Program Files (x86)\\Vantora Contact Management"
+DATA_FOLDER = "C:\\ProgramData\\Vantora Data"
+# The database package lays out "Vantora Data" under its TARGETDIR.
+DATA_TARGET = "C:\\ProgramData"
+TEMPLATES = DATA_FOLDER + "\\Documents\\Templates"
+
+INSTALLED = 5
+UNKNOWN = -1
+
+EXIT_SUCCESS = 0
+EXIT_CANCELLED = 1602
+EXIT_FAILED = 1603
+EXIT_RESTART = 3010
+
+
+# --- Reading the call log ---
+
+def msiexec_starts(calls):
+    return [c for c in calls if c.get("program") == "msiexec.exe" and c.get("event") == "start"]
+
+
+def msiexec_ends(calls):
+    return [c for c in calls if c.get("program") == "msiexec.exe" and c.get("event") == "end"]
+
+
+def msiexec_lines(calls):
+    return [c["command_line"] for c in msiexec_starts(calls)]
+
+
+def updater_calls(calls):
+    return [c for c in calls if c.get("program", "").lower() == "wodupdsv.exe"]
+
+
+def registrations(calls):
+    """(component, entry point) for each regsvr32 call that reached a component."""
+    return [(c["component"], c["entry"]) for c in calls if "component" in c]
+
+
+def component_call(calls, component, entry):
+    for c in calls:
+        if c.get("component") == component and c.get("entry") == entry:
+            return c
+    return None
+
+
+def install_line(package, target):
+    return f'msiexec.exe /I "{SHIP}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
+
+
+def shell_line(program, arguments):
+    """A command line as the shell builds it for a program in the system folder."""
+    return f'"{SYSTEM}\\{program}" {arguments}'
+
+
+def check_msiexec_from_system_folder(calls):
+    """Every Windows Installer run went to the system folder's msiexec, run from there, and
+    each start has its end."""
+    for start in msiexec_starts(calls):
+        check_equal((start["path"], start["folder"]), (SYSTEM + "\\msiexec.exe", SYSTEM),
+                    f"program and working folder of {start['command_line']!r}")
+    check_equal(len(msiexec_ends(calls)), len(msiexec_starts(calls)),
+                "Windows Installer runs that ended")
+
+
+def check_updater(calls, arguments, packages_between):
+    """The updater service was started with these arguments, in this order; "-u" before the
+    first Windows Installer run and "-i" after the last one, when packages_between."""
+    updater = sorted(updater_calls(calls), key=lambda c: c["created"])
+    check_equal([(c["command_line"], c["folder"]) for c in updater],
+                [(shell_line("wodUpdSv.exe", a), SYSTEM) for a in arguments],
+                "calls of the updater service")
+    starts = msiexec_starts(calls)
+    if packages_between:
+        check(updater[0]["created"] < starts[0]["created"],
+              "the updater service was not stopped before the first Windows Installer run")
+    if packages_between and len(updater) > 1:
+        check(updater[-1]["created"] > starts[-1]["created"],
+              "the updater service was started again before the last Windows Installer run")
+
+
+# --- Running ---
+
+def settled(machine, done, what, quiet=2.0):
+    """The call log once `done` holds and nothing more was written for a while: the setup
+    program hands the updater and regsvr32 to the shell without waiting for them."""
+    calls = machine.wait_for_calls(done, what)
+    while True:
+        time.sleep(quiet)
+        again = machine.calls()
+        if again == calls:
+            return calls
+        calls = again
+
+
+def silent(machine, exe, *words, answers=()):
+    run = machine.drive(exe, args=words, answers=answers)
+    run.check_finished()
+    return run
+
+
+def check_quiet_success(run, what, exit_code=EXIT_SUCCESS):
+    check_equal(run.boxes, [], f"boxes of {what}")
+    check_equal(run.exit_code, exit_code, f"exit code of {what}")
+
+
+def failure_box(code, package):
+    return {"title": "VTR Setup", "icon": "critical", "buttons": ["OK"],
+            "text": ("Windows Installer did not complete the installation (error " + str(code)
+                     + "):" + CR + SHIP + "\\" + package + CR)}
+
+
+def box_essentials(box):
+    return {key: box[key] for key in ("title", "icon", "buttons", "text")}
+
+
+def install_both(machine, exe):
+    """A silent install of program and database, waited for to its last shell-started step."""
+    check_quiet_success(silent(machine, exe, "S", "DB"), "S DB")
+    settled(machine, lambda c: ("mscomm32.ocx", "DllRegisterServer") in registrations(c),
+            "the serial control was not registered")
+
+
+def program_stamp(machine):
+    return machine.path(PROGRAM_FOLDER + "\\vtr3 package.txt").read_text(encoding="ascii").strip()
+
+
+def missing_files(machine, folder, files):
+    return [f for f in files if not machine.path(folder + "\\" + f).is_file()]
+
+
+# --- Tests ---
+
+@wine_test
+def silent_install_puts_program_and_database_in_place(machine):
+    exe = machine.ship()
+    run = silent(machine, exe, "S", "DB")
+    check_quiet_success(run, "S DB")
+    calls = settled(machine, lambda c: registrations(c), "nothing was registered")
+
+    check_equal(msiexec_lines(calls),
+                [install_line("vtr3p.msi", PROGRAM_FOLDER), install_line("vtr3db.msi", DATA_TARGET)],
+                "Windows Installer command lines")
+    check_msiexec_from_system_folder(calls)
+    check_equal([c["exit"] for c in msiexec_ends(calls)], [0, 0], "Windows Installer exit codes")
+    # A new install leaves the updater service alone and registers only the serial control
+    # (no Outlook interface without OL).
+    check_equal(updater_calls(calls), [], "calls of the updater service")
+    check_equal(registrations(calls), [("mscomm32.ocx", "DllRegisterServer")], "registrations")
+    serial = component_call(calls, "mscomm32.ocx", "DllRegisterServer")
+    check_equal((serial["command_line"], serial["folder"]),
+                (shell_line("regsvr32.exe", "/s " + SYSTEM + "\\mscomm32.ocx"), SYSTEM),
+                "regsvr32 command line and folder for the serial control")
+
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
+    check_equal(program_stamp(machine), "vtr3p 3.3.0", "the program package's files")
+    check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(), "vtr3.exe is missing")
+    check_equal(missing_files(machine, DATA_FOLDER, DB_FILES), [], "database files missing")
+    check_equal({name: machine.reg_value(STARTUP, name)
+                 for name in ("DBPath", "EmailForm", "Ver", "AppPath")},
+                {"DBPath": DATA_FOLDER + "\\MainDB\\", "EmailForm": "13", "Ver": "3.3.0",
+                 "AppPath": None},
+                "settings after the install")
+
+
+@wine_test
+def silent_repair_reinstalls_both_packages(machine):
+    exe = machine.ship()
+    install_both(machine, exe)
+    # What a repair is for: files that went missing come back.
+    lost = [PROGRAM_FOLDER + "\\vtr3.exe", DATA_FOLDER + "\\MainDB\\Vantora Contacts.vdb",
+            TEMPLATES + "\\Labels\\Address Labels (8160).lbl"]
+    for path in lost:
+        machine.path(path).unlink()
+    machine.clear_calls()
+
+    run = silent(machine, exe, "S", "REPAIR", "DB")
+    check_quiet_success(run, "S REPAIR DB")
+    calls = settled(machine, lambda c: len(updater_calls(c)) == 2 and registrations(c),
+                    "the updater service was not stopped and started, or nothing registered")
+
+    program = f'"{SHIP}\\vtr3p.msi" TARGETDIR="{PROGRAM_FOLDER}" /qn'
+    database = f'"{SHIP}\\vtr3db.msi" TARGETDIR="{DATA_TARGET}" /qn'
+    check_equal(msiexec_lines(calls),
+                ["msiexec.exe /famus " + program, "msiexec.exe /famu " + database],
+                "Windows Installer command lines")
+    # Wine's msiexec has no repair; the stand-in hands it the install Windows performs for it.
+    check_equal([c["passed_on"] for c in msiexec_starts(calls)],
+                ["/i " + program + " REINSTALL=ALL REINSTALLMODE=amus",
+                 "/i " + database + " REINSTALL=ALL REINSTALLMODE=amu"],
+                "what Wine's msiexec was given")
+    check_msiexec_from_system_folder(calls)
+    check_equal([c["exit"] for c in msiexec_ends(calls)], [0, 0], "Windows Installer exit codes")
+    check_updater(calls, ["-u", "-i"], packages_between=True)
+    check_equal(registrations(calls), [("mscomm32.ocx", "DllRegisterServer")], "registrations")
+
+    check_equal([p for p in lost if not machine.path(p).is_file()], [],
+                "files still missing after the repair")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
+
+
+@wine_test
+@known_fault("an update reinstalls with \"/famus \", and Windows Installer takes a newer package "
+             "of an installed product only when the letters include \"v\" (re-cache): Wine "
+             "answers 1638, so the program is never updated")
+def update_copy_updates_with_the_update_packages(machine):
+    setup = machine.ship()
+    update = machine.ship(exe_name="UpdateVTR.exe", packages=False)
+    install_both(machine, setup)
+    machine.clear_calls()
+
+    run = silent(machine, update, "S", "DB")
+    calls = settled(machine, lambda c: len(updater_calls(c)) == 2,
+                    "the updater service was not stopped and started")
+    # The installed program is reinstalled from its update package; the database update is a
+    # product of its own, installed beside the full one.
+    check_equal(msiexec_lines(calls),
+                [f'msiexec.exe /famus "{SHIP}\\vtr3p_update.msi" TARGETDIR="{PROGRAM_FOLDER}" /qn',
+                 install_line("vtr3db_update.msi", DATA_TARGET)],
+                "Windows Installer command lines")
+    check_msiexec_from_system_folder(calls)
+    check_updater(calls, ["-u", "-i"], packages_between=True)
+
+    check_equal([box_essentials(b) for b in run.boxes], [], "boxes of the update")
+    check_equal(run.exit_code, EXIT_SUCCESS, "exit code of the update")
+    check_equal(machine.product_states(PROGRAM_CODE, UPDATE_DB_CODE),
+                {PROGRAM_CODE: INSTALLED, UPDATE_DB_CODE: INSTALLED}, "product states")
+    check_equal(program_stamp(machine), "vtr3p_update 3.3.1", "the program's files")
+    stamp = machine.path(DATA_FOLDER + "\\MainDB\\vtr3db package.txt")
+    check_equal(stamp.read_text(encoding="ascii").strip(), "vtr3db_update 3.3.1",
+                "the database's files")
+
+
+@wine_test
+def silent_remove_takes_both_away_and_unregisters_the_email_interface(machine):
+    exe = machine.ship()
+    install_both(machine, exe)
+    machine.clear_calls()
+
+    run = silent(machine, exe, "S", "REMOVE", "DB")
+    check_quiet_success(run, "S REMOVE DB")
+    calls = settled(machine, lambda c: updater_calls(c) and registrations(c),
+                    "the updater service was not stopped, or the e-mail interface not "
+                    "unregistered")
+
+    check_equal(msiexec_lines(calls),
+                [f'msiexec.exe /x "{SHIP}\\vtr3p.msi" REMOVE=ALL TARGETDIR="{PROGRAM_FOLDER}" /qn',
+                 f'msiexec.exe /x "{SHIP}\\vtr3db.msi" REMOVE=ALL REINSTALLMODE=aums '
+                 f'TARGETDIR="{DATA_TARGET}" /qn'],
+                "Windows Installer command lines")
+    check_msiexec_from_system_folder(calls)
+    check_equal([c["exit"] for c in msiexec_ends(calls)], [0, 0], "Windows Installer exit codes")
+    # A removal only stops the service, and registers nothing.
+    check_updater(calls, ["-u"], packages_between=True)
+    check_equal(registrations(calls), [("vtremail.dll", "DllUnregisterServer")], "registrations")
+    email = component_call(calls, "vtremail.dll", "DllUnregisterServer")
+    check_equal((email["command_line"], email["folder"]),
+                (shell_line("regsvr32.exe", "/s /u " + SYSTEM + "\\vtremail.dll"), SYSTEM),
+                "regsvr32 command line and folder for the e-mail interface")
+
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after the removal")
+    check(not machine.path(PROGRAM_FOLDER + "\\vtr3.exe").exists(), "vtr3.exe is still there")
+    check_equal(len(missing_files(machine, DATA_FOLDER, DB_FILES)), len(DB_FILES),
+                "database files left after the removal")
+
+    # Removing what is no longer installed runs no package at all.
+    machine.clear_calls()
+    run = silent(machine, exe, "S", "REMOVE", "DB")
+    check_quiet_success(run, "a second S REMOVE DB")
+    calls = settled(machine, lambda c: updater_calls(c), "the updater service was not stopped")
+    check_equal(msiexec_lines(calls), [], "Windows Installer runs of a second removal")
+
+
+@wine_test
+def upgrade_from_30_data_moves_old_templates_aside_before_the_database_runs(machine):
+    exe = machine.ship()
+    machine.reg_add(STARTUP, "Ver", "3.0.2")
+    old = {
+        "Envelopes\\Standard Envelope.env": "3.0 standard envelope",
+        "Envelopes\\Business.env": "3.0 business envelope",
+        "Envelopes\\rev30_Window Envelope.env": "moved by an earlier upgrade",
+        "Labels\\Address Labels (8160).lbl": "3.0 labels",
+        "Reports\\Phone List by Contact.rpt": "3.0 phone list",
+        "Reports\\My Own Report.rpt": "the user's own report",
+    }
+    for name, text in old.items():
+        path = machine.path(TEMPLATES + "\\" + name)
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_text(text, encoding="ascii")
+    machine.watch(TEMPLATES)
+
+    run = silent(machine, exe, "S", "DB")
+    check_quiet_success(run, "S DB over 3.0 data")
+    calls = settled(machine, lambda c: registrations(c), "nothing was registered")
+    starts = msiexec_starts(calls)
+    check_equal(len(starts), 2, "Windows Installer runs")
+
+    def listed(start):
+        prefix = TEMPLATES + "\\"
+        return sorted(p[len(prefix):] for p in start["present"] if p.startswith(prefix))
+
+    # Nothing is moved before the program package; everything the new database replaces is
+    # moved before the database package, in its own folder; the rest stays as it is.
+    check_equal(listed(starts[0]), sorted(old), "template files when the program package ran")
+    moved = sorted([
+        "Envelopes\\rev30_Standard Envelope.env",
+        "Envelopes\\rev30_Business.env",
+        "Envelopes\\rev30_Window Envelope.env",
+        "Labels\\rev30_Address Labels (8160).lbl",
+        "Reports\\rev30_Phone List by Contact.rpt",
+        "Reports\\My Own Report.rpt",
+    ])
+    check_equal(listed(starts[1]), moved, "template files when the database package ran")
+    check_equal(starts[1]["command_line"], install_line("vtr3db.msi", DATA_TARGET),
+                "database command line")
+
+    # The moved files keep what the user had; the package put its own beside them.
+    for name, text in (("Envelopes\\rev30_Standard Envelope.env", "3.0 standard envelope"),
+                       ("Labels\\rev30_Address Labels (8160).lbl", "3.0 labels"),
+                       ("Reports\\rev30_Phone List by Contact.rpt", "3.0 phone list")):
+        check_equal(machine.path(TEMPLATES + "\\" + name).read_text(encoding="ascii"), text,
+                    f"content of {name}")
+    check_equal(missing_files(machine, DATA_FOLDER, DB_FILES), [], "database files missing")
+    check_equal(machine.reg_value(STARTUP, "Ver"), "3.3.0", "version after the upgrade")
+
+
+@wine_test
+def missing_package_is_named_and_ends_the_run(machine):
+    exe = machine.ship(omit=("vtr3db.msi",))
+
+    def missing_text(package):
+        return ("SYS_Install: Unable to open installation package: " + CR + SHIP + "\\" + package
+                + CR + CR + "NOTE: The installation file must be in the same directory as this "
+                "setup program (SetupVTR)." + CR)
+
+    run = silent(machine, exe, "S", "DB", answers=["OK"])
+    check_equal([box_essentials(b) for b in run.boxes],
+                [{"title": "VTR Setup", "icon": "critical", "buttons": ["OK"],
+                  "text": missing_text("vtr3db.msi")}], "boxes with the database package missing")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code with the database package missing")
+    calls = machine.calls()
+    check_equal(msiexec_lines(calls), [install_line("vtr3p.msi", PROGRAM_FOLDER)],
+                "Windows Installer command lines with the database package missing")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: INSTALLED, DB_CODE: UNKNOWN}, "product states")
+
+    # Without the program package nothing runs at all.
+    machine.path(SHIP + "\\vtr3p.msi").unlink()
+    machine.clear_calls()
+    run = silent(machine, exe, "S", "DB", answers=["OK"])
+    check_equal([b["text"] for b in run.boxes], [missing_text("vtr3p.msi")],
+                "boxes with both packages missing")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code with both packages missing")
+    check_equal(msiexec_lines(machine.calls()), [],
+                "Windows Installer runs with both packages missing")
+
+
+@wine_test
+def programs_planted_beside_the_setup_program_are_never_run(machine):
+    exe = machine.ship()
+    for name in ("msiexec.exe", "regsvr32.exe"):
+        machine.plant(name)
+    # The planted copies are real bait: a program that looked for msiexec or regsvr32 from
+    # this folder would run them.
+    script = machine.path(SHIP + "\\search.cmd")
+    script.write_text(f'cd /d "{SHIP}"\r\nmsiexec.exe /search\r\nregsvr32.exe /search\r\n',
+                      encoding="ascii")
+    machine.wine("cmd", "/c", SHIP + "\\search.cmd")
+    check_equal(sorted(c.get("path") for c in machine.calls()),
+                [SHIP + "\\msiexec.exe", SHIP + "\\regsvr32.exe"],
+                "programs a search from the setup folder runs")
+    script.unlink()
+    machine.clear_calls()
+
+    run = silent(machine, exe, "S", "DB", "OL")
+    check_quiet_success(run, "S DB OL")
+    calls = settled(machine, lambda c: len(registrations(c)) == 2,
+                    "the serial control and the e-mail interface were not both registered")
+    planted = [c for c in calls if c.get("path", "").startswith(SHIP + "\\")]
+    check_equal(planted, [], "planted programs that ran")
+    check_equal(len(msiexec_starts(calls)), 2, "Windows Installer runs")
+    check_msiexec_from_system_folder(calls)
+    check_equal(sorted(registrations(calls)),
+                [("mscomm32.ocx", "DllRegisterServer"), ("vtremail.dll", "DllRegisterServer")],
+                "registrations")
+    for c in calls:
+        if "component" in c:
+            check(c["command_line"].startswith(f'"{SYSTEM}\\regsvr32.exe" '),
+                  f"{c['component']} was registered by {c['command_line']!r}")
+    # The Professional edition with the Outlook interface registered uses e-mail form 12.
+    check_equal(machine.reg_value(STARTUP, "EmailForm"), "12", "EmailForm")
+
+
+@wine_test
+def failing_packages_are_reported_and_the_run_fails(machine):
+    exe = machine.ship(outcome={"vtr3p.msi": "refused", "vtr3db.msi": "action"})
+    run = silent(machine, exe, "S", "DB", answers=["OK", "OK"])
+    calls = settled(machine, lambda c: registrations(c), "nothing was registered")
+
+    # Both packages run (a failure does not stop the run) and each failure is reported with
+    # the code Windows Installer ended with: 1603 for the refused program package; the
+    # database package's failing custom action gives Wine's own code (Windows says 1603).
+    check_equal([c["exit"] for c in msiexec_ends(calls)][:1], [EXIT_FAILED],
+                "exit code of the refused program package")
+    database_exit = msiexec_ends(calls)[1]["exit"]
+    check(database_exit not in (0, 1641, 3010),
+          f"the failing database package ended with {database_exit}")
+    action = [c for c in calls if c.get("program") == "vtrfailaction.exe"]
+    check_equal(len(action), 1, "runs of the database package's failing custom action")
+    check_equal([box_essentials(b) for b in run.boxes],
+                [failure_box(EXIT_FAILED, "vtr3p.msi"), failure_box(database_exit, "vtr3db.msi")],
+                "boxes of the failed runs")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code after failed packages")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after failed runs")
+    check(not machine.path(DATA_TARGET + "\\vtr3db outcome.txt").exists(),
+          "the failed database package's file was not rolled back")
+
+
+@wine_test
+def exit_codes_for_a_restart_and_a_cancelled_debug_run(machine):
+    exe = machine.ship(outcome={"vtr3db.msi": "restart"})
+    # A debug run stops at the interface-level prompt for the program package; an empty answer
+    # offers to cancel, and Yes ends the run before anything is installed.
+    run = machine.drive(exe, args=["S", "DB", "DEBUG"], answers=["OK", "No", "OK", "Yes"],
+                      inputs=[""])
+    run.check_finished()
+    check_equal(run.boxes[-1]["text"], "Cancel install?", "the last box of the cancelled run")
+    check_equal(run.exit_code, EXIT_CANCELLED, "exit code of a run cancelled at a debug prompt")
+    check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs of a cancelled run")
+
+    # A package that asks for a restart: the run succeeds quietly and says so in its exit code.
+    run = silent(machine, exe, "S", "DB")
+    check_quiet_success(run, "S DB with a package that asks for a restart", EXIT_RESTART)
+    check_equal([c["exit"] for c in msiexec_ends(machine.calls())], [0, EXIT_RESTART],
+                "Windows Installer exit codes")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
