@@ -439,7 +439,11 @@ def exit_codes_for_a_restart_and_a_cancelled_debug_run(machine):
     run = machine.drive(exe, args=["S", "DB", "DEBUG"], answers=["OK", "No", "OK", "Yes"],
                       inputs=[""])
     run.check_finished()
-    check_equal(run.boxes[-1]["text"], "Cancel install?", "the last box of the cancelled run")
+    level = [b for b in run.boxes if b["box"] == "input"]
+    check_equal([(b["prompt"].startswith("Interface level (sUI)"), b["default"]) for b in level],
+                [(True, " /qn")], "the interface-level prompt of a silent debug run")
+    check_equal((run.boxes[-1]["text"], run.boxes[-1]["icon"]), ("Cancel install?", "exclamation"),
+                "the last box of the cancelled run")
     check_equal(run.exit_code, EXIT_CANCELLED, "exit code of a run cancelled at a debug prompt")
     check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs of a cancelled run")
 
