@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cwctype>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,6 +23,22 @@ struct TwipPoint {
   int top = 0;
   friend bool operator==(const TwipPoint&, const TwipPoint&) = default;
 };
+
+// The access key of a caption: the character after a lone "&" ("&&" shows one "&"), in
+// upper case; nothing when the caption has none.
+inline std::optional<wchar_t> AccessKey(const std::wstring& caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != L'&') {
+      continue;
+    }
+    if (caption[i + 1] == L'&') {
+      ++i;
+      continue;
+    }
+    return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(caption[i + 1])));
+  }
+  return std::nullopt;
+}
 
 class FormTree {
  public:
@@ -156,6 +173,20 @@ class FormTree {
       return at + 1 == members.end() ? members.front() : *(at + 1);
     }
     return at == members.begin() ? members.back() : *(at - 1);
+  }
+
+  // The usable controls whose caption has the access key (any case), in the order the form
+  // added them. A text box's text is the user's, never an access key.
+  std::vector<std::size_t> AccessKeyMatches(wchar_t key) const {
+    const wchar_t upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(key)));
+    std::vector<std::size_t> matches;
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+      if (controls_[i].kind != ControlKind::TextBox && Usable(i) &&
+          AccessKey(controls_[i].caption) == upper) {
+        matches.push_back(i);
+      }
+    }
+    return matches;
   }
 
   // The top-left margin of the form (the smallest position of a control on the form itself)

@@ -1,7 +1,10 @@
 // The wizard's keyboard, as in any dialog: Tab walks the controls of the panel on show and the
 // button row, the arrow keys move through a group of option buttons (selecting as they go),
 // Enter presses the focused push button or else the default one, Escape presses Cancel, and
-// Alt with an underlined letter reaches that control.
+// Alt with an underlined letter reaches that control. The view walks its own copy of the form
+// rather than the window's stacking order, which follows the form's drawing order instead.
+#include <algorithm>
+
 #include "wizard/win32/wizard_view.h"
 
 namespace vtr::win32 {
@@ -21,6 +24,41 @@ void Win32WizardView::MoveFocusTo(std::size_t i) {
   if (Handle(i) != nullptr) {
     ::SetFocus(Handle(i));  // the control's focus notification tells the form
   }
+}
+
+bool Win32WizardView::PressAccessKey(wchar_t key) {
+  const std::vector<std::size_t> matches = tree_.AccessKeyMatches(key);
+  if (matches.empty()) {
+    return false;
+  }
+  // A label or frame hands its key on to the control after it.
+  const auto focusFor = [this](std::size_t i) {
+    const auto target =
+        tree_.TakesFocus(i) ? std::optional<std::size_t>(i) : tree_.NextTabStop(i, true);
+    if (target) {
+      MoveFocusTo(*target);
+    }
+    return target;
+  };
+  if (matches.size() > 1) {
+    // Several controls share the key ("&Custom Install" and "&Cancel"): it only moves the
+    // focus from one to the next, so one key press never cancels what the user meant to start.
+    const auto focused = FocusedControl();
+    auto next =
+        focused ? std::upper_bound(matches.begin(), matches.end(), *focused) : matches.begin();
+    focusFor(next == matches.end() ? matches.front() : *next);
+    return true;
+  }
+  const auto target = focusFor(matches.front());
+  if (target && *target == matches.front() && events_ != nullptr) {
+    events_->Click(tree_[*target].ref);
+  }
+  return true;
+}
+
+bool Win32WizardView::InTextBox() const {
+  const auto focused = FocusedControl();
+  return focused && tree_[*focused].kind == ControlKind::TextBox;
 }
 
 bool Win32WizardView::PreTranslateMessage(MSG& message) {
@@ -56,7 +94,7 @@ bool Win32WizardView::PreTranslateMessage(MSG& message) {
       case VK_RIGHT:
       case VK_DOWN: {
         // A text box keeps its arrows for the caret.
-        if (control || (focused && tree_[*focused].kind == ControlKind::TextBox)) {
+        if (control || InTextBox()) {
           break;
         }
         const bool forward = message.wParam == VK_RIGHT || message.wParam == VK_DOWN;
@@ -77,6 +115,14 @@ bool Win32WizardView::PreTranslateMessage(MSG& message) {
       }
       default:
         break;
+    }
+  }
+  // Access keys: with Alt anywhere, and alone where typing means nothing else.
+  if (events_ != nullptr &&
+      (message.message == WM_SYSCHAR ||
+       (message.message == WM_CHAR && message.wParam > L' ' && !InTextBox()))) {
+    if (PressAccessKey(static_cast<wchar_t>(message.wParam))) {
+      return true;
     }
   }
   return ::IsDialogMessageW(window, &message) != FALSE;

@@ -51,6 +51,19 @@ inline PixelRect WidenForOneLine(PixelRect label, int textWidth, bool centred) {
   return label;
 }
 
+// Keeps a control off the border of the frame that holds it: the left, right and bottom
+// edges stay `border` pixels inside the frame. A label as wide as its frame would otherwise
+// paint over the frame's line.
+inline PixelRect KeepInsideBorder(PixelRect control, const PixelRect& frame, int border) {
+  const int left = std::max(control.left, frame.left + border);
+  const int right = std::min(control.left + control.width, frame.left + frame.width - border);
+  const int bottom = std::min(control.top + control.height, frame.top + frame.height - border);
+  control.width = std::max(0, right - left);
+  control.height = std::max(0, bottom - control.top);
+  control.left = left;
+  return control;
+}
+
 // One side of the client area: what the window's outer size leaves inside the frame, but
 // never less than the controls reach plus the margin the form keeps at the top left. Today's
 // thick frames would otherwise cut into a form laid out for thin ones.

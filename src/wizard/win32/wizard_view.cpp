@@ -23,6 +23,9 @@ constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 // wrap a long caption; lower ones keep it on one line, where wrapping would hide both lines.
 constexpr int kTwoLinesTwips = 400;
 
+// The width of a frame's etched line, in pixels at 96 DPI.
+constexpr int kFrameBorder = 2;
+
 UINT CheckState(int value) {
   switch (value) {
     case 1:
@@ -248,6 +251,13 @@ void Win32WizardView::PlaceControls(const std::vector<std::size_t>& which) {
     if (c.kind == ControlKind::Label && c.height < kTwoLinesTwips) {
       r = WidenForOneLine(r, TextWidth(fonts_.Get(c.fontPoints, c.bold), c.caption),
                           c.align == TextAlign::Centre);
+    }
+    if (const auto container = tree_.ContainerOf(i); container && tree_[*container].border) {
+      const ControlState& frame = tree_[*container];
+      const TwipPoint frameAt = tree_.FormPosition(*container);
+      r = KeepInsideBorder(
+          r, TwipsToPixels(frameAt.left, frameAt.top, frame.width, frame.height, dpi_),
+          ::MulDiv(kFrameBorder, dpi_, USER_DEFAULT_SCREEN_DPI));
     }
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (batch != nullptr) {

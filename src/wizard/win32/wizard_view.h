@@ -106,7 +106,11 @@ class Win32WizardView final : public WindowView {
 
   // --- Keyboard (keyboard.cpp) ---
   std::optional<std::size_t> FocusedControl() const;
+  bool InTextBox() const;
   void MoveFocusTo(std::size_t i);
+  // The access key of a control: it presses the control, or with several controls sharing
+  // it, moves the focus to the next of them. False when no control has the key.
+  bool PressAccessKey(wchar_t key);
 
   UniqueWindow window_;
   HWND toolTips_ = nullptr;  // owned by the window, which destroys it
