@@ -60,7 +60,8 @@ def main():
         fault = getattr(test, "known_fault", None)
         if fault is not None:
             if reason is None:
-                reason = f"passes, but is marked as showing a known fault ({fault}): remove the mark"
+                reason = (f"passes, but is marked as showing a known fault ({fault}): "
+                          "remove the mark")
             elif not broken:
                 known += 1
                 machine.discard()

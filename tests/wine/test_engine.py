@@ -150,7 +150,8 @@ def silent_install_puts_program_and_database_in_place(machine):
     calls = settled(machine, lambda c: registrations(c), "nothing was registered")
 
     check_equal(msiexec_lines(calls),
-                [install_line("vtr3p.msi", PROGRAM_FOLDER), install_line("vtr3db.msi", DATA_TARGET)],
+                [install_line("vtr3p.msi", PROGRAM_FOLDER),
+                 install_line("vtr3db.msi", DATA_TARGET)],
                 "Windows Installer command lines")
     check_msiexec_from_system_folder(calls)
     check_equal([c["exit"] for c in msiexec_ends(calls)], [0, 0], "Windows Installer exit codes")
