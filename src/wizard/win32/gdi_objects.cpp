@@ -29,6 +29,13 @@ COLORREF ScreenColour(const Colour& colour) {
   return index >= 0 ? ::GetSysColor(index) : RGB(colour.red, colour.green, colour.blue);
 }
 
+bool HighContrastOn() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, contrast.cbSize, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 LOGFONTW MessageFont(int dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);

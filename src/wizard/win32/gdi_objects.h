@@ -28,6 +28,10 @@ using UniqueWindow = UniqueResource<WindowTraits>;
 // The colour on screen; system colours follow the user's scheme.
 COLORREF ScreenColour(const Colour& colour);
 
+// Whether the user runs a high-contrast scheme; the form's own colours then give way to the
+// user's, so the text stays readable.
+bool HighContrastOn();
+
 // The typeface of message boxes at a DPI: the user's choice, and what the form's controls
 // use in the sizes and weights the form gives.
 LOGFONTW MessageFont(int dpi);

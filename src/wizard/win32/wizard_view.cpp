@@ -101,6 +101,7 @@ void Win32WizardView::CreateForm(const WindowState& window,
   windowState_ = window;
   RegisterClasses();
   dpi_ = ScreenDpi();
+  highContrast_ = HighContrastOn();
   HWND created =
       ::CreateWindowExW(kWindowExStyle, kWizardClassName, window.title.c_str(), kWindowStyle,
                         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, Instance(), this);

@@ -101,6 +101,9 @@ class Win32WizardView final : public WindowView {
   void OnDpiChanged(int dpi, const RECT& suggested);
   void DrawPicture(const DRAWITEMSTRUCT& item);
   void PaintFrame(HWND frame);
+  // The colours a control is drawn in: the form's, or in a high-contrast scheme the user's.
+  Colour ForeOf(const ControlState& c) const;
+  Colour BackOf(const ControlState& c) const;
   // The user's action, reported unless it is the echo of the view's own change.
   bool Reporting() const { return events_ != nullptr && applying_ == 0; }
 
@@ -125,6 +128,7 @@ class Win32WizardView final : public WindowView {
   UniqueGdiObject logo_;
   SIZE logoSize_{};
   HWND savedFocus_ = nullptr;
+  bool highContrast_ = false;
   bool placed_ = false;  // the window has been centred once
   int applying_ = 0;
 };

@@ -138,6 +138,11 @@ LRESULT Win32WizardView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETHIGHCONTRAST) {
+        highContrast_ = HighContrastOn();
+        logo_.reset();
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      }
       if (wParam == SPI_SETNONCLIENTMETRICS) {
         // The user chose another typeface for messages: the form follows.
         fonts_.Reset(dpi_);
@@ -147,6 +152,7 @@ LRESULT Win32WizardView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SYSCOLORCHANGE:
+      highContrast_ = HighContrastOn();
       logo_.reset();  // drawn on the old background
       ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       break;
@@ -209,9 +215,25 @@ LRESULT Win32WizardView::OnControlColour(HDC dc, HWND control, UINT message, WPA
     return ::DefWindowProcW(window_.get(), message, wParam, lParam);
   }
   const ControlState& c = tree_[*i];
-  ::SetTextColor(dc, ScreenColour(c.foreColour));
-  ::SetBkColor(dc, ScreenColour(c.backColour));
-  return reinterpret_cast<LRESULT>(brushes_.Get(c.backColour));
+  ::SetTextColor(dc, ScreenColour(ForeOf(c)));
+  ::SetBkColor(dc, ScreenColour(BackOf(c)));
+  return reinterpret_cast<LRESULT>(brushes_.Get(BackOf(c)));
+}
+
+Colour Win32WizardView::ForeOf(const ControlState& c) const {
+  if (!highContrast_ || c.foreColour.system != SystemColour::None) {
+    return c.foreColour;
+  }
+  return Colour::System(c.kind == ControlKind::TextBox ? SystemColour::WindowText
+                                                       : SystemColour::ButtonText);
+}
+
+Colour Win32WizardView::BackOf(const ControlState& c) const {
+  if (!highContrast_ || c.backColour.system != SystemColour::None) {
+    return c.backColour;
+  }
+  return Colour::System(c.kind == ControlKind::TextBox ? SystemColour::Window
+                                                       : SystemColour::ButtonFace);
 }
 
 void Win32WizardView::OnActivate(bool active) {
@@ -259,7 +281,7 @@ void Win32WizardView::DrawPicture(const DRAWITEMSTRUCT& item) {
   const RECT& area = item.rcItem;
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
-  const Colour back = i ? tree_[*i].backColour : Colour::System(SystemColour::ButtonFace);
+  const Colour back = i ? BackOf(tree_[*i]) : Colour::System(SystemColour::ButtonFace);
   if (i && tree_[*i].picture == L"logo" &&
       (!logo_ || logoSize_.cx != width || logoSize_.cy != height)) {
     logo_ = MakeLogo(width, height, ScreenColour(back));
@@ -294,7 +316,7 @@ void Win32WizardView::PaintFrame(HWND frame) {
     return;
   }
   const ControlState& c = tree_[*i];
-  HBRUSH back = brushes_.Get(c.backColour);
+  HBRUSH back = brushes_.Get(BackOf(c));
   ::FillRect(dc, &area, back);
   HGDIOBJ oldFont = ::SelectObject(dc, fonts_.Get(c.fontPoints, c.bold));
   TEXTMETRICW metrics{};
@@ -314,7 +336,7 @@ void Win32WizardView::PaintFrame(HWND frame) {
     ::FillRect(dc, &text, back);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(
-        dc, ::IsWindowEnabled(frame) ? ScreenColour(c.foreColour) : ::GetSysColor(COLOR_GRAYTEXT));
+        dc, ::IsWindowEnabled(frame) ? ScreenColour(ForeOf(c)) : ::GetSysColor(COLOR_GRAYTEXT));
     ::DrawTextW(dc, c.caption.c_str(), -1, &text, DT_SINGLELINE | DT_END_ELLIPSIS);
   }
   ::SelectObject(dc, oldFont);
