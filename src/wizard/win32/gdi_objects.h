@@ -25,6 +25,75 @@ struct WindowTraits {
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
 
+// The screen's device context for measuring, released when it goes.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(::GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_ != nullptr) {
+      ::ReleaseDC(nullptr, dc_);
+    }
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// A memory device context, deleted when it goes.
+class MemoryDc {
+ public:
+  explicit MemoryDc(HDC like) : dc_(::CreateCompatibleDC(like)) {}
+  ~MemoryDc() {
+    if (dc_ != nullptr) {
+      ::DeleteDC(dc_);
+    }
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// An object selected into a device context for as long as this lives; the one it replaced
+// goes back afterwards.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object)
+      : dc_(dc), old_(dc != nullptr ? ::SelectObject(dc, object) : nullptr) {}
+  ~Selected() {
+    if (dc_ != nullptr && old_ != nullptr) {
+      ::SelectObject(dc_, old_);
+    }
+  }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+  bool ok() const { return old_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// Painting a window: BeginPaint now, EndPaint when this goes.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~PaintScope() { ::EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
 // The colour on screen; system colours follow the user's scheme.
 COLORREF ScreenColour(const Colour& colour);
 

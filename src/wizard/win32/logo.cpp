@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "wizard/win32/pixels.h"
@@ -28,8 +29,7 @@ constexpr COLORREF kLineBlue = RGB(150, 190, 250);
 // A 32-bit top-down DIB section selected into a memory DC for as long as it lives.
 class Canvas {
  public:
-  Canvas(int width, int height)
-      : width_(width), height_(height), dc_(::CreateCompatibleDC(nullptr)) {
+  Canvas(int width, int height) : width_(width), height_(height), dc_(nullptr) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -40,41 +40,31 @@ class Canvas {
     void* bits = nullptr;
     bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<uint32_t*>(bits);
-    if (dc_ != nullptr && bitmap_) {
-      old_ = ::SelectObject(dc_, bitmap_.get());
+    if (dc_.get() != nullptr && bitmap_) {
+      selection_.emplace(dc_.get(), bitmap_.get());
     }
   }
-  ~Canvas() {
-    if (dc_ != nullptr) {
-      if (old_ != nullptr) {
-        ::SelectObject(dc_, old_);
-      }
-      ::DeleteDC(dc_);
-    }
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
 
-  bool Ready() const { return dc_ != nullptr && bits_ != nullptr && old_ != nullptr; }
-  HDC Dc() const { return dc_; }
+  bool Ready() const { return bits_ != nullptr && selection_ && selection_->ok(); }
+  HDC Dc() const { return dc_.get(); }
   std::size_t PixelCount() const {
     return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
   }
   uint32_t* Bits() const { return bits_; }
-  // Hands the bitmap over; it must no longer be selected into the DC.
+  // Hands the bitmap over, no longer selected into the DC.
   UniqueGdiObject TakeBitmap() {
-    ::SelectObject(dc_, old_);
-    old_ = nullptr;
+    selection_.reset();
     return std::move(bitmap_);
   }
 
  private:
   int width_;
   int height_;
-  HDC dc_;
+  // Destroyed in reverse: the bitmap is deselected, then deleted, then the DC.
+  MemoryDc dc_;
   UniqueGdiObject bitmap_;
+  std::optional<Selected> selection_;
   uint32_t* bits_ = nullptr;
-  HGDIOBJ old_ = nullptr;
 };
 
 // Design units to canvas pixels.
@@ -89,11 +79,9 @@ struct Scale {
 
 void FillShape(HDC dc, COLORREF colour, auto&& draw) {
   UniqueGdiObject brush(::CreateSolidBrush(colour));
-  HGDIOBJ oldBrush = ::SelectObject(dc, brush.get());
-  HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+  const Selected fill(dc, brush.get());
+  const Selected noOutline(dc, ::GetStockObject(NULL_PEN));
   draw();
-  ::SelectObject(dc, oldPen);
-  ::SelectObject(dc, oldBrush);
 }
 
 void RoundBox(HDC dc, const Scale& s, COLORREF colour, double left, double top, double right,

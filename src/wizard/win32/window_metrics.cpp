@@ -1,6 +1,7 @@
 #include "wizard/win32/window_metrics.h"
 
 #include "platform/win32/win32_strings.h"
+#include "wizard/win32/gdi_objects.h"
 
 namespace vtr::win32 {
 namespace {
@@ -12,11 +13,8 @@ HMODULE User32() {
 }  // namespace
 
 int ScreenDpi() {
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen != nullptr) {
-    ::ReleaseDC(nullptr, screen);
-  }
+  const ScreenDc screen;
+  const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 

@@ -43,16 +43,14 @@ HINSTANCE Instance() {
 
 // The width of a text on one line in a font, with "&" taken as a mnemonic as labels take it.
 int TextWidth(HFONT font, const std::wstring& text) {
-  HDC screen = ::GetDC(nullptr);
-  if (screen == nullptr) {
+  const ScreenDc screen;
+  const Selected selected(screen.get(), font);
+  if (!selected.ok()) {
     return 0;
   }
-  HGDIOBJ old = ::SelectObject(screen, font);
   RECT measured{0, 0, 0, 0};
-  ::DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &measured,
+  ::DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &measured,
               DT_SINGLELINE | DT_CALCRECT);
-  ::SelectObject(screen, old);
-  ::ReleaseDC(nullptr, screen);
   return measured.right - measured.left;
 }
 

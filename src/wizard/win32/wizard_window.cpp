@@ -291,19 +291,16 @@ void Win32WizardView::DrawPicture(const DRAWITEMSTRUCT& item) {
     ::FillRect(item.hDC, &area, brushes_.Get(back));
     return;
   }
-  HDC memory = ::CreateCompatibleDC(item.hDC);
-  if (memory == nullptr) {
-    return;
+  const MemoryDc memory(item.hDC);
+  const Selected picture(memory.get(), logo_.get());
+  if (picture.ok()) {
+    ::BitBlt(item.hDC, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
   }
-  HGDIOBJ old = ::SelectObject(memory, logo_.get());
-  ::BitBlt(item.hDC, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
-  ::SelectObject(memory, old);
-  ::DeleteDC(memory);
 }
 
 void Win32WizardView::PaintFrame(HWND frame) {
-  PAINTSTRUCT paint{};
-  HDC dc = ::BeginPaint(frame, &paint);
+  const PaintScope paint(frame);
+  HDC dc = paint.get();
   if (dc == nullptr) {
     return;
   }
@@ -312,13 +309,12 @@ void Win32WizardView::PaintFrame(HWND frame) {
   const auto i = FindWindow(frame);
   if (!i) {
     ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-    ::EndPaint(frame, &paint);
     return;
   }
   const ControlState& c = tree_[*i];
   HBRUSH back = brushes_.Get(BackOf(c));
   ::FillRect(dc, &area, back);
-  HGDIOBJ oldFont = ::SelectObject(dc, fonts_.Get(c.fontPoints, c.bold));
+  const Selected font(dc, fonts_.Get(c.fontPoints, c.bold));
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
   if (c.border) {
@@ -339,8 +335,6 @@ void Win32WizardView::PaintFrame(HWND frame) {
         dc, ::IsWindowEnabled(frame) ? ScreenColour(ForeOf(c)) : ::GetSysColor(COLOR_GRAYTEXT));
     ::DrawTextW(dc, c.caption.c_str(), -1, &text, DT_SINGLELINE | DT_END_ELLIPSIS);
   }
-  ::SelectObject(dc, oldFont);
-  ::EndPaint(frame, &paint);
 }
 
 }  // namespace vtr::win32
