@@ -71,7 +71,13 @@ class Win32WizardView final : public WindowView {
     int& depth_;
   };
 
-  // --- Building (wizard_view.cpp) ---
+  // Check boxes, option buttons and labels at least this high (two lines of 8-point text)
+  // wrap a long caption; lower ones keep it on one line, where wrapping would hide both.
+  static constexpr int kTwoLinesTwips = 400;
+  // The check of a check box or option button for the form's value (0, 1, 2 greyed).
+  static UINT CheckState(int value);
+
+  // --- Building (view_create.cpp) ---
   void RegisterClasses();
   void CreateControl(std::size_t i);
   void AddToolTip(std::size_t i);
