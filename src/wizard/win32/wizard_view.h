@@ -30,8 +30,8 @@ class Win32WizardView final : public WindowView {
   // it is hidden (a run is under way) a box stands on its own, with a taskbar button.
   HWND DialogOwner() const;
   // The wizard's keyboard, before a message of the loop is translated and dispatched: Tab and
-  // the arrow keys move the focus, Enter presses the default button, Escape Cancel, and
-  // mnemonics reach their controls. True when the message was used up.
+  // the arrow keys move the focus, Enter presses the focused push button or else the default
+  // one, Escape Cancel, and access keys reach their controls. True when the message was used.
   bool PreTranslateMessage(MSG& message);
 
   // --- WindowView ---
