@@ -146,8 +146,10 @@ void ChooseSwitches(InstallRun& r) {
       db.properties = L"REMOVE=ALL REINSTALLMODE=aums";
     }
   } else if (r.bRepair || s.gbInstalled || s.gbDBInstalled) {
+    // An update package is a newer package of the installed product: without "v" Windows
+    // Installer reinstalls from its cached old package and nothing is updated.
     if (s.gbInstalled) {
-      prog.switches = L"/famus ";
+      prog.switches = s.gbUpdate ? L"/fvamus " : L"/famus ";
       if (!r.bRepair) {
         r.bProgramFullUI = true;
       }
@@ -159,7 +161,7 @@ void ChooseSwitches(InstallRun& r) {
       }
     }
     if (s.gbDBInstalled) {
-      db.switches = L"/famu ";
+      db.switches = s.gbUpdate ? L"/fvamu " : L"/famu ";
       if (!r.bRepair) {
         r.bDatabaseFullUI = true;
       }
