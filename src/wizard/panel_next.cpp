@@ -196,9 +196,15 @@ void fmMain::Panel_Next(bool bBack, bool bFirst) {
       break;
   }
 
-  // The maker's name stands under the completion panel, the legal notice under all others.
+  // The folder panel's error line speaks of that panel only: it goes when another shows, or
+  // it would say "Path entered is invalid" under a completed installation.
+  if (panel != 7) {
+    step([&] { form_.SetVisible(lbErr(), false); });
+  }
+  // The maker's name stands under the completion panel, the legal notice under all others,
+  // except where the error line takes its place.
   step([&] { form_.SetVisible(frWSName(), completionShown); });
-  step([&] { form_.SetVisible(lbWarning(), !completionShown); });
+  step([&] { form_.SetVisible(lbWarning(), !completionShown && !form_.At(lbErr()).visible); });
 }
 
 void fmMain::cmdNext_Click() {

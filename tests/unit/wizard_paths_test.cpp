@@ -92,6 +92,31 @@ TEST(FolderCheck, BadCharactersAreNamedOnceAndBothBoxesTurnRed) {
   EXPECT_EQ(w.p->FindFirst(L"C:\\Apps\\Vantora Data", kAttrAll), L"Vantora Data");
 }
 
+TEST(FolderCheck, ErrorLineStaysWithTheFolderPanel) {
+  OnFolderPanel w;
+  w.Type(txPath(1), L"C:\\New\\Deeper");
+  w.Click(cmdNext());
+  ASSERT_TRUE(w.C(lbErr()).visible);
+
+  // Redisplayed, the folder panel keeps its error line and the notice stays away from it.
+  w.form->Panel_Next(false, true);
+  EXPECT_TRUE(w.C(lbErr()).visible);
+  EXPECT_FALSE(w.C(lbWarning()).visible);
+
+  // Back on the choice panel the line is gone and the legal notice is back in its place.
+  w.Click(cmdBack());
+  EXPECT_EQ(w.Panel(), 0);
+  EXPECT_FALSE(w.C(lbErr()).visible);
+  EXPECT_TRUE(w.C(lbWarning()).visible);
+
+  // Nor does it come back with a Single User road to the completion panel.
+  w.Click(cmdOpt(0));
+  w.Click(cmdFinish());
+  EXPECT_EQ(w.Panel(), 5);
+  EXPECT_FALSE(w.C(lbErr()).visible);
+  EXPECT_FALSE(w.C(lbWarning()).visible);
+}
+
 TEST(FolderCheck, ErrorLineNamesAnEmptyOrAnUnusableFolder) {
   // Two new levels cannot be made: a silent failure.
   OnFolderPanel deep;
