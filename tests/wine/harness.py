@@ -92,6 +92,32 @@ class DriveResult:
         return [line for line in self.lines if "window" in line]
 
     @property
+    def steps(self):
+        """The steps done at the wizard window, each with the wizard's state when it was done."""
+        return [line for line in self.lines if "step" in line]
+
+    def panels(self):
+        """The panel on show at each step, in order, with repeats removed."""
+        seen = []
+        for line in self.steps:
+            panel = line["wizard"].get("panel")
+            if not seen or seen[-1] != panel:
+                seen.append(panel)
+        return seen
+
+    def reads(self, control_id):
+        """What each --read of this control found, in order: class, text, visible, enabled and
+        check."""
+        return [line["control"] for line in self.steps
+                if line["step"] == "read" and line["id"] == control_id]
+
+    def read(self, control_id):
+        """What the only --read of this control found."""
+        found = self.reads(control_id)
+        check_equal(len(found), 1, f"reads of the control {control_id}")
+        return found[0]
+
+    @property
     def exit_code(self):
         for line in self.lines:
             if "exit" in line:
@@ -106,10 +132,12 @@ class DriveResult:
 
     def check_finished(self):
         """The program ran to its end without the driver giving up."""
+        errors = [line["error"] for line in self.lines if "error" in line]
         check(self.status == 0 and self.exit_code is not None,
-              f"the run did not finish (vtrdrive status {self.status})")
+              f"the run did not finish (vtrdrive status {self.status}): {errors}")
         unused = [line for line in self.lines if "unused_answers" in line]
-        check(not unused, f"the program showed fewer boxes than the test answers: {unused}")
+        check(not unused, "the program ended before every scripted answer and step was used: "
+              f"{unused}")
 
 
 class Environment:
@@ -153,8 +181,9 @@ class Environment:
                 (folder / "msiexec.exe").rename(real)
             shutil.copy2(self.msiexec_standin, folder / "msiexec.exe")
 
-    def wine_env(self, prefix: Path):
+    def wine_env(self, prefix: Path, extra=None):
         env = dict(os.environ)
+        env.update(extra or {})
         env["WINEPREFIX"] = str(prefix)
         env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
         env.setdefault("WINEDEBUG", "-all")
@@ -176,6 +205,9 @@ class Machine:
         clone_prefix(env.base, self.prefix)
         self.runs = 0
         self.last_run = None
+        # Environment variables every Windows program of this test sees (Wine hands the
+        # Linux environment on to them).
+        self.environment = {}
         # One Wine server (and its services) for the whole test rather than a new one for each
         # program: that alone saves seconds per run.
         subprocess.run(["wineserver", "-p"], env=env.wine_env(self.prefix),
@@ -203,7 +235,8 @@ class Machine:
         out_path = self.folder / "wine.out"
         err_path = self.folder / "wine.err"
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            done = subprocess.run(["wine", *args], env=self.env.wine_env(self.prefix),
+            done = subprocess.run(["wine", *args],
+                                  env=self.env.wine_env(self.prefix, self.environment),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                   timeout=timeout)
         done.stdout = out_path.read_bytes()
@@ -234,10 +267,12 @@ class Machine:
         shutil.copy2(self.env.recorder, self.path(folder) / name)
         return folder + "\\" + name
 
-    def drive(self, exe, args=(), answers=(), inputs=(), cmdline=None, close_windows=False,
-              timeout=90, screenshots=True) -> DriveResult:
-        """Runs a program through vtrdrive, answering its boxes; saves the transcript and a
-        screenshot of every box under the test's artifacts folder."""
+    def drive(self, exe, args=(), answers=(), inputs=(), steps=(), cmdline=None,
+              close_windows=False, timeout=90, screenshots=True, window_shots=False,
+              step_timeout=None) -> DriveResult:
+        """Runs a program through vtrdrive, answering its boxes and doing the steps at its wizard
+        window (see wizard.py); saves the transcript and a screenshot of every box under the
+        test's artifacts folder."""
         self.runs += 1
         run_dir = self.artifacts / f"run{self.runs}"
         run_dir.mkdir()
@@ -248,10 +283,20 @@ class Machine:
             command += ["--input", value]
         if cmdline is not None:
             command += ["--cmdline", cmdline]
+        for step in steps:
+            words = [str(word) for word in step]
+            if words[0] == "--screenshot" and "\\" not in words[1]:
+                # A bare file name: the picture goes with the run's other artifacts.
+                words[1] = self.unix_to_windows(run_dir / words[1])
+            command += words
+        if step_timeout is not None:
+            command += ["--step-timeout", str(step_timeout)]
         if close_windows:
             command.append("--close-windows")
         if screenshots:
             command += ["--screenshot-dir", self.unix_to_windows(run_dir)]
+        if window_shots:
+            command.append("--window-shots")
         command += ["--", exe, *args]
         done = self.wine(*command, timeout=timeout + 60)
         lines = []
@@ -266,8 +311,8 @@ class Machine:
         return result
 
     def _convert_screenshots(self, run_dir, result):
-        for line in result.boxes:
-            shot = line.get("screenshot")
+        for line in result.lines:
+            shot = line.get("screenshot") or (line.get("step") == "screenshot" and line["file"])
             if not shot:
                 continue
             bmp = run_dir / shot.rsplit("\\", 1)[-1]

@@ -16,7 +16,7 @@ from pathlib import Path
 
 import harness
 
-TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine"]
+TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine", "test_wizard"]
 
 
 def main():

@@ -228,7 +228,8 @@ def update_copy_updates_with_the_update_packages(machine):
     lines = msiexec_lines(calls)
     check_equal(len(lines), 2, f"Windows Installer runs: {lines}")
     check_equal(lines[0], f'msiexec.exe /fvamus "{SHIP}\\vtr3p_update.msi" '
-                f'TARGETDIR="{PROGRAM_FOLDER}" /qn', "the program's reinstall from its update package")
+                f'TARGETDIR="{PROGRAM_FOLDER}" /qn',
+                "the program's reinstall from its update package")
     check_equal(lines[1], install_line("vtr3db_update.msi", DATA_TARGET),
                 "Windows Installer command line of the database update")
     check_msiexec_from_system_folder(calls)

@@ -94,6 +94,22 @@ JsonLine& JsonLine::Add(const char* key, const std::vector<std::wstring>& values
   return *this;
 }
 
+JsonLine& JsonLine::Add(const char* key, const std::vector<int64_t>& values) {
+  Key(key);
+  body_ += L"[";
+  for (size_t i = 0; i < values.size(); ++i) {
+    body_ += (i == 0 ? L"" : L", ") + std::to_wstring(values[i]);
+  }
+  body_ += L"]";
+  return *this;
+}
+
+JsonLine& JsonLine::Add(const char* key, const JsonLine& object) {
+  Key(key);
+  body_ += object.Text();
+  return *this;
+}
+
 std::wstring JsonLine::Text() const {
   return (body_.empty() ? L"{" : body_) + L"}";
 }

@@ -14,6 +14,9 @@ class JsonLine {
   JsonLine& Add(const char* key, int64_t value);
   JsonLine& Add(const char* key, bool value);
   JsonLine& Add(const char* key, const std::vector<std::wstring>& values);
+  JsonLine& Add(const char* key, const std::vector<int64_t>& values);
+  // A nested object.
+  JsonLine& Add(const char* key, const JsonLine& object);
   // Writes the object and a line feed to standard output at once (no buffering, so a harness
   // that reads while the program runs sees each box as it appears).
   void Write() const;

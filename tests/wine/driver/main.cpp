@@ -1,6 +1,7 @@
 // vtrdrive: plays the user for the Wine tests. It starts the program under test, answers each
-// box the program shows with the next scripted answer, reports every box and window and the
-// program's full exit code as JSON lines, and gives up cleanly when the program runs too long.
+// box the program shows with the next scripted answer, works the wizard window by control ID
+// between the boxes, reports every box, window and step and the program's full exit code as
+// JSON lines, and gives up cleanly when the program runs too long.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "json_line.h"
 #include "options.h"
 #include "screenshot.h"
+#include "steps.h"
 #include "window_text.h"
 
 namespace vtrdrive {
@@ -42,7 +44,8 @@ void Complain(const std::wstring& message) {
 
 class Run {
  public:
-  explicit Run(RunOptions options) : options_(std::move(options)) {}
+  explicit Run(RunOptions options)
+      : options_(std::move(options)), steps_(options_.steps, options_.stepTimeoutSeconds) {}
 
   int Execute() {
     std::wstring error;
@@ -93,6 +96,9 @@ class Run {
       if (std::optional<std::wstring> stuck = StuckBox()) {
         return Fail(*child, kScriptError, *stuck);
       }
+      if (std::optional<std::wstring> problem = steps_.Poll(child->Id())) {
+        return Fail(*child, kScriptError, *problem);
+      }
       if (options_.closeWindows && ScriptUsedUp()) {
         CloseWindows();
       }
@@ -140,7 +146,7 @@ class Run {
       captions.push_back(b.caption);
     }
     line.Add("buttons", captions);
-    Screenshot(line, KindName(box.kind));
+    Screenshot(line, KindName(box.kind), box.window);
 
     const Button* button = nullptr;
     if (box.kind == BoxKind::Input) {
@@ -202,7 +208,8 @@ class Run {
   }
 
   bool ScriptUsedUp() const {
-    return nextAnswer_ >= options_.answers.size() && nextInput_ >= options_.inputs.size();
+    return nextAnswer_ >= options_.answers.size() && nextInput_ >= options_.inputs.size() &&
+           steps_.Done();
   }
 
   // Any other window of the program (the wizard) is reported once, when it first shows.
@@ -213,21 +220,21 @@ class Run {
     line.Add("window", box.title).Add("class", ClassName(box.window));
     if (!options_.screenshotDir.empty()) {
       Sleep(kPaintMs);
-      Screenshot(line, L"window");
+      Screenshot(line, L"window", box.window);
     }
     line.Write();
   }
 
-  // Saves a picture of the screen, once the window is painted, when asked to; the report line
-  // names the file.
-  void Screenshot(JsonLine& line, const wchar_t* kind) {
+  // Saves a picture of the screen (or of the window alone), once the window is painted, when
+  // asked to; the report line names the file.
+  void Screenshot(JsonLine& line, const wchar_t* kind, HWND window) {
     if (options_.screenshotDir.empty()) {
       return;
     }
     wchar_t name[32];
     std::swprintf(name, 32, L"%02d-%ls.bmp", shotCount_, kind);
     const std::wstring path = options_.screenshotDir + L"\\" + name;
-    if (SaveScreenshot(path)) {
+    if (options_.windowShots ? SaveWindowScreenshot(path, window) : SaveScreenshot(path)) {
       line.Add("screenshot", path);
     } else {
       line.Add("screenshot_error", L"could not save " + path);
@@ -260,6 +267,7 @@ class Run {
         .Add("unused_inputs",
              std::vector<std::wstring>(options_.inputs.begin() + static_cast<long>(nextInput_),
                                        options_.inputs.end()))
+        .Add("unused_steps", steps_.Unused())
         .Write();
   }
 
@@ -269,6 +277,7 @@ class Run {
   };
 
   RunOptions options_;
+  StepRunner steps_;
   size_t nextAnswer_ = 0;
   size_t nextInput_ = 0;
   int shotCount_ = 0;  // numbers the screenshots in the order things appeared

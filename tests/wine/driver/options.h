@@ -1,6 +1,9 @@
 // The driver's command line:
-//   vtrdrive run [--answer BUTTON]... [--input TEXT]... [--timeout S]
-//                [--screenshot-dir DIR] [--cmdline TEXT] [--close-windows] -- EXE [ARGS...]
+//   vtrdrive run [--answer BUTTON]... [--input TEXT]... [STEP]... [--timeout S]
+//                [--step-timeout S] [--screenshot-dir DIR] [--window-shots] [--cmdline TEXT]
+//                [--close-windows] -- EXE [ARGS...]
+// A STEP works the program's wizard window; steps run in the order given, each once the wizard
+// stands still (see steps.h).
 #pragma once
 
 #include <optional>
@@ -9,14 +12,33 @@
 
 namespace vtrdrive {
 
+enum class StepKind { Click, Check, Type, Key, Screenshot, ExpectPanel, Read };
+
+// One scripted action at the wizard.
+struct Step {
+  StepKind kind = StepKind::Click;
+  int id = 0;         // the control's ID (Click, Check, Type, Read); the panel (ExpectPanel)
+  int value = 0;      // Check: 0 or 1
+  std::wstring text;  // Type: the text; Key: the key's name; Screenshot: the file
+};
+
+// The keys --key knows, by name.
+inline constexpr const wchar_t* kKeyNames[] = {L"Enter", L"Escape", L"Tab"};
+
 struct RunOptions {
   // Button captions to press, in order, one per message box ("&" left out: OK, Yes, No ...).
   std::vector<std::wstring> answers;
   // Texts to type, in order, one per input box; "<cancel>" presses Cancel instead.
   std::vector<std::wstring> inputs;
+  // Actions at the wizard window, in order.
+  std::vector<Step> steps;
   int timeoutSeconds = 120;
-  // Where a bitmap of the screen is saved just before each box is answered; empty: none.
+  // How long one step may wait for the wizard to stand still with its control usable.
+  int stepTimeoutSeconds = 60;
+  // Where a bitmap is saved just before each box is answered; empty: none.
   std::wstring screenshotDir;
+  // Those bitmaps show only the box (or window) concerned instead of the whole screen.
+  bool windowShots = false;
   std::wstring exe;
   std::vector<std::wstring> args;
   // Close the program's own windows with their close box once every scripted answer is used.
@@ -30,6 +52,9 @@ inline constexpr const wchar_t* kCancelInput = L"<cancel>";
 // Parses the words after the program name. On a mistake returns nothing and sets error to a
 // sentence that says what is wrong.
 std::optional<RunOptions> ParseOptions(const std::vector<std::wstring>& words, std::wstring& error);
+
+// A step as it was written on the command line, for reports ("--click 2100").
+std::wstring DescribeStep(const Step& step);
 
 // How to call the driver, for the usage message.
 extern const wchar_t* const kUsage;

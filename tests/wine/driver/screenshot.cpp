@@ -8,9 +8,11 @@
 
 namespace vtrdrive {
 
-bool SaveScreenshot(const std::wstring& path) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
+namespace {
+
+bool SaveScreenArea(const std::wstring& path, const RECT& area) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) {
     return false;
   }
@@ -21,8 +23,8 @@ bool SaveScreenshot(const std::wstring& path) {
     return false;
   }
   HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
-  const bool copied =
-      BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY | CAPTUREBLT) != 0;
+  const bool copied = BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top,
+                             SRCCOPY | CAPTUREBLT) != 0;
   SelectObject(memory.Get(), previous);
   if (!copied) {
     return false;
@@ -59,6 +61,27 @@ bool SaveScreenshot(const std::wstring& path) {
          WriteFile(out.Get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written,
                    nullptr) &&
          written == pixels.size();
+}
+
+}  // namespace
+
+bool SaveScreenshot(const std::wstring& path) {
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return SaveScreenArea(path, screen);
+}
+
+bool SaveWindowScreenshot(const std::wstring& path, HWND window) {
+  RECT area{};
+  if (!IsWindow(window) || !GetWindowRect(window, &area)) {
+    return false;
+  }
+  // Only what is on the screen can be copied.
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT visible{};
+  if (!IntersectRect(&visible, &area, &screen)) {
+    return false;
+  }
+  return SaveScreenArea(path, visible);
 }
 
 }  // namespace vtrdrive
