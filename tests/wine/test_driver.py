@@ -1,6 +1,8 @@
 """The driver itself: if it misread or misanswered boxes, every other Wine test would be
 judging the wrong thing. vtrboxes is a stand-in that shows the same kinds of boxes."""
 
+import subprocess
+
 from harness import TOOLS, check, check_equal, wine_test
 
 BOXES = TOOLS + "\\vtrboxes.exe"
@@ -61,3 +63,65 @@ def driver_gives_up_cleanly(machine):
     run = machine.drive(BOXES, answers=["Maybe"])
     check_equal(run.status, 5, "driver status when the scripted button does not exist")
     check('has no button "Maybe"' in run.stderr, f"missing-button message: {run.stderr!r}")
+
+
+@wine_test
+def driver_works_a_wizard_by_control_id(machine):
+    typed = "C:\\Zoë € 1"
+    run = machine.drive(BOXES, args=["wizard"], answers=["OK", "OK"], steps=[
+        ("--expect-panel", 0), ("--read", 2500), ("--check", 2500, 1), ("--read", 2500),
+        ("--type", 2901, typed), ("--click", 3300), ("--expect-panel", 1),
+        ("--screenshot", "panel1.bmp"), ("--key", "Enter")])
+    run.check_finished()
+    check_equal([s["step"] for s in run.steps],
+                ["expect-panel", "read", "check", "read", "type", "click", "expect-panel",
+                 "screenshot", "key"], "steps done")
+    check_equal(run.panels(), [0, 1], "panels the steps saw")
+    check_equal([r["check"] for r in run.reads(2500)], [0, 1], "the check box before and after")
+    first = run.steps[0]["wizard"]
+    check_equal((first["title"], first["visible"], first["enabled"]),
+                ("Fixture Wizard", True, True), "the wizard's title and state")
+    check_equal(first["buttons"],
+                {"Cancel": {"visible": True, "enabled": True},
+                 "Back": {"visible": True, "enabled": False},
+                 "Next": {"visible": True, "enabled": True},
+                 "Finish": {"visible": False, "enabled": True}}, "the button row on panel 0")
+    # The box that Next shows is answered between the steps, before panel 1 is looked for.
+    check_equal([b["text"] for b in run.boxes],
+                ["Next pressed", f'Finish: check 1, text "{typed}"'], "boxes")
+    order = [("box" if "box" in line else line.get("step")) for line in run.lines
+             if "box" in line or "step" in line]
+    check_equal(order[5:8], ["click", "box", "expect-panel"], "order of click, box and check")
+    # The picture is of the wizard window alone, not of the whole screen.
+    shot = [s for s in run.steps if s["step"] == "screenshot"][0]
+    size = subprocess.run(["identify", "-format", "%w %h", shot["png"]], capture_output=True,
+                          text=True).stdout.split()
+    width, height = (int(n) for n in size)
+    check(300 <= width < 1024 and 150 <= height < 768, f"size of the window picture: {size}")
+    check_equal(run.exit_code, 7, "exit code after Finish")
+
+    run = machine.drive(BOXES, args=["wizard"], steps=[("--key", "Escape")])
+    run.check_finished()
+    check_equal(run.exit_code, 1602, "exit code after Escape")
+
+
+@wine_test
+def driver_says_why_a_step_cannot_be_done(machine):
+    for steps, status, message in (
+            ([("--click", 3200)], 5, "--click 3200 could not be done within 2 seconds: the "
+             'control 3200 ("&Back", Button) is disabled'),
+            ([("--click", 3400)], 5, 'the control 3400 ("&Finish", Button) is hidden (the '
+             "wizard shows panel 0)"),
+            ([("--expect-panel", 1)], 5, "--expect-panel 1 could not be done within 2 seconds: "
+             "the wizard shows panel 0"),
+            ([("--read", 4444)], 5, "the wizard has no control with ID 4444")):
+        run = machine.drive(BOXES, args=["wizard"], steps=steps, step_timeout=2)
+        check_equal(run.status, status, f"driver status for {steps}")
+        check(message in run.stderr, f"message for {steps}: {run.stderr!r}")
+        check(run.exit_code is None, f"the program was ended after {steps}")
+
+    # A program that ends before every step was done leaves the rest unused.
+    run = machine.drive(BOXES, args=["exit", "0"], steps=[("--click", 3300)])
+    check_equal(run.status, 0, "driver status when the program ends first")
+    unused = [line for line in run.lines if "unused_steps" in line]
+    check_equal([u["unused_steps"] for u in unused], [["--click 3300"]], "unused steps")

@@ -58,6 +58,10 @@ const wchar_t* StepName(StepKind kind) {
   return L"";
 }
 
+bool IsPosted(StepKind kind) {
+  return kind == StepKind::Click || kind == StepKind::Key;
+}
+
 bool NeedsUsableControl(StepKind kind) {
   return kind == StepKind::Click || kind == StepKind::Check || kind == StepKind::Type;
 }
@@ -163,6 +167,7 @@ std::optional<std::wstring> StepRunner::Poll(DWORD processId) {
   const std::wstring blocker = Blocker(step, wizard, processId);
   if (!blocker.empty() || now < settleUntil_) {
     readySince_ = 0;
+    lastStepDone_ = false;
     if (now - waitingSince_ > stepTimeoutMs_) {
       return DescribeStep(step) + L" could not be done within " +
              std::to_wstring(stepTimeoutMs_ / 1000) + L" seconds: " +
@@ -173,14 +178,17 @@ std::optional<std::wstring> StepRunner::Poll(DWORD processId) {
   if (readySince_ == 0) {
     readySince_ = now;
   }
-  if (now - readySince_ < kStableMs) {
+  if (!lastStepDone_ && now - readySince_ < kStableMs) {
     return std::nullopt;
   }
   ++next_;
   waitingSince_ = 0;
   readySince_ = 0;
   std::optional<std::wstring> problem = Execute(step, wizard);
-  settleUntil_ = GetTickCount64() + kSettleMs;
+  // A click or a key is handled by the program in its own time; typing, ticking, reading and
+  // pictures are done when the driver has seen their effect.
+  lastStepDone_ = !IsPosted(step.kind);
+  settleUntil_ = lastStepDone_ ? 0 : GetTickCount64() + kSettleMs;
   return problem;
 }
 

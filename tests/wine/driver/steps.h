@@ -39,6 +39,9 @@ class StepRunner {
   ULONGLONG waitingSince_ = 0;  // when the next step began to wait; 0 before it did
   ULONGLONG readySince_ = 0;    // since when the wizard has been ready without a break
   ULONGLONG settleUntil_ = 0;   // the last step's effects are left this long to show
+  // The last step's effect was complete when it returned, so the wizard, ready now, has not
+  // moved since.
+  bool lastStepDone_ = false;
 };
 
 }  // namespace vtrdrive
