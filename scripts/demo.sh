@@ -19,11 +19,12 @@ shots="$demo/screenshots"
 settings='HKCU\Software\VB and VBA Program Settings\VTRPRO_3\StartUp'
 
 bash scripts/setup.sh
-echo "demo: building SetupVTR.exe and the packages (win32 preset)"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 >/dev/null
-
 source tests/wine/lib.sh
+# The shipped i686 build, unless this machine cannot run 32-bit programs.
+preset="$(vtr_wine_preset)"
+echo "demo: building SetupVTR.exe and the packages ($preset preset)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" >/dev/null
 cleanup() {
   if [[ -d "$prefix" ]]; then
     WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
@@ -37,8 +38,8 @@ trap 'exit 130' INT TERM
 cleanup
 rm -rf "$demo"
 mkdir -p "$ship" "$shots"
-cp build/win32/SetupVTR.exe "$ship/"
-cp build/win32/packages/*.msi "$ship/"
+cp "build/$preset"/SetupVTR.exe "$ship/"
+cp "build/$preset"/packages/*.msi "$ship/"
 echo "demo: the shipped folder, $ship:"
 ls -1 "$ship" | sed 's/^/  /'
 
@@ -108,7 +109,7 @@ mapfile -t steps < <(
   shot 3-panel-5-installation-completed
   printf -- '--click\n3400\n'
 )
-wine build/win32/tests/wine/vtrdrive.exe run --timeout 300 "${steps[@]}" \
+wine "build/$preset"/tests/wine/vtrdrive.exe run --timeout 300 "${steps[@]}" \
   --screenshot-dir "$(winpath "$shots")" --window-shots \
   -- "$(winpath "$ship/SetupVTR.exe")" >"$transcript" </dev/null || true
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the pictures in docs/screenshots from the real wizard under Wine: every panel a road
 # through the wizard shows, and the main message boxes, each cropped to its window. Builds the
-# win32 preset, starts its own virtual display (whatever $DISPLAY is, so every picture has the
-# same screen behind it), boots a fresh Wine prefix and plays the user with vtrdrive.
+# win32 preset (win64 where 32-bit programs cannot run), starts its own virtual display
+# (whatever $DISPLAY is, so every picture has the same screen behind it), boots a fresh Wine
+# prefix and plays the user with vtrdrive.
 #   bash scripts/screenshots.sh [OUT_DIR]      (default docs/screenshots)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -11,11 +12,12 @@ out="$(realpath -m "${1:-docs/screenshots}")"
 work="$repo/build/screenshots"
 
 bash scripts/setup.sh
-echo "screenshots: building SetupVTR.exe, the packages and the driver (win32 preset)"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 >/dev/null
-
 source tests/wine/lib.sh
+# The shipped i686 build, unless this machine cannot run 32-bit programs.
+preset="$(vtr_wine_preset)"
+echo "screenshots: building SetupVTR.exe, the packages and the driver ($preset preset)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" >/dev/null
 cleanup() {
   vtr_stop_wine_under "$work"
   vtr_stop_xvfb
@@ -28,6 +30,6 @@ mkdir -p "$work" "$out"
 vtr_start_xvfb
 echo "screenshots: Xvfb on $DISPLAY, booting a fresh Wine prefix"
 vtr_boot_prefix "$work/base"
-python3 tests/wine/take_screenshots.py --build build/win32 --work "$work" --base "$work/base" \
+python3 tests/wine/take_screenshots.py --build "build/$preset" --work "$work" --base "$work/base" \
   --out "$out"
 echo "screenshots: saved in $out"

@@ -114,10 +114,12 @@ for pair in "win32 pei-i386" "win64 pei-x86-64"; do
 done
 
 # --- Wine tests ---
-if [[ "${built[win32]}" == 1 ]]; then
-  echo "== wine tests"
+# The shipped i686 build, unless this machine cannot run 32-bit programs.
+wine_preset="$(source tests/wine/lib.sh && vtr_wine_preset)"
+if [[ "${built[$wine_preset]}" == 1 ]]; then
+  echo "== wine tests ($wine_preset build)"
   log="$logs/wine.log"
-  bash tests/wine/run.sh build/win32 2>&1 | tee "$log"
+  bash tests/wine/run.sh "build/$wine_preset" 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
   summary="$(grep -E '^wine: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)"
   if [[ "$summary" =~ ^wine:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
@@ -131,7 +133,7 @@ if [[ "${built[win32]}" == 1 ]]; then
     fail 1 "wine tests (no result)"
   fi
 else
-  fail 1 "wine tests (win32 not built)"
+  fail 1 "wine tests ($wine_preset not built)"
 fi
 
 if ((${#failures[@]} > 0)); then

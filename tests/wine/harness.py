@@ -171,11 +171,18 @@ class Environment:
         for tool in (self.vtrdrive, self.vtrboxes, self.tools_source / "product_state.js"):
             shutil.copy2(tool, tools / tool.name)
         system = drive / "windows" / "syswow64"
+        system64 = drive / "windows" / "system32"
+        # Where the machine cannot run 32-bit programs, Wine leaves the 32-bit system folder
+        # empty, and the x86_64 build of the setup program is tested: it still starts Windows'
+        # programs from that folder, so they are put there, in their 64-bit form.
+        for program in ("msiexec.exe", "regsvr32.exe"):
+            if not (system / program).exists() and not (system / WINE_MSIEXEC).exists():
+                shutil.copy2(system64 / program, system / program)
         shutil.copy2(self.recorder, system / "wodUpdSv.exe")
         shutil.copy2(self.component, system / "vtremail.dll")
         shutil.copy2(self.component, system / "mscomm32.ocx")
         # Both system folders, as a 64-bit program that starts msiexec gets system32's.
-        for folder in (system, drive / "windows" / "system32"):
+        for folder in (system, system64):
             real = folder / WINE_MSIEXEC
             if not real.exists():
                 (folder / "msiexec.exe").rename(real)

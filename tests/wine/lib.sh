@@ -1,9 +1,46 @@
-# Shell helpers shared by the Wine test runner and the demo: one Xvfb on a free display and
-# quiet, prompt-free Wine prefixes. Source it; each function says what it sets.
+# Shell helpers shared by the Wine test runner and the demo: one Xvfb on a free display,
+# quiet, prompt-free Wine prefixes, and a "wine" that runs on this machine. Source it; each
+# function says what it sets.
 
 # Wine without the Mono and Gecko install prompts, and without its debug chatter.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
+
+# Whether this machine can run Wine's 32-bit loader. A kernel built without 32-bit support
+# refuses it ("Exec format error"); Wine then runs 64-bit programs only.
+vtr_can_run_32bit() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The Windows build that Wine runs here: the shipped i686 one, or the x86_64 one on a machine
+# that cannot run 32-bit programs. Says so when it is the latter.
+vtr_wine_preset() {
+  if vtr_can_run_32bit; then
+    echo win32
+  else
+    echo "wine: this machine cannot run 32-bit programs, so Wine runs the x86_64 build" >&2
+    echo win64
+  fi
+}
+
+# Debian's "wine" starts the 32-bit loader whenever it is installed, even where it cannot run:
+# on such a machine, "wine" (and the programs such as wineboot that call it) start the 64-bit
+# loader instead, through a folder put first in PATH.
+vtr_use_runnable_wine() {
+  if vtr_can_run_32bit; then
+    return 0
+  fi
+  local shim="${TMPDIR:-/tmp}/vtr-wine64-$(id -u)"
+  mkdir -p "$shim"
+  local name
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+      >"$shim/$name"
+    chmod +x "$shim/$name"
+  done
+  export PATH="$shim:$PATH"
+}
+vtr_use_runnable_wine
 
 # Starts Xvfb on a display number it picks itself (so two runs never collide) and exports
 # DISPLAY; VTR_XVFB_PID is the server's process id, for vtr_stop_xvfb.

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# Runs the Wine tests against a Windows build (default: build/win32 of this repo).
+# Runs the Wine tests against a Windows build (default: build/win32 of this repo, or build/win64
+# on a machine that cannot run 32-bit programs).
 #   bash tests/wine/run.sh [BUILD_DIR] [TEST_NAME...]
 # Boots one Wine prefix, starts one Xvfb, and runs every test in its own copy of that prefix.
 # Ends with "wine: N passed, N failed"; non-zero when a test failed.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
-build="$(cd "${1:-$repo/build/win32}" && pwd)"
+source "$here/lib.sh"
+build="$(cd "${1:-$repo/build/$(vtr_wine_preset)}" && pwd)"
 shift || true
 work="$build/wine-tests"
-
-source "$here/lib.sh"
 
 cleanup() {
   vtr_stop_wine_under "$work"

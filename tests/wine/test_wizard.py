@@ -16,7 +16,7 @@ from wizard import (CANCEL, COMPLETION, COMPLETION_TEXT, CONFIGURATION, CUSTOM,
                     INSTALL_PROGRAM, INSTALL_TITLE, LAUNCH, LB_ERR, LB_WARNING, MAINTENANCE, NEXT,
                     OUTLOOK, PROGRAM_PATH, REINSTALL_DATABASE, REINSTALL_PROGRAM, REMOVE_CHOICE,
                     REMOVE_DATABASE, REMOVE_PROGRAM, REPAIR, REPAIR_CHOICE, SINGLE_USER, UNINSTALL,
-                    WIZARD_CLASS, buttons, click, expect_panel, key, read, screenshot, step_on,
+                    WIZARD_CLASS, buttons, click, end_task, expect_panel, key, read, screenshot, step_on,
                     tick, type_text, untick)
 
 # The demo vtr3.exe appends a line here each time it starts (packaging/demo).
@@ -248,7 +248,8 @@ def cancel_escape_and_the_close_box_end_without_installing(machine):
             ("Escape on the folder panel", [click(CUSTOM), expect_panel(FOLDERS), key("Escape")],
              False),
             ("the close box on the configuration panel",
-             [click(SINGLE_USER), expect_panel(CONFIGURATION)], True)):
+             [click(SINGLE_USER), expect_panel(CONFIGURATION)], True),
+            ("End task on the first panel", [expect_panel(FIRST_INSTALL), end_task()], False)):
         run = machine.drive(exe, steps=steps, close_windows=close)
         run.check_finished()
         check_equal(run.boxes, [], f"boxes after {what}")

@@ -56,6 +56,11 @@ def key(name):
     return ("--key", name)
 
 
+def end_task():
+    """WM_CLOSE sent from another program, as Task Manager's End task does."""
+    return ("--end-task",)
+
+
 def expect_panel(panel):
     return ("--expect-panel", panel)
 

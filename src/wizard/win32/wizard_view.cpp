@@ -192,6 +192,10 @@ void Win32WizardView::UnloadWindow() {
   toolTips_ = nullptr;
   savedFocus_ = nullptr;
   logo_.reset();
+  // The unload may come from a message sent to the window (another program closing
+  // it), which GetMessageW handles without returning: wake the event loop so that it
+  // sees the form is gone instead of waiting for a message that never comes.
+  ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 void Win32WizardView::SetCaption(const ControlRef& control, const std::wstring& caption) {

@@ -29,6 +29,8 @@ const wchar_t* const kUsage =
     L"  --type ID TEXT       replace the text of a folder box, as typing does\n"
     L"  --key Enter|Escape|Tab\n"
     L"                       press the key in the wizard\n"
+    L"  --end-task           ask the wizard to close the way Task Manager's End task does:\n"
+    L"                       WM_CLOSE sent to its window from this other program\n"
     L"  --screenshot FILE    save a bitmap of the wizard window\n"
     L"  --expect-panel N     wait until panel N shows; fail when another one stays\n"
     L"  --read ID            report the control's text, check and whether it is shown\n";
@@ -54,7 +56,7 @@ std::optional<int> ParseNumber(const std::wstring& text, int lowest, int highest
 
 // How many values each option takes; -1 for a word that is no option.
 int ValueCount(const std::wstring& name) {
-  for (const wchar_t* flag : {L"--close-windows", L"--window-shots"}) {
+  for (const wchar_t* flag : {L"--close-windows", L"--window-shots", L"--end-task"}) {
     if (name == flag) {
       return 0;
     }
@@ -120,6 +122,9 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::wstring>& words,
       options.closeWindows = true;
     } else if (name == L"--window-shots") {
       options.windowShots = true;
+    } else if (name == L"--end-task") {
+      step.kind = StepKind::EndTask;
+      options.steps.push_back(step);
     } else if (name == L"--answer") {
       options.answers.push_back(first);
     } else if (name == L"--input") {
@@ -223,6 +228,8 @@ std::wstring DescribeStep(const Step& step) {
       return L"--type " + std::to_wstring(step.id) + L" \"" + step.text + L"\"";
     case StepKind::Key:
       return L"--key " + step.text;
+    case StepKind::EndTask:
+      return L"--end-task";
     case StepKind::Screenshot:
       return L"--screenshot " + step.text;
     case StepKind::ExpectPanel:

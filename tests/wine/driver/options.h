@@ -12,7 +12,7 @@
 
 namespace vtrdrive {
 
-enum class StepKind { Click, Check, Type, Key, Screenshot, ExpectPanel, Read };
+enum class StepKind { Click, Check, Type, Key, EndTask, Screenshot, ExpectPanel, Read };
 
 // One scripted action at the wizard.
 struct Step {

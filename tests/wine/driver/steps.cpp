@@ -16,6 +16,8 @@ constexpr ULONGLONG kSettleMs = 400;
 constexpr UINT kAnswerMs = 2000;
 // How long a check box may take to show the value a click gave it.
 constexpr ULONGLONG kCheckWaitMs = 5000;
+// How long a WM_CLOSE sent to the wizard may take to be handled.
+constexpr UINT kEndTaskWaitMs = 10000;
 // Long enough for Wine to paint the window before its picture is taken.
 constexpr DWORD kPaintMs = 400;
 
@@ -48,6 +50,8 @@ const wchar_t* StepName(StepKind kind) {
       return L"type";
     case StepKind::Key:
       return L"key";
+    case StepKind::EndTask:
+      return L"end-task";
     case StepKind::Screenshot:
       return L"screenshot";
     case StepKind::ExpectPanel:
@@ -59,7 +63,7 @@ const wchar_t* StepName(StepKind kind) {
 }
 
 bool IsPosted(StepKind kind) {
-  return kind == StepKind::Click || kind == StepKind::Key;
+  return kind == StepKind::Click || kind == StepKind::Key || kind == StepKind::EndTask;
 }
 
 bool NeedsUsableControl(StepKind kind) {
@@ -254,6 +258,19 @@ std::optional<std::wstring> StepRunner::Execute(const Step& step, HWND wizard) {
       line.Write();
       PressKey(wizard, VirtualKey(step.text));
       return std::nullopt;
+
+    case StepKind::EndTask: {
+      line.Write();
+      // Sent, not posted: the wizard handles it inside its message wait, as it does when
+      // another program closes it, and must still notice afterwards that it is done.
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(wizard, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kEndTaskWaitMs, &result) ==
+          0) {
+        return L"the wizard did not take WM_CLOSE within " +
+               std::to_wstring(kEndTaskWaitMs / 1000) + L" seconds";
+      }
+      return std::nullopt;
+    }
 
     case StepKind::Screenshot: {
       Sleep(kPaintMs);
