@@ -113,7 +113,8 @@ wine "build/$preset"/tests/wine/vtrdrive.exe run --timeout 300 "${steps[@]}" \
   --screenshot-dir "$(winpath "$shots")" --window-shots \
   -- "$(winpath "$ship/SetupVTR.exe")" >"$transcript" </dev/null || true
 
-python3 - "$transcript" "$shots" <<'PYTHON'
+walk_failed=0
+python3 - "$transcript" "$shots" <<'PYTHON' || walk_failed=1
 import json
 import subprocess
 import sys
@@ -165,6 +166,7 @@ for raw in transcript.read_text(encoding="utf-8").splitlines():
         print(f"demo: the walk through the wizard did not finish: {line['error']}")
 if exit_code is not None:
     print(f"demo: SetupVTR.exe ended with exit code {exit_code}")
+sys.exit(0 if exit_code == 0 else 1)
 PYTHON
 
 # Finish started the installed program through the shell, which does not wait for it.
@@ -182,7 +184,12 @@ if [[ -s "$launched" ]]; then
   echo "    picture: $shots/4-launched-program.png"
 else
   echo "demo: the installed program was not launched"
+  walk_failed=1
 fi
 report
 echo
 echo "demo: pictures are in $shots"
+if ((walk_failed)); then
+  echo "demo: FAILED: the install did not end as it should (see above)"
+  exit 1
+fi

@@ -172,12 +172,6 @@ class Environment:
             shutil.copy2(tool, tools / tool.name)
         system = drive / "windows" / "syswow64"
         system64 = drive / "windows" / "system32"
-        # Where the machine cannot run 32-bit programs, Wine leaves the 32-bit system folder
-        # empty, and the x86_64 build of the setup program is tested: it still starts Windows'
-        # programs from that folder, so they are put there, in their 64-bit form.
-        for program in ("msiexec.exe", "regsvr32.exe"):
-            if not (system / program).exists() and not (system / WINE_MSIEXEC).exists():
-                shutil.copy2(system64 / program, system / program)
         shutil.copy2(self.recorder, system / "wodUpdSv.exe")
         shutil.copy2(self.component, system / "vtremail.dll")
         shutil.copy2(self.component, system / "mscomm32.ocx")
