@@ -26,15 +26,6 @@ void fmMain::cmdOpt_Click(int index) {
       form_.SetValue(ckInstall(2), 1);
       break;
     case 1:  // Network: the program on this computer, the database shared elsewhere
-      state_.bInstall = true;
-      state_.iPanelSeq = {0, 7, 2};
-      completion += s_.gbUpdate ? kCompleted : kInstalled;
-      if (s_.gbUpdate) {
-        form_.Select(optInstall(1));
-      }
-      form_.SetValue(ckInstall(1), 1);
-      form_.SetValue(ckInstall(2), 0);
-      break;
     case 2:  // Custom: both, into folders the user chooses
       state_.bInstall = true;
       state_.iPanelSeq = {0, 7, 2};
@@ -43,7 +34,7 @@ void fmMain::cmdOpt_Click(int index) {
         form_.Select(optInstall(1));
       }
       form_.SetValue(ckInstall(1), 1);
-      form_.SetValue(ckInstall(2), 1);
+      form_.SetValue(ckInstall(2), index == 2 ? 1 : 0);
       break;
     case 3:
       state_.bRepair = true;

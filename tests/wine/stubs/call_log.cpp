@@ -39,6 +39,17 @@ std::wstring ModulePath(HMODULE module) {
   }
 }
 
+void RecordThisProgram() {
+  const std::wstring self = ModulePath(nullptr);
+  vtrdrive::JsonLine line;
+  line.Add("program", FileName(self))
+      .Add("path", self)
+      .Add("command_line", std::wstring(GetCommandLineW()))
+      .Add("folder", CurrentFolder())
+      .Add("created", ProcessCreated());
+  AppendCall(line);
+}
+
 std::wstring FileName(const std::wstring& path) {
   const size_t cut = path.find_last_of(L"\\/");
   return cut == std::wstring::npos ? path : path.substr(cut + 1);

@@ -21,6 +21,10 @@ inline constexpr wchar_t kCallLog[] = L"C:\\vtrtest\\calls.jsonl";
 // run at the same moment, so the file is opened exclusively and the write retried.
 void AppendCall(const vtrdrive::JsonLine& line);
 
+// Appends the line of a stub program that only says it ran: its name and path, its command
+// line, its current folder and when it was created.
+void RecordThisProgram();
+
 // The full path of a module (nullptr: the running program).
 std::wstring ModulePath(HMODULE module);
 

@@ -6,13 +6,6 @@
 #include "call_log.h"
 
 int wmain() {
-  const std::wstring self = vtrstub::ModulePath(nullptr);
-  vtrdrive::JsonLine line;
-  line.Add("program", vtrstub::FileName(self))
-      .Add("path", self)
-      .Add("command_line", std::wstring(GetCommandLineW()))
-      .Add("folder", vtrstub::CurrentFolder())
-      .Add("created", vtrstub::ProcessCreated());
-  vtrstub::AppendCall(line);
+  vtrstub::RecordThisProgram();
   return 1;
 }
