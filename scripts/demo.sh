@@ -20,7 +20,6 @@ settings='HKCU\Software\VB and VBA Program Settings\VTRPRO_3\StartUp'
 
 bash scripts/setup.sh
 source tests/wine/lib.sh
-# The shipped i686 build, unless this machine cannot run 32-bit programs.
 preset="$(vtr_wine_preset)"
 echo "demo: building SetupVTR.exe and the packages ($preset preset)"
 cmake --preset "$preset" >/dev/null

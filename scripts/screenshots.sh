@@ -13,7 +13,6 @@ work="$repo/build/screenshots"
 
 bash scripts/setup.sh
 source tests/wine/lib.sh
-# The shipped i686 build, unless this machine cannot run 32-bit programs.
 preset="$(vtr_wine_preset)"
 echo "screenshots: building SetupVTR.exe, the packages and the driver ($preset preset)"
 cmake --preset "$preset" >/dev/null

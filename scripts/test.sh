@@ -114,7 +114,6 @@ for pair in "win32 pei-i386" "win64 pei-x86-64"; do
 done
 
 # --- Wine tests ---
-# The shipped i686 build, unless this machine cannot run 32-bit programs.
 wine_preset="$(source tests/wine/lib.sh && vtr_wine_preset)"
 if [[ "${built[$wine_preset]}" == 1 ]]; then
   echo "== wine tests ($wine_preset build)"

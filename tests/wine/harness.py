@@ -171,12 +171,11 @@ class Environment:
         for tool in (self.vtrdrive, self.vtrboxes, self.tools_source / "product_state.js"):
             shutil.copy2(tool, tools / tool.name)
         system = drive / "windows" / "syswow64"
-        system64 = drive / "windows" / "system32"
         shutil.copy2(self.recorder, system / "wodUpdSv.exe")
         shutil.copy2(self.component, system / "vtremail.dll")
         shutil.copy2(self.component, system / "mscomm32.ocx")
         # Both system folders, as a 64-bit program that starts msiexec gets system32's.
-        for folder in (system, system64):
+        for folder in (system, drive / "windows" / "system32"):
             real = folder / WINE_MSIEXEC
             if not real.exists():
                 (folder / "msiexec.exe").rename(real)

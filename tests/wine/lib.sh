@@ -93,12 +93,9 @@ vtr_boot_prefix() {
     /d 1024x768 /f >/dev/null 2>&1
   # Where 32-bit programs cannot run, Wine leaves the 32-bit system folder empty; the setup
   # program still starts Windows' programs from there, so their 64-bit forms are put there.
-  local wow="$1/drive_c/windows/syswow64" program
-  for program in msiexec.exe regsvr32.exe; do
-    if ! vtr_can_run_32bit && [[ ! -e "$wow/$program" ]]; then
-      cp "$1/drive_c/windows/system32/$program" "$wow/$program"
-    fi
-  done
+  if ! vtr_can_run_32bit; then
+    cp "$1/drive_c/windows/system32/"{msiexec.exe,regsvr32.exe} "$1/drive_c/windows/syswow64/"
+  fi
   WINEPREFIX="$1" wineserver -k
   WINEPREFIX="$1" wineserver -w
 }

@@ -62,7 +62,9 @@ const wchar_t* StepName(StepKind kind) {
   return L"";
 }
 
-bool IsPosted(StepKind kind) {
+// A click, a key or a close is handled by the program in its own time: its effects (a panel
+// that changes, a box that opens, the program ending) follow after the step returns.
+bool TakesEffectLater(StepKind kind) {
   return kind == StepKind::Click || kind == StepKind::Key || kind == StepKind::EndTask;
 }
 
@@ -189,9 +191,8 @@ std::optional<std::wstring> StepRunner::Poll(DWORD processId) {
   waitingSince_ = 0;
   readySince_ = 0;
   std::optional<std::wstring> problem = Execute(step, wizard);
-  // A click or a key is handled by the program in its own time; typing, ticking, reading and
-  // pictures are done when the driver has seen their effect.
-  lastStepDone_ = !IsPosted(step.kind);
+  // Typing, ticking, reading and pictures are done when the driver has seen their effect.
+  lastStepDone_ = !TakesEffectLater(step.kind);
   settleUntil_ = lastStepDone_ ? 0 : GetTickCount64() + kSettleMs;
   return problem;
 }
