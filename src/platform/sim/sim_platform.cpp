@@ -177,7 +177,8 @@ const std::vector<nlohmann::ordered_json>& SimPlatform::Transcript() const {
 std::vector<nlohmann::ordered_json> SimPlatform::Calls(std::string_view op) const {
   std::vector<nlohmann::ordered_json> calls;
   for (const auto& line : machine_->Transcript()) {
-    if (line["op"] == op) {
+    // Events, snapshots and notes stand between the calls: they have no "op".
+    if (line.contains("op") && line["op"] == op) {
       calls.push_back(line);
     }
   }
