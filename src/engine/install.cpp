@@ -6,6 +6,7 @@
 #include "engine/components.h"
 #include "engine/install_run.h"
 #include "engine/msi_command.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -65,7 +66,7 @@ void Dispatch(InstallRun& r) {
     r.sourceSeparator = Contains(r.sourceFolder, L"/") ? L"/" : L"\\";
     // The developer's copy takes its packages from a "Package" folder beside it.
     if (EqualsNoCase(r.p.OwnFileName(), L"VTR Setup")) {
-      r.sourceFolder += r.sourceSeparator + L"Package";
+      r.sourceFolder = JoinPath(r.sourceFolder, r.sourceSeparator, L"Package");
     }
   });
 

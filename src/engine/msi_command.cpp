@@ -60,7 +60,7 @@ std::wstring AskLevel(InstallRun& r, const std::wstring& prompt, const std::wstr
 
 // The package's path in the source folder, or the missing-package message and the end.
 std::wstring PackagePath(InstallRun& r, const std::wstring& fileName) {
-  const std::wstring path = r.sourceFolder + r.sourceSeparator + fileName;
+  const std::wstring path = JoinPath(r.sourceFolder, r.sourceSeparator, fileName);
   if (!SYS_File_FileCheck(r.s, r.p, fileName, r.sourceFolder, false, true)) {
     r.Fail(L"SYS_Install: Unable to open installation package: " + r.s.gsCR + path + r.s.gsCR +
            r.s.gsCR +

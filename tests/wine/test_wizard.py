@@ -57,9 +57,9 @@ def check_no_launch(machine, what):
     check_equal(launches(machine), [], f"programs launched {what}")
 
 
-def wizard_line(level, package, target):
+def wizard_line(level, package, target, source=SHIP):
     """A Windows Installer command line of a wizard run: the level is the wizard's, not /qn."""
-    return f'msiexec.exe /I "{SHIP}\\{package}" ALLUSERS=2 TARGETDIR="{target}" {level}'
+    return f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" {level}'
 
 
 def check_completion(run, ending, launch_offered):
@@ -116,6 +116,25 @@ def single_user_install_installs_both_and_finish_launches_the_program(machine):
     started = wait_for_launch(machine)
     check_equal([s["program"] for s in started], [PROGRAM_FOLDER + "\\vtr3.exe"],
                 "programs launched by Finish")
+
+
+@wine_test
+def single_user_install_from_a_drive_root(machine):
+    root = machine.map_drive("E", machine.folder / "media")
+    exe = machine.ship(folder=root)
+    run = machine.drive(exe, steps=[
+        click(SINGLE_USER), expect_panel(CONFIGURATION), click(FINISH),
+        expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
+    run.check_finished()
+    check_equal(run.boxes, [], "boxes of a Single User install from the root of E:")
+    check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
+    calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not run")
+    check_equal(msiexec_lines(calls),
+                [wizard_line("/qb-", "vtr3p.msi", PROGRAM_FOLDER, source="E:"),
+                 wizard_line("/qb", "vtr3db.msi", DATA_TARGET, source="E:")],
+                "Windows Installer command lines")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
 
 
 @wine_test

@@ -367,6 +367,11 @@ Scenario ParseScenario(const nlohmann::json& json) {
                  (s.ownFolder.back() == L'\\' || s.ownFolder.back() == L'/')) {
             s.ownFolder.pop_back();
           }
+          // A root keeps its separator, as Windows writes it: "E:\", "\\server\share\".
+          if (const auto parsed = ParsePath(s.ownFolder, WinPath{L"C:\\", {}, false}, false);
+              parsed && parsed->IsRoot()) {
+            s.ownFolder = parsed->Display();
+          }
         } else if (key == "ownFileName") {
           s.ownFileName = f.Text();
           if (s.ownFileName.empty() ||
