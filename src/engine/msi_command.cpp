@@ -102,7 +102,10 @@ bool RunMsiexec(InstallRun& r, const std::wstring& arguments, const std::wstring
     return false;
   }
   if (!exitCode) {
-    return true;  // the wait itself failed and was reported; nothing more is known
+    // The wait failed: whatever Windows Installer did, it was not seen to succeed.
+    r.Fail(L"Windows Installer did not complete the installation:" + r.s.gsCR + packagePath +
+           r.s.gsCR);
+    return true;
   }
   switch (*exitCode) {
     case 0:

@@ -192,6 +192,28 @@ def started_from_a_drive_root_it_finds_its_packages_and_installs(machine):
 
 
 @wine_test
+def removal_is_refused_when_windows_installer_cannot_be_asked(machine):
+    exe = machine.ship()
+    install_both(machine, exe)
+    machine.clear_calls()
+    # Without its class registration the installer object cannot be made; msiexec still works.
+    for view in ("/reg:32", "/reg:64"):
+        machine.wine("reg", "delete", "HKCR\\WindowsInstaller.Installer", "/f", view)
+
+    run = silent(machine, exe, "S", "REMOVE", answers=["OK"])
+    check_equal([box_essentials(b) for b in run.boxes],
+                [{"title": "VTR Setup", "icon": "critical", "buttons": ["OK"],
+                  "text": "Unable to ask Windows Installer which products are installed." + CR
+                  + "ActiveX component can't create object (429)"}],
+                "boxes of S REMOVE")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code of S REMOVE")
+    time.sleep(3)  # the shell-started updater and regsvr32 would have written by now
+    check_equal(machine.calls(), [], "programs started by a refused removal")
+    check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(), "vtr3.exe was removed")
+    check_equal(machine.reg_value(STARTUP, "Ver"), "3.3.0", "the stored version")
+
+
+@wine_test
 def silent_repair_reinstalls_both_packages(machine):
     exe = machine.ship()
     install_both(machine, exe)

@@ -236,13 +236,16 @@ ProcessRule ReadProcessRule(const Field& field) {
   ProcessRule rule;
   bool hasMatch = false;
   field.Members(
-      {"match", "started", "exitCode", "setProductStates", "createFiles", "removeFiles"},
+      {"match", "started", "waitFails", "exitCode", "setProductStates", "createFiles",
+       "removeFiles"},
       [&](const std::string& key, const Field& f) {
         if (key == "match") {
           rule.match = ReadMatch(f);
           hasMatch = true;
         } else if (key == "started") {
           rule.started = f.Bool();
+        } else if (key == "waitFails") {
+          rule.waitFails = f.Bool();
         } else if (key == "exitCode") {
           rule.exitCode = static_cast<uint32_t>(f.Integer(0, 0xFFFFFFFFLL));
         } else if (key == "setProductStates") {
