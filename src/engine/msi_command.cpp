@@ -71,9 +71,10 @@ std::wstring PackagePath(InstallRun& r, const std::wstring& fileName) {
   return path;
 }
 
-// A folder with characters Windows never allows is refused before it reaches a command line.
+// A folder with characters Windows never allows, or a relative one (Windows Installer would
+// take it from its own current folder), is refused before it reaches a command line.
 bool CheckTargetFolder(InstallRun& r, const std::wstring& folder) {
-  if (IsSafeFolderText(folder)) {
+  if (IsSafeFolderText(folder) && (folder.empty() || IsAbsoluteFolder(folder))) {
     return true;
   }
   r.Fail(L"Invalid folder name:" + r.s.gsCR + folder + r.s.gsCR);

@@ -77,7 +77,9 @@ bool fmMain::Check_Paths() {
           }
           form_.SetForeColour(txPath(i), kWindowText);
           lastPath = form_.At(txPath(i)).caption;
-          if (!SYS_StrCheck(s_, p_, lastPath, bErr) || !SYS_FolderExists(p_, lastPath, true)) {
+          // A relative folder would be made wherever the current folder happens to be.
+          if (!SYS_StrCheck(s_, p_, lastPath, bErr) || !IsAbsoluteFolder(lastPath) ||
+              !SYS_FolderExists(p_, lastPath, true)) {
             form_.SetForeColour(txPath(i), kRed);
             bErr = true;
           }
