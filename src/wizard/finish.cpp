@@ -52,7 +52,9 @@ void fmMain::cmdFinish_Click() {
     s_.gsAppPath = programFolder;
   }
   if (!databaseFolder.empty()) {
-    s_.gsDBPath = databaseFolder;
+    // A typed folder gets "Vantora Data" as browsing adds it, so "DBPath" names the folder
+    // the database lands in; the folder start-up found (or read from the store) is kept.
+    s_.gsDBPath = databaseFolder == s_.gsDBPath ? databaseFolder : WithDataFolder(databaseFolder);
   }
 
   // The Outlook interface comes with the program, or alone when configuring.
