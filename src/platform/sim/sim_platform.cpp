@@ -105,10 +105,10 @@ class SimChildProcess : public ChildProcess {
       return true;
     }
     const std::size_t line = m->Begin("Wait", Line{{"process", number_}, {"timeoutMs", timeoutMs}});
-    // Every simulated process has finished by the time it is waited for, unless a fault makes
-    // the wait fail.
+    // Every simulated process has finished by the time it is waited for, unless its rule or a
+    // fault makes the wait fail.
     const nlohmann::json* forced = m->Forced(line);
-    const bool ended = forced == nullptr || forced->get<bool>();
+    const bool ended = !m->WaitFails(number_) && (forced == nullptr || forced->get<bool>());
     if (ended) {
       m->EndProcess(number_);
     }
