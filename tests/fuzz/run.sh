@@ -70,11 +70,12 @@ for target in "${targets[@]}"; do
     "$build/corpus/$target" "$repo/tests/fuzz/seeds/$target" >"$log" 2>&1
   result=$?
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)"
+  corpus="$(find "$build/corpus/$target" -type f | wc -l)"
   if ((result == 0)); then
-    echo "PASS fuzz $target: ${runs:-?} executions in ${seconds}s, corpus $(ls "$build/corpus/$target" | wc -l)"
+    echo "PASS fuzz $target: ${runs:-?} executions in ${seconds}s, corpus of $corpus inputs"
   else
     echo "FAIL fuzz $target (status $result): a finding after ${runs:-?} executions"
-    grep -E 'ERROR|fuzz check failed|escaped Main|runtime error|Test unit written' "$log" | head -n 8
+    grep -E 'ERROR|fuzz check failed|escaped Main|runtime error|Test unit' "$log" | head -n 8
     echo "    whole log: $log"
     status=1
   fi

@@ -22,7 +22,6 @@ TIME_LIMIT = 10  # seconds a run may take
 RAISED = {"number": 70, "description": "Permission denied"}
 
 KEYWORDS = {"REPAIR", "REMOVE", "PROGRAM", "DB", "OL", "S", "DEBUG"}
-EXE_NAMES = ("vtr3.exe", "vtr3_ws.exe", "vtr3_rtf.exe")
 PROGRAM_PACKAGE = re.compile(r'[\\/]vtr3[pl](_update)?\.msi"', re.IGNORECASE)
 DATABASE_PACKAGE = re.compile(r'[\\/]vtr3dbl?(_update)?\.msi"', re.IGNORECASE)
 PROGRAM_CODES = {"{590454A0-A293-4ECE-AB62-FD940586A43C}", "{D2D733C2-0C8D-402C-91AF-3866DF9C12A5}"}
@@ -33,6 +32,7 @@ DATABASE_CODES = {
     "{AA9A981A-7ACF-44AB-A5E0-1B34D7C95D66}",
 }
 INSTALLER_SUCCESS = {0, 1641, 3010}
+ACTS = ("StartProcess", "ShellOpen", "MoveFileTo", "SaveSetting")  # what changes the machine
 FAILURE_TEXTS = re.compile(
     r"errhdl_|^VTR Install Error|^Sorry, Windows was not able|^Windows was not able|"
     r"^File Not Found:|^Path not found:|^Windows does not have a program associated|"
@@ -42,17 +42,10 @@ FAILURE_TEXTS = re.compile(
 )
 
 # What the program is asked to do although it breaks a rule of the checks, with the reason.
-# Each entry: (operation, argument, test of the call's arguments, reason).
-ALLOWED = [
-    (
-        "ShellOpen",
-        "workFolder",
-        lambda a: a["workFolder"] == "" and a["parameters"] == ""
-        and a["file"].lower().endswith(EXE_NAMES),
-        "the launch of the installed program after an install hands the shell no working "
-        "folder, as the wizard's Finish always has (the program starts in its own folder)",
-    ),
-]
+# Each entry: (operation, argument, test of the call's arguments, reason). There is none: the
+# launch after an install, which Windows would start in the shell's own folder, is handed the
+# program's folder.
+ALLOWED = []
 
 
 def upper(text):
@@ -93,7 +86,9 @@ def read_command_line(text):
 
 
 def is_absolute(path):
-    return bool(re.match(r"^[A-Za-z]:[\\/]", path) or re.match(r"^[\\/]{2}[^\\/]+[\\/][^\\/]", path))
+    drive = re.match(r"^[A-Za-z]:[\\/]", path)
+    share = re.match(r"^[\\/]{2}[^\\/]+[\\/][^\\/]", path)
+    return bool(drive or share)
 
 
 def norm(path):
@@ -120,12 +115,19 @@ def allowed(op, argument, args):
     return any(o == op and a == argument and test(args) for o, a, test, _ in ALLOWED)
 
 
+def entry_of(item):
+    """A file entry as an object, whether the scenario wrote it as a path or an object."""
+    return {"path": item} if isinstance(item, str) else item
+
+
+def flags_of(entry):
+    return tuple(bool(entry.get(k)) for k in ("folder", "readOnly", "hidden", "system"))
+
+
 def file_entries(scenario):
     entries = {}
-    for item in scenario.get("files", []):
-        item = {"path": item} if isinstance(item, str) else item
-        flags = tuple(bool(item.get(k)) for k in ("folder", "readOnly", "hidden", "system"))
-        entries[norm(item["path"])] = (item["path"], flags)
+    for item in map(entry_of, scenario.get("files", [])):
+        entries[norm(item["path"])] = (item["path"], flags_of(item))
     return entries
 
 
@@ -168,8 +170,8 @@ def play(vtrsim, run, work):
             run.lines = [line.decode("utf-8", "replace") for line in f.read().splitlines()]
     except subprocess.TimeoutExpired:
         run.timed_out = True
-    except FileNotFoundError:
-        run.lines = []
+    except OSError as e:  # vtrsim itself is gone or being rebuilt
+        run.stderr = str(e)
     finally:
         for path in (name, out):
             if os.path.exists(path):
@@ -181,8 +183,10 @@ def check(run):
     """The findings of one run: a list of (cause, detail)."""
     if run.timed_out:
         return [("a run takes longer than %d s" % TIME_LIMIT, "")]
+    if run.status is None:
+        return [("vtrsim could not be run", run.stderr)]
     findings = []
-    if re.search(r"AddressSanitizer|LeakSanitizer|runtime error:|UndefinedBehaviorSanitizer", run.stderr):
+    if re.search(r"Sanitizer|runtime error:", run.stderr):
         first = next(l for l in run.stderr.splitlines() if re.search(r"Sanitizer|runtime error", l))
         findings.append(("a sanitizer report", first.strip()))
     if run.status == 3:
@@ -232,7 +236,7 @@ def check_command_line(scenario, calls, exit_code, lines):
     _, invalid = read_command_line(scenario.get("commandLine", ""))
     if not invalid:
         return []
-    acts = [c for c in calls if c["op"] in ("StartProcess", "ShellOpen", "MoveFileTo", "SaveSetting")]
+    acts = [c for c in calls if c["op"] in ACTS]
     findings = []
     if acts:
         findings.append(("something runs after an invalid command-line word", json.dumps(acts[0])))
@@ -246,13 +250,13 @@ def check_command_line(scenario, calls, exit_code, lines):
 def check_files(scenario, calls, lines):
     before = file_entries(scenario)
     final = next((l["final"] for l in lines if "final" in l), {"files": []})
-    after = {norm(f["path"]): tuple(bool(f.get(k)) for k in ("folder", "readOnly", "hidden", "system"))
-             for f in final["files"]}
-    moved = [norm(c["args"]["from"]) for c in calls if c["op"] == "MoveFileTo" and c.get("result") is True]
+    after = {norm(f["path"]): flags_of(f) for f in final["files"]}
+    moved = [norm(c["args"]["from"]) for c in calls
+             if c["op"] == "MoveFileTo" and c.get("result") is True]
     packages_own = []
     for rule in scenario.get("processes", []):
         packages_own += [norm(p) for p in rule.get("removeFiles", [])]
-        packages_own += [norm(p if isinstance(p, str) else p["path"]) for p in rule.get("createFiles", [])]
+        packages_own += [norm(entry_of(p)["path"]) for p in rule.get("createFiles", [])]
     findings = []
     for key, (path, flags) in before.items():
         if any(under(key, folder) for folder in moved + packages_own):
@@ -278,13 +282,15 @@ def check_silent(scenario, calls, exit_code):
         if c["op"] == "MsgBox":
             a = c["args"]
             if a["icon"] == "Critical" or FAILURE_TEXTS.search(a["text"]):
-                findings.append(("a silent run ends with success after a failure box", a["text"][:160]))
+                findings.append(
+                    ("a silent run ends with success after a failure box", a["text"][:160]))
                 break
     asked = [("program", PROGRAM_PACKAGE, PROGRAM_CODES)]
     if "DB" in words:
         asked.append(("database", DATABASE_PACKAGE, DATABASE_CODES))
     for name, package, codes in asked:
-        runs = [c for c in calls if c["op"] == "StartProcess" and package.search(c["args"]["commandLine"])]
+        runs = [c for c in calls
+                if c["op"] == "StartProcess" and package.search(c["args"]["commandLine"])]
         started = [c["result"] for c in runs if c.get("result") is not None]
         if started:
             for number in started:
@@ -292,10 +298,11 @@ def check_silent(scenario, calls, exit_code):
                 codes_seen = [c.get("result") for c in calls
                               if c["op"] == "ExitCode" and c["args"]["process"] == number]
                 if not any(w.get("result") is True for w in waits):
-                    findings.append(("a silent run ends with success although a package run was not waited for", name))
+                    findings.append(("a silent run ends with success although a package run "
+                                     "was not waited for", name))
                 elif not codes_seen or codes_seen[-1] not in INSTALLER_SUCCESS:
                     findings.append(("a silent run ends with success although a package run failed",
-                                     "%s: exit code %s" % (name, codes_seen[-1] if codes_seen else None)))
+                                     "%s: exit code %s" % (name, (codes_seen or [None])[-1])))
             continue
         # No run: only a removal of a package Windows Installer said is not installed may skip it.
         if "REMOVE" in words and known_not_installed(calls, codes):
@@ -319,9 +326,9 @@ def slug(text):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("scenarios", nargs="*", help="scenario files (default: all under tests/scenarios)")
+    parser.add_argument("scenarios", nargs="*", help="scenario files (default: all)")
     parser.add_argument("--vtrsim", default=str(REPO / "build/native/vtrsim"))
-    parser.add_argument("--budget", type=float, help="seconds: run a random sample of the fault runs")
+    parser.add_argument("--budget", type=float, help="seconds: a random sample of the fault runs")
     parser.add_argument("--seed", type=int, help="the sample's seed (printed, to repeat a sample)")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--out", default=str(REPO / "build/sweep"))
@@ -353,9 +360,10 @@ def main():
                 findings[key] = [run, detail, 0]
             findings[key][2] += 1
 
-    with tempfile.TemporaryDirectory() as work, concurrent.futures.ThreadPoolExecutor(opts.jobs) as pool:
+    pool = concurrent.futures.ThreadPoolExecutor(opts.jobs)
+    with tempfile.TemporaryDirectory() as work, pool:
         scenarios = [(p, json.loads(p.read_text(encoding="utf-8"))) for p in paths]
-        clean = list(pool.map(lambda ps: play(opts.vtrsim, Run(ps[0], ps[1], None), work), scenarios))
+        clean = list(pool.map(lambda s: play(opts.vtrsim, Run(s[0], s[1], None), work), scenarios))
         planned = []  # by scenario, operation and call
         for run in clean:
             record(run)
@@ -370,20 +378,23 @@ def main():
             for op, n in counts.items():
                 for call in range(1, n + 1):
                     faults = [{"op": op, "call": call, **RAISED}]
-                    faults += [{"op": op, "call": call, "result": r} for r in failure_results.get(op, [])]
+                    faults += [{"op": op, "call": call, "result": r}
+                               for r in failure_results.get(op, [])]
                     planned += [(run.scenario_path, run.scenario, f) for f in faults]
         total = len(planned)
         if opts.budget is not None:
             seed = opts.seed if opts.seed is not None else random.randrange(1 << 30)
             random.Random(seed).shuffle(planned)
-            print("sweep: a sample of the %d fault runs for %gs (seed %d)" % (total, opts.budget, seed))
+            print("sweep: a sample of the %d fault runs for %gs (seed %d)"
+                  % (total, opts.budget, seed))
         pending = set()
         for scenario_path, scenario, fault in planned:
             if opts.budget is not None and time.monotonic() - started > opts.budget:
                 break
             pending.add(pool.submit(play, opts.vtrsim, Run(scenario_path, scenario, fault), work))
             if len(pending) >= 4 * opts.jobs:
-                done, pending = concurrent.futures.wait(pending, return_when=concurrent.futures.FIRST_COMPLETED)
+                done, pending = concurrent.futures.wait(
+                    pending, return_when=concurrent.futures.FIRST_COMPLETED)
                 for f in done:
                     record(f.result())
         for f in concurrent.futures.as_completed(pending):
@@ -398,12 +409,16 @@ def main():
     print("sweep: %d findings in %d causes" % (sum(f[2] for f in findings.values()), len(findings)))
     for i, (key, (run, detail, count)) in enumerate(sorted(findings.items()), 1):
         scenario = run.faulted_scenario()
-        scenario = {"description": "Fault sweep reproducer: %s. From %s%s." % (
-            key, run.scenario_path.relative_to(REPO) if run.scenario_path.is_absolute() else run.scenario_path,
-            ", with the fault " + json.dumps(run.fault) if run.fault else ""), **{
-            k: v for k, v in scenario.items() if k != "description"}}
+        origin = run.scenario_path
+        if origin.is_absolute():
+            origin = origin.relative_to(REPO)
+        fault = ", with the fault " + json.dumps(run.fault) if run.fault else ""
+        description = "Fault sweep reproducer: %s. From %s%s." % (key, origin, fault)
+        scenario = {"description": description,
+                    **{k: v for k, v in scenario.items() if k != "description"}}
         target = reproducers / ("%02d-%s.json" % (i, slug(key)))
-        target.write_text(json.dumps(scenario, indent=2, ensure_ascii=False) + "\n", encoding="utf-8")
+        text = json.dumps(scenario, indent=2, ensure_ascii=False) + "\n"
+        target.write_text(text, encoding="utf-8")
         print("  %4d x %s" % (count, key))
         if detail:
             print("         e.g. %s" % detail[:300])
