@@ -9,8 +9,8 @@
 
 #include "fuzz_run.h"
 #include "fuzz_support.h"
-#include "platform/sim/utf8.h"
 #include "platform/win32/text_rules.h"
+#include "sim/utf8.h"
 #include "startup/command_line.h"
 
 using vtr::fuzz::Check;

@@ -8,7 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "fuzz_support.h"
-#include "platform/sim/sim_platform.h"
+#include "sim/sim_platform.h"
+#include "startup/exit_codes.h"
 #include "startup/main.h"
 #include "startup/session.h"
 

@@ -9,8 +9,8 @@
 
 #include "engine/msi_command.h"
 #include "fuzz_support.h"
-#include "platform/sim/sim_platform.h"
 #include "platform/win32/text_rules.h"
+#include "sim/sim_platform.h"
 #include "startup/session.h"
 #include "util/paths.h"
 

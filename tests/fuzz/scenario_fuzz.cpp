@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "fuzz_run.h"
-#include "platform/sim/sim_platform.h"
+#include "sim/sim_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const nlohmann::json scenario = nlohmann::json::parse(data, data + size, nullptr, false);
