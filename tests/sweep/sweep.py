@@ -234,7 +234,9 @@ def check_programs(calls):
 
 def check_command_line(scenario, calls, exit_code, lines):
     _, invalid = read_command_line(scenario.get("commandLine", ""))
-    if not invalid:
+    # A command line the program could not read held no word for it.
+    read = any(c["op"] == "CommandLine" and "result" in c for c in calls)
+    if not invalid or not read:
         return []
     acts = [c for c in calls if c["op"] in ACTS]
     findings = []
