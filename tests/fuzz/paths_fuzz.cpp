@@ -43,7 +43,8 @@ void FolderParts(const std::wstring& text) {
   vtr::Session s;
   s.gsDBPath = L"D:\\Shared\\Vantora Data";
   const std::wstring source = text.empty() ? s.gsDBPath : text;
-  Check(StartsWith(source, vtr::SYS_ParentFolder(s, text)), "a parent is the start of its path");
+  Check(StartsWith(source, vtr::SYS_ParentFolder(text, s.gsDBPath)),
+        "a parent is the start of its path");
 
   std::wstring leading = L"unchanged";
   const std::wstring name = vtr::SYS_FolderName(text, leading);
