@@ -29,10 +29,10 @@ void SplittingFromTheRight(const std::wstring& text) {
   for (const std::wstring delimiter : {L"\\", L"/", L" ", L", ", L"Line"}) {
     std::wstring rest = text;
     const std::wstring piece = vtr::SYS_ParseRev(rest, delimiter);
-    // Line mode, which no caller uses, drops a leading line feed from the piece but keeps all
-    // but the last character in the text, as it always has; only the real splits must add
-    // nothing.
-    Check(delimiter == L"Line" || piece.size() + rest.size() <= text.size(),
+    // A text that starts with a line feed and holds no delimiter (or is split in line mode)
+    // gives its last line without that line feed but keeps all but its last character, as it
+    // always has; every other split adds nothing.
+    Check((!text.empty() && text.front() == L'\n') || piece.size() + rest.size() <= text.size(),
           "splitting adds nothing");
     if (text.size() < 2) {
       Check(piece.empty() && rest == text, "a text under two characters is not split");
