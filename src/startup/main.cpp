@@ -7,6 +7,7 @@
 #include "engine/install.h"
 #include "startup/command_line.h"
 #include "startup/edition.h"
+#include "startup/setup_platform.h"
 #include "util/text.h"
 #include "wizard/fm_main.h"
 
@@ -22,7 +23,38 @@ int ExitCodeFor(bool succeeded, const InstallReport& outcome) {
   return outcome.restartNeeded ? kExitRestartNeeded : kExitSuccess;
 }
 
-int Main(Session& s, Platform& p, const std::wstring& editionId) {
+std::wstring ExitCodeMeaning(int code) {
+  switch (code) {
+    case kExitSuccess:
+      return L"success";
+    case kExitRestartNeeded:
+      return L"success; restart the computer to complete it";
+    case kExitCancelled:
+      return L"cancelled";
+    case kExitInstallFailed:
+      return L"the run failed";
+    case kExitUsage:
+      return L"a word on the command line is not a keyword";
+    default:
+      return L"unknown";
+  }
+}
+
+namespace {
+
+// What start-up found, for the setup log.
+void LogDetection(const Session& s, SetupLog& log, const std::wstring& versionText,
+                  int32_t platformId, int32_t major, int32_t minor, int32_t build) {
+  log.Write(L"windows: " + versionText + L" (platform " + std::to_wstring(platformId) +
+            L", version " + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." +
+            std::to_wstring(build) + L")");
+  log.Write(L"installed: program " + FlagWord(s.gbInstalled) + L", database " +
+            FlagWord(s.gbDBInstalled));
+  log.Write(L"folders: program files \"" + s.gsProgramFiles + L"\", system \"" + s.gsSystemDir +
+            L"\", program \"" + s.gsAppPath + L"\", database \"" + s.gsDBPath + L"\"");
+}
+
+int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
   // Start-up reports a failing statement to the user and carries on with the next one, so a
   // failing detection leaves its fields empty or false and the wizard still opens.
   const auto report = [&](const RunError& e) {
@@ -49,6 +81,7 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
   CommandFlags flags;
   bool keepGoing = true;
   Attempt([&] { keepGoing = ReadCommandLine(s, p, flags); }, report);
+  p.CommandLineRead();
   if (!keepGoing) {
     return kExitUsage;
   }
@@ -65,6 +98,8 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
 
   Attempt([&] { s.gsAppPath = SYS_GetInstallPath(s, p); }, report);
   Attempt([&] { s.gsDBPath = SYS_GetDBInstallPath(s, p); }, report);
+
+  LogDetection(s, p.Log(), versionText, platformId, major, minor, build);
 
   if (s.gbDebug) {
     Attempt([&] { ShowDebugFolders(s, p); }, report);
@@ -95,6 +130,15 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
                           [&](fmMain& form) { p.RunEventLoop([&] { return form.IsUnloaded(); }); });
       },
       report);
+  return code;
+}
+
+}  // namespace
+
+int Main(Session& s, Platform& p, const std::wstring& editionId) {
+  SetupPlatform setup(s, p);
+  const int code = Start(s, setup, editionId);
+  setup.Log().Finish(code);
   return code;
 }
 
