@@ -119,7 +119,8 @@ void SetupLog::Append(const std::wstring& line) {
     state_ = State::Off;
     s_.gsLogFolder.clear();
     p_.WriteStandardError(L"VTR Setup: the setup log " + path_ + L" cannot be written: " +
-                          DescribeError(e.description, e.number) + L". The run goes on without it.");
+                          DescribeError(e.description, e.number) +
+                          L". The run goes on without it.");
   }
 }
 

@@ -105,8 +105,8 @@ class LoggedInstaller final : public InstallerObject {
                  (IsInstalledState(state) ? L" (installed)" : L" (not installed)"));
       return state;
     } catch (const RunError& e) {
-      log_.Write(L"product state of " + productCode +
-                 L": the query failed: " + DescribeError(e.description, e.number));
+      log_.Write(L"product state of " + productCode + L": the query failed: " +
+                 DescribeError(e.description, e.number));
       throw;
     }
   }
@@ -197,8 +197,8 @@ int32_t SetupPlatform::ShellOpen(const std::wstring& verb, const std::wstring& f
 std::unique_ptr<ChildProcess> SetupPlatform::StartProcess(const std::wstring& applicationPath,
                                                           const std::wstring& commandLine,
                                                           const std::wstring& workFolder) {
-  const std::wstring what = L"process " + Quoted(applicationPath) + L": " + commandLine + L" in " +
-                            Quoted(workFolder);
+  const std::wstring what =
+      L"process " + Quoted(applicationPath) + L": " + commandLine + L" in " + Quoted(workFolder);
   std::unique_ptr<ChildProcess> child;
   try {
     child = windows_.StartProcess(applicationPath, commandLine, workFolder);
@@ -211,8 +211,7 @@ std::unique_ptr<ChildProcess> SetupPlatform::StartProcess(const std::wstring& ap
     return nullptr;
   }
   log_.Write(what + L" => started");
-  return std::make_unique<LoggedChildProcess>(std::move(child), log_,
-                                              ProgramName(applicationPath));
+  return std::make_unique<LoggedChildProcess>(std::move(child), log_, ProgramName(applicationPath));
 }
 
 std::unique_ptr<InstallerObject> SetupPlatform::CreateInstaller() {

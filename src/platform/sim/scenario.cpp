@@ -324,14 +324,39 @@ LocalTime ReadTime(const Field& field) {
 }  // namespace
 
 const std::vector<std::string>& OperationNames() {
-  static const std::vector<std::string> kNames = {
-      "MsgBox",          "InputBox",        "SetMousePointer", "OwnFileName",       "OwnFolder",
-      "OwnTitle",        "OwnVersion",      "CommandLine",     "WizardView",        "RunEventLoop",
-      "GetSetting",      "SaveSetting",     "FindFirst",       "FindNext",          "MakeFolder",
-      "CreateEmptyFile", "MoveFileTo",      "ShellOpen",       "StartProcess",      "Wait",
-      "ExitCode",        "OsVersion",       "FolderPath",      "SpecialFolderPath", "SystemFolder",
-      "BrowseForFolder", "CreateInstaller", "ProductState",    "PersonCanAnswer",
-      "WriteStandardError", "TempFolder",   "AppendLine",      "Now"};
+  static const std::vector<std::string> kNames = {"MsgBox",
+                                                  "InputBox",
+                                                  "SetMousePointer",
+                                                  "OwnFileName",
+                                                  "OwnFolder",
+                                                  "OwnTitle",
+                                                  "OwnVersion",
+                                                  "CommandLine",
+                                                  "WizardView",
+                                                  "RunEventLoop",
+                                                  "GetSetting",
+                                                  "SaveSetting",
+                                                  "FindFirst",
+                                                  "FindNext",
+                                                  "MakeFolder",
+                                                  "CreateEmptyFile",
+                                                  "MoveFileTo",
+                                                  "ShellOpen",
+                                                  "StartProcess",
+                                                  "Wait",
+                                                  "ExitCode",
+                                                  "OsVersion",
+                                                  "FolderPath",
+                                                  "SpecialFolderPath",
+                                                  "SystemFolder",
+                                                  "BrowseForFolder",
+                                                  "CreateInstaller",
+                                                  "ProductState",
+                                                  "PersonCanAnswer",
+                                                  "WriteStandardError",
+                                                  "TempFolder",
+                                                  "AppendLine",
+                                                  "Now"};
   return kNames;
 }
 
@@ -364,17 +389,28 @@ Scenario ParseScenario(const nlohmann::json& json) {
   std::optional<std::optional<std::wstring>> tempFolder;
   const Field root(json, "");
   root.Members(
-      {"description",  "ownFolder",
-       "ownFileName",  "commandLine",
-       "editionId",    "userName",
-       "osVersion",    "folders",
-       "folderPath",   "specialFolderPath",
-       "systemFolder", "standardFoldersExist",
-       "installer",    "settings",
-       "files",        "answers",
-       "processes",    "shell",
-       "faults",       "events",
-       "personCanAnswer", "tempFolder",
+      {"description",
+       "ownFolder",
+       "ownFileName",
+       "commandLine",
+       "editionId",
+       "userName",
+       "osVersion",
+       "folders",
+       "folderPath",
+       "specialFolderPath",
+       "systemFolder",
+       "standardFoldersExist",
+       "installer",
+       "settings",
+       "files",
+       "answers",
+       "processes",
+       "shell",
+       "faults",
+       "events",
+       "personCanAnswer",
+       "tempFolder",
        "now"},
       [&](const std::string& key, const Field& f) {
         if (key == "description") {
@@ -448,9 +484,10 @@ Scenario ParseScenario(const nlohmann::json& json) {
   for (auto& [id, path] : folders) {
     s.folders[id] = path;
   }
-  s.tempFolder = tempFolder ? *tempFolder
-                            : std::optional<std::wstring>(L"C:\\users\\" + s.userName +
-                                                          L"\\AppData\\Local\\Temp");
+  s.tempFolder =
+      tempFolder
+          ? *tempFolder
+          : std::optional<std::wstring>(L"C:\\users\\" + s.userName + L"\\AppData\\Local\\Temp");
   return s;
 }
 

@@ -84,8 +84,7 @@ void Win32Platform::AppendLine(const std::wstring& path, const std::wstring& lin
   }
   const std::string bytes = Utf8(line + L"\r\n");
   DWORD written = 0;
-  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr) ||
+  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
     const DWORD code = ::GetLastError();
     throw RunError{static_cast<int32_t>(code), SystemMessage(code)};

@@ -69,9 +69,9 @@ class Run {
     std::optional<UniqueFile> standardError;
     if (!options_.stderrFile.empty()) {
       SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-      standardError.emplace(CreateFileW(options_.stderrFile.c_str(), GENERIC_WRITE,
-                                        FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+      standardError.emplace(CreateFileW(options_.stderrFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                        &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                        nullptr));
       if (!*standardError) {
         error = L"could not make " + options_.stderrFile;
         JsonLine().Add("error", error).Write();

@@ -26,8 +26,8 @@ std::optional<InvisibleStation> InvisibleStation::Create(std::wstring& error) {
   const std::wstring name = L"vtrunattended" + std::to_wstring(GetCurrentProcessId());
   HWINSTA station = CreateWindowStationW(name.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
   if (station == nullptr) {
-    error = L"could not make a window station (Windows error " + std::to_wstring(GetLastError()) +
-            L")";
+    error =
+        L"could not make a window station (Windows error " + std::to_wstring(GetLastError()) + L")";
     return std::nullopt;
   }
   // A desktop is made on the calling process's station, so the driver stands there a moment.
