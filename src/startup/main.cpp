@@ -43,9 +43,9 @@ std::wstring ExitCodeMeaning(int code) {
 namespace {
 
 // What start-up found, for the setup log.
-void LogDetection(const Session& s, SetupLog& log, const std::wstring& versionText,
+void LogDetection(const Session& s, SetupLog& log, const std::wstring& windowsName,
                   int32_t platformId, int32_t major, int32_t minor, int32_t build) {
-  log.Write(L"windows: " + versionText + L" (platform " + std::to_wstring(platformId) +
+  log.Write(L"windows: " + windowsName + L" (platform " + std::to_wstring(platformId) +
             L", version " + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." +
             std::to_wstring(build) + L")");
   log.Write(L"installed: program " + FlagWord(s.gbInstalled) + L", database " +
@@ -89,9 +89,12 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
   Attempt([&] { SYS_IsInstalled(s, p); }, report);
 
   int32_t platformId = 0, major = 0, minor = 0, build = 0;
-  std::wstring servicePack, versionText;
+  std::wstring servicePack, versionText, windowsName;
   Attempt(
-      [&] { SYS_GetWindowsVersion(p, platformId, major, minor, build, servicePack, versionText); },
+      [&] {
+        windowsName =
+            SYS_GetWindowsVersion(p, platformId, major, minor, build, servicePack, versionText);
+      },
       report);
 
   SetDefaultFolders(s, p, major, report);
@@ -99,7 +102,7 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
   Attempt([&] { s.gsAppPath = SYS_GetInstallPath(s, p); }, report);
   Attempt([&] { s.gsDBPath = SYS_GetDBInstallPath(s, p); }, report);
 
-  LogDetection(s, p.Log(), versionText, platformId, major, minor, build);
+  LogDetection(s, p.Log(), windowsName, platformId, major, minor, build);
 
   if (s.gbDebug) {
     Attempt([&] { ShowDebugFolders(s, p); }, report);

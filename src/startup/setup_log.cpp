@@ -72,14 +72,16 @@ void SetupLog::Start() {
   s_.gsLogFolder = folder;
 
   const AppVersion v = p_.OwnVersion();
-  Append(L"==== " + p_.OwnTitle() + L" " + std::to_wstring(v.major) + L"." +
-         std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision) + L", " +
-         FormatTime(p_.Now()) + L" ====");
-  Append(L"program: " + p_.OwnFolder() + L"\\" + p_.OwnFileName() + L".exe");
-  Append(L"command line: " + p_.CommandLine());
-  Append(L"run mode: " + RunMode(s_));
-  Append(L"edition: " + s_.gsEditionID + (s_.gbPro ? L" (Professional)" : L" (Lite)") +
-         L", version " + s_.gsVersion);
+  const std::vector<std::wstring> header = {
+      L"==== " + p_.OwnTitle() + L" " + std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) +
+          L"." + std::to_wstring(v.revision) + L", " + FormatTime(p_.Now()) + L" ====",
+      L"program: " + p_.OwnFolder() + L"\\" + p_.OwnFileName() + L".exe",
+      L"command line: " + p_.CommandLine(), L"run mode: " + RunMode(s_),
+      L"edition: " + s_.gsEditionID + (s_.gbPro ? L" (Professional)" : L" (Lite)") + L", version " +
+          s_.gsVersion};
+  for (const std::wstring& line : header) {
+    Append(line);
+  }
   for (const std::wstring& line : waiting) {
     Append(line);
   }

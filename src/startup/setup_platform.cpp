@@ -157,7 +157,8 @@ void SetupPlatform::ReportUnattended(const std::wstring& what) {
 
 MsgAnswer SetupPlatform::MsgBox(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
                                 const std::optional<std::wstring>& title) {
-  const std::wstring box = L"message box " + Quoted(title.value_or(OwnTitle())) + L" [" +
+  // A box without a title shows the application title; the log names only titles given.
+  const std::wstring box = L"message box" + (title ? L" " + Quoted(*title) : L"") + L" [" +
                            ButtonsText(buttons) + L", " + IconText(icon) + L"]: " + OneLine(text) +
                            L" => ";
   if (Unattended()) {
