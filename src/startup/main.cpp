@@ -82,7 +82,7 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
   bool keepGoing = true;
   Attempt([&] { keepGoing = ReadCommandLine(s, p, flags); }, report);
   p.CommandLineRead();
-  if (!keepGoing) {
+  if (!keepGoing || flags.bInvalidWord) {
     return kExitUsage;
   }
 

@@ -59,8 +59,10 @@ class Run {
       }
     }
     if (options_.invisibleStation) {
-      station_ = InvisibleStation::Create(error);
-      if (!station_) {
+      std::optional<InvisibleStation> made = InvisibleStation::Create(error);
+      if (made) {
+        station_.emplace(std::move(*made));
+      } else {
         JsonLine().Add("error", error).Write();
         Complain(error);
         return kStartError;
