@@ -2,25 +2,9 @@
 
 #include <utility>
 
+#include "window_text.h"
+
 namespace vtrdrive {
-namespace {
-
-struct WindowSearch {
-  DWORD processId;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM search) {
-  auto* s = reinterpret_cast<WindowSearch*>(search);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == s->processId && IsWindowVisible(window)) {
-    s->found.push_back(window);
-  }
-  return TRUE;
-}
-
-}  // namespace
 
 std::optional<InvisibleStation> InvisibleStation::Create(std::wstring& error) {
   const std::wstring name = L"vtrunattended" + std::to_wstring(GetCurrentProcessId());
@@ -61,9 +45,7 @@ InvisibleStation::~InvisibleStation() {
 }
 
 std::vector<HWND> InvisibleStation::WindowsOf(DWORD processId) const {
-  WindowSearch search{processId, {}};
-  EnumDesktopWindows(desktop_, CollectWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return TopLevelWindowsOf(processId, desktop_);
 }
 
 }  // namespace vtrdrive
