@@ -355,8 +355,9 @@ class Machine:
         return result.exit_code
 
     def temp_file(self, name):
-        """A file in the temporary folder of the prefix's user, or None when it is not there."""
-        found = sorted(self.path("C:\\users").glob(f"*/AppData/Local/Temp/{name}"))
+        """A file in the temporary folder of the prefix's user (Wine's is C:\\users\\<user>\\Temp),
+        or None when it is not there."""
+        found = sorted(self.path("C:\\users").glob(f"*/Temp/{name}"))
         return found[0] if found else None
 
     # --- What the stubs recorded ---
