@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "startup/main.h"
+#include "startup/exit_codes.h"
 #include "util/text.h"
 
 namespace vtr {
