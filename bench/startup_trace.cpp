@@ -1,6 +1,7 @@
 // startup_trace: SetupVTR.exe's own start, built from the same code, with a stopwatch around
 // each stage up to the first painted panel. It ends there instead of waiting for the user, and
-// writes what it measured to the file VTR_BENCH_TRACE names, one "stage milliseconds" a line:
+// adds what it measured to the file VTR_BENCH_TRACE names, one "stage milliseconds" a line and
+// an empty line after each start:
 //   process   from bench_launch's CreateProcess (VTR_BENCH_T0) to wWinMain
 //   libraries preloading the system DLLs and starting the common controls
 //   com       starting COM
@@ -65,7 +66,7 @@ struct Trace {
     if (::GetEnvironmentVariableW(L"VTR_BENCH_TRACE", path, MAX_PATH) == 0) {
       return;
     }
-    FILE* file = _wfopen(path, L"w");
+    FILE* file = _wfopen(path, L"a");
     if (file == nullptr) {
       return;
     }
@@ -77,7 +78,7 @@ struct Trace {
     std::fprintf(file, "detection %.2f\n", Milliseconds(calls));
     std::fprintf(file, "core %.2f\n", Milliseconds(beforeView - installer - calls));
     std::fprintf(file, "window %.2f\n", Milliseconds(shown - viewAsked));
-    std::fprintf(file, "paint %.2f\n", Milliseconds(painted - shown));
+    std::fprintf(file, "paint %.2f\n\n", Milliseconds(painted - shown));
     std::fclose(file);
   }
 };
