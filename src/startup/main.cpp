@@ -49,7 +49,7 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
   CommandFlags flags;
   bool keepGoing = true;
   Attempt([&] { keepGoing = ReadCommandLine(s, p, flags); }, report);
-  if (!keepGoing) {
+  if (!keepGoing || flags.bInvalidWord) {
     return kExitUsage;
   }
 

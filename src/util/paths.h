@@ -21,6 +21,19 @@ std::wstring SYS_ParentFolder(const Session& s, const std::wstring& path);
 // The last folder name of path; leading receives the part before it, separator included.
 std::wstring SYS_FolderName(const std::wstring& path, std::wstring& leading);
 
+// True when path is the root of a drive or share: "E:", "E:\", "\\server\share" or
+// "\\server\share\" (either separator).
+bool IsRootFolder(const std::wstring& path);
+
+// True when path names the same folder whatever the current folder is: a drive letter with
+// ":\" (or ":/") or a share "\\server\share", and what lies below them.
+bool IsAbsoluteFolder(const std::wstring& path);
+
+// folder + separator + name, without doubling a separator the folder already ends in (a root
+// such as "E:\" keeps its own).
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& separator,
+                      const std::wstring& name);
+
 // True when path names an existing folder (or file); with bCreate a missing folder whose
 // parent exists is made first. Never reports an error.
 bool SYS_FolderExists(Platform& p, const std::wstring& path, bool bCreate);

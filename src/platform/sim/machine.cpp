@@ -198,6 +198,11 @@ void Machine::EndProcess(int process) {
   }
 }
 
+bool Machine::WaitFails(int process) const {
+  const Process& p = processes_.at(static_cast<std::size_t>(process - 1));
+  return p.rule != nullptr && p.rule->waitFails;
+}
+
 std::optional<uint32_t> Machine::ExitCodeOf(int process) const {
   const Process& p = processes_.at(static_cast<std::size_t>(process - 1));
   if (!p.ended) {

@@ -21,6 +21,7 @@ namespace vtr::sim {
 struct ProcessRule {
   std::wstring match;  // part of the command line or program path, ignoring case
   bool started = true;
+  bool waitFails = false;  // waiting for it fails (WAIT_FAILED): it has not been seen to end
   uint32_t exitCode = 0;
   std::vector<std::pair<std::wstring, int32_t>> setProductStates;
   std::vector<FileEntry> createFiles;

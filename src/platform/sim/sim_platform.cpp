@@ -105,6 +105,10 @@ class SimChildProcess : public ChildProcess {
       return true;
     }
     const std::size_t line = m->Begin("Wait", Line{{"process", number_}, {"timeoutMs", timeoutMs}});
+    if (m->WaitFails(number_)) {
+      m->Result(line, false);
+      return false;
+    }
     // Every simulated process has finished by the time it is waited for.
     m->EndProcess(number_);
     m->Result(line, true);
