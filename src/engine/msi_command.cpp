@@ -286,7 +286,7 @@ void RunDatabasePackage(InstallRun& r) {
     s.gsDBPath.pop_back();
   }
   std::wstring target =
-      EndsWithNoCase(s.gsDBPath, L"MainDB") ? SYS_ParentFolder(s, s.gsDBPath) : s.gsDBPath;
+      EndsWithNoCase(s.gsDBPath, L"MainDB") ? SYS_ParentFolder(s.gsDBPath, s.gsDBPath) : s.gsDBPath;
   if (!CheckTargetFolder(r, target)) {
     return;
   }
@@ -300,7 +300,7 @@ void RunDatabasePackage(InstallRun& r) {
     MigrateTemplates(r, target, separator);
   }
   if (EndsWithNoCase(target, L"Vantora Data")) {
-    target = SYS_ParentFolder(s, target);
+    target = SYS_ParentFolder(target, s.gsDBPath);
   }
   const std::wstring arguments = db.switches + s.gsQuote + path + s.gsQuote +
                                  WithTargetDir(db.properties, s, target) + db.level;

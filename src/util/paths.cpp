@@ -83,8 +83,8 @@ std::wstring SYS_ParseRev(std::wstring& text, const std::wstring& delimiter) {
   return piece;
 }
 
-std::wstring SYS_ParentFolder(const Session& s, const std::wstring& path) {
-  const std::wstring source = path.empty() ? s.gsDBPath : path;
+std::wstring SYS_ParentFolder(const std::wstring& path, const std::wstring& databaseFolder) {
+  const std::wstring source = path.empty() ? databaseFolder : path;
   if (source.empty()) {
     return {};
   }

@@ -14,9 +14,9 @@ namespace vtr {
 // "Line" returns the last line instead. Texts shorter than two characters are not split.
 std::wstring SYS_ParseRev(std::wstring& text, const std::wstring& delimiter);
 
-// The parent folder of path ("" means the session's database folder), or the path itself
-// when it has none (a root is its own parent).
-std::wstring SYS_ParentFolder(const Session& s, const std::wstring& path);
+// The parent folder of path ("" means databaseFolder, the session's gsDBPath), or the path
+// itself when it has none (a root is its own parent).
+std::wstring SYS_ParentFolder(const std::wstring& path, const std::wstring& databaseFolder);
 
 // The last folder name of path; leading receives the part before it, separator included.
 std::wstring SYS_FolderName(const std::wstring& path, std::wstring& leading);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/sim_platform.h"
+#include "sim/sim_platform.h"
 #include "util/paths.h"
 
 namespace vtr {

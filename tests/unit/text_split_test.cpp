@@ -67,23 +67,22 @@ TEST(ParseRev, MultiLineTextSplitsItsLastLineOnly) {
 }
 
 TEST(ParentFolder, DropsTheLastComponent) {
-  Session s;
-  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Program Files\\Vantora\\"), L"C:\\Program Files");
-  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Program Files\\Vantora"), L"C:\\Program Files");
-  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Data"), L"C:");
-  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\"), L"C:\\");  // a root is its own parent
-  EXPECT_EQ(SYS_ParentFolder(s, L"Data"), L"Data");
-  EXPECT_EQ(SYS_ParentFolder(s, L"E:/share/vtr"), L"E:/share");
-  EXPECT_EQ(SYS_ParentFolder(s, L"D:\\Shared\\Vantora Data\\MainDB\\"),
+  EXPECT_EQ(SYS_ParentFolder(L"C:\\Program Files\\Vantora\\", L""), L"C:\\Program Files");
+  EXPECT_EQ(SYS_ParentFolder(L"C:\\Program Files\\Vantora", L""), L"C:\\Program Files");
+  EXPECT_EQ(SYS_ParentFolder(L"C:\\Data", L""), L"C:");
+  EXPECT_EQ(SYS_ParentFolder(L"C:\\", L""), L"C:\\");  // a root is its own parent
+  EXPECT_EQ(SYS_ParentFolder(L"Data", L""), L"Data");
+  EXPECT_EQ(SYS_ParentFolder(L"E:/share/vtr", L""), L"E:/share");
+  EXPECT_EQ(SYS_ParentFolder(L"D:\\Shared\\Vantora Data\\MainDB\\", L""),
             L"D:\\Shared\\Vantora Data");
-  EXPECT_EQ(SYS_ParentFolder(s, L"\\"), L"\\");
+  EXPECT_EQ(SYS_ParentFolder(L"\\", L""), L"\\");
 }
 
 TEST(ParentFolder, EmptyPathUsesTheDatabaseFolder) {
   Session s;
-  EXPECT_EQ(SYS_ParentFolder(s, L""), L"");
+  EXPECT_EQ(SYS_ParentFolder(L"", s.gsDBPath), L"");
   s.gsDBPath = L"D:\\Shared\\Vantora Data";
-  EXPECT_EQ(SYS_ParentFolder(s, L""), L"D:\\Shared");
+  EXPECT_EQ(SYS_ParentFolder(L"", s.gsDBPath), L"D:\\Shared");
 }
 
 TEST(FolderName, ReturnsTheLastNameAndWhatLeadsToIt) {

@@ -132,6 +132,11 @@ def install_both(machine, exe):
             "the serial control was not registered")
 
 
+def check_both_installed(machine):
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
+
+
 def program_stamp(machine):
     return machine.path(PROGRAM_FOLDER + "\\vtr3 package.txt").read_text(encoding="ascii").strip()
 
@@ -187,8 +192,7 @@ def started_from_a_drive_root_it_finds_its_packages_and_installs(machine):
                 [install_line("vtr3p.msi", PROGRAM_FOLDER, source="E:"),
                  install_line("vtr3db.msi", DATA_TARGET, source="E:")],
                 "Windows Installer command lines")
-    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
-                {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
+    check_both_installed(machine)
 
 
 @wine_test

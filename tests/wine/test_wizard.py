@@ -7,8 +7,9 @@ import time
 
 from harness import CR, SHIP, TOOLS, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_SUCCESS, INSTALLED,
-                         PROGRAM_FOLDER, UNKNOWN, install_both, missing_files,
-                         msiexec_ends, msiexec_lines, program_stamp, registrations, settled)
+                         PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
+                         missing_files, msiexec_ends, msiexec_lines, program_stamp,
+                         registrations, settled)
 from test_packages import DB_FILES
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP, check_not_installed
 from wizard import (CANCEL, COMPLETION, COMPLETION_TEXT, CONFIGURATION, CUSTOM,
@@ -133,8 +134,7 @@ def single_user_install_from_a_drive_root(machine):
                 [wizard_line("/qb-", "vtr3p.msi", PROGRAM_FOLDER, source="E:"),
                  wizard_line("/qb", "vtr3db.msi", DATA_TARGET, source="E:")],
                 "Windows Installer command lines")
-    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
-                {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
+    check_both_installed(machine)
 
 
 @wine_test

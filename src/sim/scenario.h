@@ -12,9 +12,9 @@
 
 #include "platform/platform.h"
 #include "platform/run_error.h"
-#include "platform/sim/file_system.h"
-#include "platform/sim/no_case_table.h"
-#include "platform/sim/user_events.h"
+#include "sim/file_system.h"
+#include "sim/no_case_table.h"
+#include "sim/user_events.h"
 
 namespace vtr::sim {
 

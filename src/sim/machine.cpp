@@ -1,9 +1,9 @@
-#include "platform/sim/machine.h"
+#include "sim/machine.h"
 
 #include <map>
 #include <stdexcept>
 
-#include "platform/sim/utf8.h"
+#include "sim/utf8.h"
 
 namespace vtr::sim {
 namespace {

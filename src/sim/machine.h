@@ -12,8 +12,8 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
-#include "platform/sim/file_system.h"
-#include "platform/sim/scenario.h"
+#include "sim/file_system.h"
+#include "sim/scenario.h"
 
 namespace vtr::sim {
 

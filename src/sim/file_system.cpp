@@ -1,4 +1,4 @@
-#include "platform/sim/file_system.h"
+#include "sim/file_system.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -6,7 +6,7 @@
 
 #include "platform/platform.h"
 #include "platform/run_error.h"
-#include "platform/sim/utf8.h"
+#include "sim/utf8.h"
 
 namespace vtr::sim {
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/sim/scenario.h"
+#include "sim/scenario.h"
 
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
 
-#include "platform/sim/scenario_field.h"
-#include "platform/sim/utf8.h"
+#include "sim/scenario_field.h"
+#include "sim/utf8.h"
 
 namespace vtr::sim {
 namespace {

@@ -1,9 +1,9 @@
-#include "platform/sim/sim_platform.h"
+#include "sim/sim_platform.h"
 
-#include "platform/sim/event_player.h"
-#include "platform/sim/machine.h"
-#include "platform/sim/scenario.h"
-#include "platform/sim/utf8.h"
+#include "sim/event_player.h"
+#include "sim/machine.h"
+#include "sim/scenario.h"
+#include "sim/utf8.h"
 
 namespace vtr {
 
