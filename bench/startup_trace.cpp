@@ -22,6 +22,7 @@
 #include "platform/win32/win32_platform.h"
 #include "startup/main.h"
 #include "startup/session.h"
+#include "wizard/win32/wizard_view.h"
 
 namespace {
 
@@ -198,7 +199,9 @@ class TimedPlatform final : public vtr::Platform {
 
  private:
   Trace& trace_;
-  vtr::win32::Win32Platform inner_;
+  // The wizard's real window, declared first so that it outlives the platform drawing into it.
+  vtr::win32::Win32WizardView window_;
+  vtr::win32::Win32Platform inner_{window_};
 };
 
 }  // namespace
