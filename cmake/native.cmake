@@ -23,3 +23,13 @@ add_test(NAME scenarios
 # vtrsim as a command: its refusals of bad scenarios and the shape of what it writes.
 add_test(NAME vtrsim_cli
   COMMAND ${CMAKE_SOURCE_DIR}/tests/scenarios/vtrsim_cli_test.sh $<TARGET_FILE:vtrsim>)
+
+# The fuzz targets (preset fuzz, clang): the command line, the path and text rules, and the
+# scenario reader with a whole run. tests/fuzz/run.sh runs them; see tests/README.md.
+if(VTR_FUZZ)
+  foreach(name command_line paths scenario)
+    add_executable(fuzz_${name} tests/fuzz/${name}_fuzz.cpp)
+    target_link_libraries(fuzz_${name} PRIVATE vtrsimplatform)
+    target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+endif()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: installs the tools when missing, checks the include floors, builds the
-# three presets, runs the native unit and scenario tests (sanitized), checks what SetupVTR.exe
-# imports, and runs the Wine tests. Ends with one line "N passed, N failed"; the exit status
-# is non-zero when anything failed. Full logs are kept in build/test-logs.
+# presets, runs the native unit and scenario tests (sanitized), a sample of the fault sweep,
+# each fuzz target for a while, checks what SetupVTR.exe imports, and runs the Wine tests. Ends
+# with one line "N passed, N failed"; the exit status is non-zero when anything failed. Full
+# logs are kept in build/test-logs.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo="$(pwd)"
@@ -41,11 +42,16 @@ else
 fi
 
 # --- Builds ---
+# The fuzz preset (clang) builds only its targets here, which hold all of the core and the
+# simulator; `cmake --build --preset fuzz` builds the unit tests with clang too.
 declare -A built
-for preset in native win32 win64; do
+declare -A targets=([fuzz]="--target fuzz_command_line fuzz_paths fuzz_scenario")
+for preset in native fuzz win32 win64; do
   log="$logs/build-$preset.log"
   echo "== build $preset"
-  if cmake --preset "$preset" >"$log" 2>&1 && cmake --build --preset "$preset" >>"$log" 2>&1; then
+  # shellcheck disable=SC2086  # the targets are separate words
+  if cmake --preset "$preset" >"$log" 2>&1 &&
+    cmake --build --preset "$preset" ${targets[$preset]:-} >>"$log" 2>&1; then
     built[$preset]=1
     pass 1
   else
@@ -81,6 +87,35 @@ if [[ "${built[native]}" == 1 ]]; then
   fi
 else
   fail 1 "native tests (not built)"
+fi
+
+# --- The fault sweep (a sample of about a minute) and the fuzz targets (30 s each) ---
+if [[ "${built[native]}" == 1 ]]; then
+  echo "== fault sweep (sample)"
+  log="$logs/sweep.log"
+  if python3 tests/sweep/sweep.py --budget 60 >"$log" 2>&1; then
+    pass 1
+  else
+    fail 1 "fault sweep"
+  fi
+  grep '^sweep:\|^ ' "$log"
+else
+  fail 1 "fault sweep (native not built)"
+fi
+if [[ "${built[fuzz]}" == 1 ]]; then
+  echo "== fuzz targets"
+  log="$logs/fuzz.log"
+  bash tests/fuzz/run.sh --time 30 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  pass "$(grep -c '^PASS' "$log")"
+  nfailed="$(grep -c '^FAIL' "$log")"
+  if ((nfailed > 0)); then
+    fail "$nfailed" "fuzz targets"
+  elif ((status != 0)); then
+    fail 1 "fuzz targets (no result)"
+  fi
+else
+  fail 1 "fuzz targets (not built)"
 fi
 
 # --- What the Windows executables import ---

@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/scenario.h"
 #include "sim/sim_platform.h"
 #include "sim/utf8.h"
 #include "startup/main.h"
@@ -25,7 +26,9 @@ constexpr int kStatusBadInput = 2;
 // The program let an error escape: a defect in the program, reported in the transcript.
 constexpr int kStatusUncaught = 3;
 
-const char* const kUsage = "usage: vtrsim SCENARIO.json [-o TRANSCRIPT.jsonl]";
+const char* const kUsage =
+    "usage: vtrsim SCENARIO.json [-o TRANSCRIPT.jsonl]\n"
+    "       vtrsim --failure-results   (the failing results a fault may give each operation)";
 
 int Refuse(const std::string& message) {
   std::cerr << "vtrsim: " << message << "\n";
@@ -47,6 +50,9 @@ int main(int argc, char** argv) {
       outputPath = args[++i];
     } else if (args[i] == "-h" || args[i] == "--help") {
       std::cout << kUsage << "\n";
+      return 0;
+    } else if (args[i] == "--failure-results" && args.size() == 1) {
+      std::cout << Dump(vtr::sim::FailureResults()) << "\n";
       return 0;
     } else if (!args[i].empty() && args[i][0] != '-' && scenarioPath.empty()) {
       scenarioPath = args[i];

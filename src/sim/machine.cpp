@@ -82,10 +82,19 @@ std::size_t Machine::Begin(const char* op, std::optional<Line> args) {
   const int call = ++callCounts_[op];
   for (const Fault& fault : scenario_.faults) {
     if (fault.op == op && (!fault.call || *fault.call == call)) {
-      Raise(index, fault.error);
+      if (!fault.result) {
+        Raise(index, fault.error);
+      }
+      forced_.emplace(index, *fault.result);
+      break;
     }
   }
   return index;
+}
+
+const nlohmann::json* Machine::Forced(std::size_t line) const {
+  const auto it = forced_.find(line);
+  return it == forced_.end() ? nullptr : &it->second;
 }
 
 void Machine::Result(std::size_t line, Line value) {

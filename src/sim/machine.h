@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,8 +33,11 @@ class Machine : public std::enable_shared_from_this<Machine> {
   const NoCaseTable<int32_t>& ProductStates() const { return productStates_; }
 
   // Records a call and counts it. A fault scripted for this call is recorded as raised and
-  // thrown. Returns the transcript line's index for Result and Note.
+  // thrown, or, when it gives a result, kept for Forced. Returns the transcript line's index
+  // for Result and Note.
   std::size_t Begin(const char* op, std::optional<Line> args = std::nullopt);
+  // The result a fault makes the call of this line answer instead of its own, if any.
+  const nlohmann::json* Forced(std::size_t line) const;
   void Result(std::size_t line, Line value);
   void Note(std::size_t line, const char* key, Line value);
   // Records a line that is not a call (a user's event, a snapshot); returns its index.
@@ -79,6 +83,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   NoCaseTable<int32_t> productStates_;
   std::vector<Line> transcript_;
   std::map<std::string, int> callCounts_;
+  std::map<std::size_t, nlohmann::json> forced_;  // by transcript line
   std::size_t msgboxUsed_ = 0, inputboxUsed_ = 0, pickerUsed_ = 0, eventsUsed_ = 0;
   int unscripted_ = 0;
   std::vector<std::string> scenarioErrors_;

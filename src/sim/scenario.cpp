@@ -68,12 +68,13 @@ RunError ReadError(const Field& field, std::initializer_list<const char*> extra 
   std::vector<const char*> known = {"number", "description"};
   known.insert(known.end(), extra.begin(), extra.end());
   field.Expect(field.Value().is_object(), "an object");
-  for (const auto& [key, member] : field.Value().items()) {
+  for (const auto& item : field.Value().items()) {
+    const std::string& key = item.key();
     if (std::find_if(known.begin(), known.end(), [&](const char* k) { return key == k; }) ==
         known.end()) {
       field.Fail("unknown field \"" + key + "\"");
     }
-    const Field f(member, field.Where() + "." + key);
+    const Field f(item.value(), field.Where() + "." + key);
     if (key == "number") {
       number = f.Int32();
     } else if (key == "description") {
@@ -284,6 +285,54 @@ ShellRule ReadShellRule(const Field& field) {
   return rule;
 }
 
+// What a call that reports failure through its result may be made to answer.
+enum class ResultKind { Nothing, Flag, Code, ExitCode, Text, TextOrNothing };
+
+struct ResultFailures {
+  const char* op;
+  ResultKind kind;
+  nlohmann::ordered_json failures;  // the failing answers Windows gives
+};
+
+const std::vector<ResultFailures>& ResultFailureTable() {
+  using List = nlohmann::ordered_json;
+  static const std::vector<ResultFailures> kTable = {
+      {"MoveFileTo", ResultKind::Flag, List::array({false})},
+      // 0: out of memory; 2, 3: file or path not found; 5: access denied; 31: no association.
+      {"ShellOpen", ResultKind::Code, List::array({0, 2, 3, 5, 31})},
+      {"StartProcess", ResultKind::Nothing, List::array({nullptr})},
+      {"Wait", ResultKind::Flag, List::array({false})},
+      // Windows Installer failed, was cancelled or wants a restart; a child that crashed.
+      {"ExitCode", ResultKind::ExitCode, List::array({1603, 1602, 3010, 3221225477U})},
+      {"OsVersion", ResultKind::Nothing, List::array({nullptr})},
+      {"FolderPath", ResultKind::TextOrNothing, List::array({nullptr})},
+      {"SpecialFolderPath", ResultKind::Text, List::array({""})},
+      {"SystemFolder", ResultKind::Text, List::array({""})},
+  };
+  return kTable;
+}
+
+nlohmann::json ReadResult(const Field& f, ResultKind kind) {
+  switch (kind) {
+    case ResultKind::Nothing:
+      f.Expect(f.IsNull(), "null (the call answers nothing)");
+      return nullptr;
+    case ResultKind::Flag:
+      return f.Bool();
+    case ResultKind::Code:
+      return f.Int32();
+    case ResultKind::ExitCode:
+      return f.IsNull() ? nlohmann::json(nullptr) : nlohmann::json(f.Integer(0, 0xFFFFFFFFLL));
+    case ResultKind::Text:
+      f.Text();
+      return f.Value();
+    case ResultKind::TextOrNothing:
+      f.TextOrNull();
+      return f.Value();
+  }
+  return nullptr;
+}
+
 Fault ReadFault(const Field& field) {
   Fault fault;
   field.Expect(field.Value().is_object(), "an object");
@@ -305,6 +354,17 @@ Fault ReadFault(const Field& field) {
   if (const auto call = field.Value().find("call"); call != field.Value().end()) {
     fault.call = static_cast<int>(
         Field(*call, field.Where() + ".call").Integer(1, std::numeric_limits<int>::max()));
+  }
+  if (const auto result = field.Value().find("result"); result != field.Value().end()) {
+    const auto& table = ResultFailureTable();
+    const auto entry = std::find_if(table.begin(), table.end(),
+                                    [&](const ResultFailures& r) { return fault.op == r.op; });
+    if (entry == table.end()) {
+      opField.Fail("\"" + fault.op + "\" reports failure only by raising: give a \"number\"");
+    }
+    field.Members({"op", "call", "result"}, [](const std::string&, const Field&) {});
+    fault.result = ReadResult(Field(*result, field.Where() + ".result"), entry->kind);
+    return fault;
   }
   fault.error = ReadError(field, {"op", "call"});
   return fault;
@@ -361,6 +421,17 @@ const std::vector<std::string>& OperationNames() {
                                                   "AppendLine",
                                                   "Now"};
   return kNames;
+}
+
+const nlohmann::ordered_json& FailureResults() {
+  static const nlohmann::ordered_json kResults = [] {
+    nlohmann::ordered_json results = nlohmann::ordered_json::object();
+    for (const ResultFailures& entry : ResultFailureTable()) {
+      results[entry.op] = entry.failures;
+    }
+    return results;
+  }();
+  return kResults;
 }
 
 std::wstring ServicePackField(const std::wstring& text) {

@@ -36,7 +36,8 @@ struct ShellRule {
 struct Fault {
   std::string op;
   std::optional<int> call;  // 1-based; every call when absent
-  RunError error;
+  RunError error;           // raised, unless the call answers with result instead
+  std::optional<nlohmann::json> result;
 };
 
 // A folder query's scripted answer: a path, or nothing when the query fails.
@@ -79,6 +80,11 @@ Scenario ParseScenario(const nlohmann::json& json);
 
 // Every operation name that the transcript uses and a fault may name.
 const std::vector<std::string>& OperationNames();
+
+// The operations that can report failure through their result as well as by raising, each
+// with the failing answers Windows gives through it: {"StartProcess": [null], "ShellOpen":
+// [0, 2, ...], ...}. A fault may make such a call answer any result of the same kind.
+const nlohmann::ordered_json& FailureResults();
 
 // The "service pack" field as Windows fills a 128-character buffer preset with blanks.
 std::wstring ServicePackField(const std::wstring& text);

@@ -91,7 +91,8 @@ class Field {
   template <class Visit>
   void Members(std::initializer_list<const char*> known, Visit visit) const {
     Expect(value_.is_object(), "an object");
-    for (const auto& [key, member] : value_.items()) {
+    for (const auto& item : value_.items()) {
+      const std::string& key = item.key();
       if (std::none_of(known.begin(), known.end(), [&](const char* k) { return key == k; })) {
         std::string list;
         for (const char* k : known) {
@@ -99,7 +100,7 @@ class Field {
         }
         Fail("unknown field \"" + key + "\" (known: " + list + ")");
       }
-      visit(key, Field(member, Join(key)));
+      visit(key, Field(item.value(), Join(key)));
     }
   }
   // Visits the members of an object whose names are data (codes, setting names).

@@ -106,14 +106,15 @@ class SimChildProcess : public ChildProcess {
       return true;
     }
     const std::size_t line = m->Begin("Wait", Line{{"process", number_}, {"timeoutMs", timeoutMs}});
-    if (m->WaitFails(number_)) {
-      m->Result(line, false);
-      return false;
+    // Every simulated process has finished by the time it is waited for, unless its rule or a
+    // fault makes the wait fail.
+    const nlohmann::json* forced = m->Forced(line);
+    const bool ended = !m->WaitFails(number_) && (forced == nullptr || forced->get<bool>());
+    if (ended) {
+      m->EndProcess(number_);
     }
-    // Every simulated process has finished by the time it is waited for.
-    m->EndProcess(number_);
-    m->Result(line, true);
-    return true;
+    m->Result(line, ended);
+    return ended;
   }
 
   std::optional<uint32_t> ExitCode() override {
@@ -122,7 +123,10 @@ class SimChildProcess : public ChildProcess {
       return std::nullopt;
     }
     const std::size_t line = m->Begin("ExitCode", Line{{"process", number_}});
-    const std::optional<uint32_t> code = m->ExitCodeOf(number_);
+    std::optional<uint32_t> code = m->ExitCodeOf(number_);
+    if (const nlohmann::json* forced = m->Forced(line)) {
+      code = forced->is_null() ? std::nullopt : std::optional(forced->get<uint32_t>());
+    }
     m->Result(line, code ? Line(*code) : Line(nullptr));
     return code;
   }
@@ -174,7 +178,8 @@ const std::vector<nlohmann::ordered_json>& SimPlatform::Transcript() const {
 std::vector<nlohmann::ordered_json> SimPlatform::Calls(std::string_view op) const {
   std::vector<nlohmann::ordered_json> calls;
   for (const auto& line : machine_->Transcript()) {
-    if (line["op"] == op) {
+    // Events, snapshots and notes stand between the calls: they have no "op".
+    if (line.contains("op") && line["op"] == op) {
       calls.push_back(line);
     }
   }
@@ -416,7 +421,9 @@ void SimPlatform::CreateEmptyFile(const std::wstring& path) {
 bool SimPlatform::MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) {
   const std::size_t line =
       machine_->Begin("MoveFileTo", Line{{"from", Text(existingPath)}, {"to", Text(newPath)}});
-  const bool moved = machine_->Files().MoveFileTo(existingPath, newPath);
+  const nlohmann::json* forced = machine_->Forced(line);
+  const bool moved =
+      forced != nullptr ? forced->get<bool>() : machine_->Files().MoveFileTo(existingPath, newPath);
   machine_->Result(line, moved);
   return moved;
 }
@@ -438,6 +445,9 @@ int32_t SimPlatform::ShellOpen(const std::wstring& verb, const std::wstring& fil
       break;
     }
   }
+  if (const nlohmann::json* forced = machine_->Forced(line)) {
+    result = forced->get<int32_t>();
+  }
   machine_->Result(line, result);
   return result;
 }
@@ -449,7 +459,10 @@ std::unique_ptr<ChildProcess> SimPlatform::StartProcess(const std::wstring& appl
       machine_->Begin("StartProcess", Line{{"application", Text(applicationPath)},
                                            {"commandLine", Text(commandLine)},
                                            {"workFolder", Text(workFolder)}});
-  const std::optional<int> number = machine_->StartProcess(applicationPath, commandLine);
+  // A fault's result (null) is a process that did not start.
+  const std::optional<int> number = machine_->Forced(line) != nullptr
+                                        ? std::nullopt
+                                        : machine_->StartProcess(applicationPath, commandLine);
   machine_->Result(line, number ? Line(*number) : Line(nullptr));
   if (!number) {
     return nullptr;
@@ -461,7 +474,10 @@ std::unique_ptr<ChildProcess> SimPlatform::StartProcess(const std::wstring& appl
 
 OsVersionRecord SimPlatform::OsVersion() {
   const std::size_t line = machine_->Begin("OsVersion");
-  const OsVersionRecord record = machine_->Setup().osVersion.value_or(OsVersionRecord{});
+  // A failing query (the scenario's or a fault's) fills in nothing.
+  const OsVersionRecord record = machine_->Forced(line) != nullptr
+                                     ? OsVersionRecord{}
+                                     : machine_->Setup().osVersion.value_or(OsVersionRecord{});
   // The service-pack field is shown up to its NUL; the blanks after it are always the same.
   const std::wstring servicePack = record.servicePack.substr(0, record.servicePack.find(L'\0'));
   machine_->Result(line, Line{{"platformId", record.platformId},
@@ -481,6 +497,10 @@ std::optional<std::wstring> SimPlatform::FolderPath(int csidl) {
   } else if (const auto f = setup.folders.find(csidl); f != setup.folders.end()) {
     path = f->second;
   }
+  if (const nlohmann::json* forced = machine_->Forced(line)) {
+    path = forced->is_null() ? std::nullopt
+                             : std::optional(sim::FromUtf8(forced->get<std::string>(), "result"));
+  }
   machine_->Result(line, TextOrNull(path));
   return path;
 }
@@ -494,6 +514,9 @@ std::wstring SimPlatform::SpecialFolderPath(int csidl) {
   } else if (const auto f = setup.folders.find(csidl); f != setup.folders.end()) {
     path = f->second;
   }
+  if (const nlohmann::json* forced = machine_->Forced(line)) {
+    path = sim::FromUtf8(forced->get<std::string>(), "result");
+  }
   const std::wstring result = path.value_or(L"");
   machine_->Result(line, Text(result));
   return result;
@@ -501,7 +524,10 @@ std::wstring SimPlatform::SpecialFolderPath(int csidl) {
 
 std::wstring SimPlatform::SystemFolder() {
   const std::size_t line = machine_->Begin("SystemFolder");
-  const std::wstring folder = machine_->Setup().systemFolder.value_or(L"");
+  const nlohmann::json* forced = machine_->Forced(line);
+  const std::wstring folder = forced != nullptr
+                                  ? sim::FromUtf8(forced->get<std::string>(), "result")
+                                  : machine_->Setup().systemFolder.value_or(L"");
   machine_->Result(line, Text(folder));
   return folder;
 }

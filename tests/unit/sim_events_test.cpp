@@ -182,6 +182,8 @@ TEST(SimEvents, RunningOutClosesTheWizardAndLeftoversAreErrors) {
   EXPECT_EQ(open.exitCode, kExitCancelled);
   EXPECT_TRUE(open.p->View().Unloaded());
   EXPECT_TRUE(open.p->ScenarioErrors().empty());
+  // The event lines among the calls are no calls of any operation.
+  EXPECT_EQ(open.p->Calls("RunEventLoop").size(), 1u);
 
   WizardRun closed(
       json{{"events", {{{"key", "Escape"}}, {{"snapshot", "too late"}}, {{"key", "Enter"}}}}});

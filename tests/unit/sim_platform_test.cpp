@@ -197,6 +197,41 @@ TEST(SimFaults, ByOperationAndCallCount) {
   EXPECT_EQ(p.Calls("SystemFolder")[0]["raised"]["description"], "No memory");
 }
 
+TEST(SimFaults, ResultsThatReportFailure) {
+  SimPlatform p(json{{"files", {"C:\\a.txt"}},
+                     {"faults",
+                      {{{"op", "StartProcess"}, {"call", 1}, {"result", nullptr}},
+                       {{"op", "Wait"}, {"call", 1}, {"result", false}},
+                       {{"op", "ExitCode"}, {"call", 2}, {"result", 1603}},
+                       {{"op", "ShellOpen"}, {"result", 31}},
+                       {{"op", "MoveFileTo"}, {"result", false}},
+                       {{"op", "FolderPath"}, {"call", 1}, {"result", nullptr}},
+                       {{"op", "SystemFolder"}, {"result", ""}}}}});
+  EXPECT_EQ(p.StartProcess(L"C:\\x.exe", L"x", L"C:\\"), nullptr);
+  const auto child = p.StartProcess(L"C:\\x.exe", L"x", L"C:\\");
+  ASSERT_NE(child, nullptr);
+  EXPECT_FALSE(child->Wait(-1));
+  EXPECT_EQ(child->ExitCode(), std::nullopt);  // the failed wait left it running
+  EXPECT_TRUE(child->Wait(-1));
+  EXPECT_EQ(child->ExitCode(), 1603u);
+  EXPECT_EQ(p.ShellOpen(L"open", L"C:\\x.exe", L"", L"C:\\", 1), 31);
+  EXPECT_FALSE(p.MoveFileTo(L"C:\\a.txt", L"C:\\b.txt"));
+  EXPECT_EQ(p.FinalState()["files"][0]["path"], "C:\\a.txt");  // nothing moved
+  EXPECT_EQ(p.FolderPath(35), std::nullopt);
+  EXPECT_EQ(p.FolderPath(35), L"C:\\ProgramData");
+  EXPECT_EQ(p.SystemFolder(), L"");
+  EXPECT_EQ(p.Calls("StartProcess")[0]["result"], nullptr);
+  EXPECT_EQ(p.Calls("Wait")[0]["result"], false);
+
+  // Only what an operation can answer, and only where it reports failure through its result.
+  EXPECT_NE(Refusal(json{{"faults", {{{"op", "GetSetting"}, {"result", ""}}}}})
+                .find("reports failure only by raising"),
+            std::string::npos);
+  EXPECT_NE(
+      Refusal(json{{"faults", {{{"op", "ShellOpen"}, {"result", "2"}}}}}).find("faults[0].result"),
+      std::string::npos);
+}
+
 TEST(SimInstaller, StatesAndFailures) {
   SimPlatform p(json{{"installer",
                       {{"productStates", {{"{AAAA-1}", 5}, {"{bbbb-2}", 1}}},

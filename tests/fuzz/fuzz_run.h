@@ -1,0 +1,52 @@
+// A whole run of the program against the simulated Windows, checked as the fault sweep checks
+// it: no error escapes Main, every transcript line is JSON, the exit code is one of ours.
+#pragma once
+
+#include <exception>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "fuzz_support.h"
+#include "sim/sim_platform.h"
+#include "startup/exit_codes.h"
+#include "startup/main.h"
+#include "startup/session.h"
+
+namespace vtr::fuzz {
+
+inline int RunProgram(SimPlatform& p) {
+  Session s;
+  int code = 0;
+  try {
+    code = Main(s, p, p.EditionId());
+  } catch (const RunError& e) {
+    std::fprintf(stderr, "error %d escaped Main: %ls\n", e.number, e.description.c_str());
+    std::abort();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "exception escaped Main: %s\n", e.what());
+    std::abort();
+  }
+  Check(code == kExitSuccess || code == kExitCancelled || code == kExitInstallFailed ||
+            code == kExitUsage || code == kExitRestartNeeded,
+        "the exit code is one the program documents");
+
+  // What vtrsim writes: each line must read back as JSON.
+  const auto dumpsAsJson = [](const nlohmann::ordered_json& line) {
+    const std::string text =
+        line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return nlohmann::json::accept(text) && text.find('\n') == std::string::npos;
+  };
+  for (const auto& line : p.Transcript()) {
+    Check(dumpsAsJson(line), "a transcript line is JSON on one line");
+  }
+  Check(dumpsAsJson(p.FinalState()), "the final state is JSON on one line");
+  return code;
+}
+
+// True when the transcript holds a call of this operation.
+inline bool Called(const SimPlatform& p, const char* op) {
+  return !p.Calls(op).empty();
+}
+
+}  // namespace vtr::fuzz
