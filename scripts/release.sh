@@ -194,7 +194,8 @@ touch -d "@$SOURCE_DATE_EPOCH" "$media"/* "$media"
 mapfile -t files < <(cd "$out" && find "Vantora Setup" -type f | LC_ALL=C sort)
 
 echo "release: making $name.iso and $name.zip"
-iso_log="$(xorriso -as mkisofs -o "$out/$name.iso" -V VANTORA_SETUP -J -joliet-long -r "$media" 2>&1)" ||
+iso_log="$(xorriso -as mkisofs -o "$out/$name.iso" -V VANTORA_SETUP -J -joliet-long -r \
+  "$media" 2>&1)" ||
   die "xorriso could not make the disc image:"$'\n'"$iso_log"
 (cd "$out" && printf '%s\n' "${files[@]}" | TZ=UTC zip -q -X -D "$name.zip" -@) ||
   die "zip could not make the archive"
