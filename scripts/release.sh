@@ -82,7 +82,8 @@ if [[ -z "${SOURCE_DATE_EPOCH:-}" ]]; then
   SOURCE_DATE_EPOCH="$(git log -1 --format=%ct 2>/dev/null)" ||
     die "this is not a git checkout: set SOURCE_DATE_EPOCH to the source's time"
 fi
-[[ "$SOURCE_DATE_EPOCH" =~ ^[0-9]+$ ]] || die "SOURCE_DATE_EPOCH is not a number: $SOURCE_DATE_EPOCH"
+[[ "$SOURCE_DATE_EPOCH" =~ ^[0-9]+$ ]] ||
+  die "SOURCE_DATE_EPOCH is not a number of seconds: $SOURCE_DATE_EPOCH"
 export SOURCE_DATE_EPOCH
 if [[ "$(git rev-parse --show-toplevel 2>/dev/null)" == "$repo" ]] &&
   [[ -n "$(git status --porcelain --untracked-files=no)" ]]; then
@@ -103,7 +104,8 @@ EOF
 
 bash scripts/setup.sh
 build="$repo/build/$preset"
-echo "release: building SetupVTR.exe and the packages ($preset preset, dates of $(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC'))"
+echo "release: building SetupVTR.exe and the packages ($preset preset), dated" \
+  "$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC')"
 mkdir -p "$out"
 log="$out/build.log"
 if ! { cmake --preset "$preset" -DVTR_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" &&
@@ -126,7 +128,7 @@ rm -rf "$media" "$out/$name.iso" "$out/$name.zip" "$out/SHA256SUMS" "$out/test-c
 mkdir -p "$media"
 # A build that is already stripped is copied as it is; stripping writes a PE time stamp, here
 # the one the link wrote (none).
-if "$tools-nm" "$build/SetupVTR.exe" >/dev/null 2>&1; then
+if "$tools-objdump" -f "$build/SetupVTR.exe" | grep -q HAS_SYMS; then
   SOURCE_DATE_EPOCH=0 "$tools-strip" -o "$media/SetupVTR.exe" "$build/SetupVTR.exe"
 else
   cp "$build/SetupVTR.exe" "$media/SetupVTR.exe"
@@ -136,8 +138,9 @@ cp "$media/SetupVTR.exe" "$media/UpdateVTR.exe"
 for package in "${packages[@]}"; do
   cp "$build/packages/$package.msi" "$media/"
 done
-printf '[autorun]\r\nopen=SetupVTR.exe\r\nicon=SetupVTR.exe,0\r\nlabel=Vantora Contact Management\r\n' \
-  >"$media/autorun.inf"
+# From a disc, Windows offers to start the setup program.
+printf '%s\r\n' '[autorun]' 'open=SetupVTR.exe' 'icon=SetupVTR.exe,0' \
+  'label=Vantora Contact Management' >"$media/autorun.inf"
 
 signed=()
 if ((unsigned == 0)); then
@@ -155,10 +158,10 @@ if ((unsigned == 0)); then
         -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null
       openssl req -newkey rsa:3072 -nodes -keyout signer.key -out signer.csr \
         -subj "/O=Vantora/CN=Vantora TEST Code Signing (not for distribution)" 2>/dev/null
-      printf 'basicConstraints=critical,CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' \
-        >signer.ext
-      openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -set_serial "0x$(openssl rand -hex 8)" \
-        -days 90 -extfile signer.ext -out signer.pem 2>/dev/null
+      printf '%s\n' basicConstraints=critical,CA:FALSE keyUsage=critical,digitalSignature \
+        extendedKeyUsage=codeSigning >signer.ext
+      openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -days 90 -extfile signer.ext \
+        -set_serial "0x$(openssl rand -hex 8)" -out signer.pem 2>/dev/null
       cat signer.pem ca.pem >chain.pem
     ) || die "openssl could not make the test certificates"
     cp "$keys/ca.pem" "$out/test-ca.pem"

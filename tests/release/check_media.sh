@@ -48,7 +48,8 @@ fi
 report="$(cd "$out" && sha256sum --check --strict SHA256SUMS 2>&1)"
 result $? "SHA256SUMS holds for every file of the media, the image and the zip" "$report"
 
-expected="SetupVTR.exe UpdateVTR.exe autorun.inf vtr3db.msi vtr3db_update.msi vtr3p.msi vtr3p_update.msi"
+expected="SetupVTR.exe UpdateVTR.exe autorun.inf vtr3db.msi vtr3db_update.msi vtr3p.msi"
+expected+=" vtr3p_update.msi"
 actual="$(cd "$media" && ls | LC_ALL=C sort | xargs)"
 [[ "$actual" == "$expected" ]]
 result $? "the media folder holds the program, the updater copy and the four packages" \
