@@ -21,7 +21,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo="$(pwd)"
 
 usage() {
-  sed -n '11,12p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,2\}//' >&2
+  echo "usage:" >&2
+  sed -n '/^#   bash scripts\/release.sh/,/^#$/p' "${BASH_SOURCE[0]}" | sed 's/^#//' >&2
   exit 2
 }
 die() {

@@ -30,9 +30,12 @@ for ((i = 0; i < ${#copies[@]}; i += 2)); do
     echo "reproducible: the $label build failed (log: $results/$label.log)"
     exit 1
   fi
-  (cd "$source/build" && sha256sum -- release/SHA256SUMS win32/SetupVTR.exe \
-    $(find win32/packages -name '*.msi' | LC_ALL=C sort) &&
-    sed 's|  |  release/|' release/SHA256SUMS) >"$results/$label.sha256"
+  (
+    cd "$source/build"
+    mapfile -t packages < <(find win32/packages -name '*.msi' | LC_ALL=C sort)
+    sha256sum -- release/SHA256SUMS win32/SetupVTR.exe "${packages[@]}"
+    sed 's|  |  release/|' release/SHA256SUMS
+  ) >"$results/$label.sha256"
 done
 
 if diff -u "$results/first.sha256" "$results/second.sha256"; then

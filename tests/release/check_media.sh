@@ -32,7 +32,8 @@ verify() {
 
 # Changes one byte a third of the way into a copy of the file.
 tampered() {
-  local copy="$work/$(basename "$1")" size
+  local copy size
+  copy="$work/$(basename "$1")"
   cp "$1" "$copy"
   size="$(stat -c %s "$copy")"
   printf '\x5a' | dd of="$copy" bs=1 seek=$((size / 3)) conv=notrunc status=none
