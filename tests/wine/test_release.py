@@ -5,13 +5,15 @@ program is started from the disc's root, once silently and once through the wiza
 import os
 import subprocess
 
-from harness import Failure, check, check_equal, wine_test
+from harness import Failure, check, check_equal, known_fault, wine_test
 from test_engine import DATA_FOLDER, EXIT_SUCCESS, INSTALLED, PROGRAM_FOLDER, missing_files
 from test_packages import DB_FILES
 from test_startup import DB_CODE, PROGRAM_CODE
 from wizard import COMPLETION, CONFIGURATION, FINISH, FIRST_INSTALL, LAUNCH, SINGLE_USER, \
     click, expect_panel, untick
 
+# Mended by the work on drive roots; until it lands the tests below report the fault as known.
+AT_A_ROOT = "the program does not find its packages when it runs from a drive's root"
 DRIVE = "E:"
 CDROM = 4  # the FileSystemObject's drive type of a CD-ROM drive
 
@@ -66,6 +68,7 @@ def eject(machine):
 
 
 @wine_test
+@known_fault(AT_A_ROOT)
 def silent_install_from_the_release_disc(machine):
     exe = insert_disc(machine)
     try:
@@ -79,6 +82,7 @@ def silent_install_from_the_release_disc(machine):
 
 
 @wine_test
+@known_fault(AT_A_ROOT)
 def single_user_install_from_the_release_disc(machine):
     exe = insert_disc(machine)
     try:
