@@ -2,7 +2,7 @@
 find_package(nlohmann_json 3 REQUIRED)
 find_package(GTest REQUIRED)
 
-file(GLOB VTR_SIM_SOURCES CONFIGURE_DEPENDS src/platform/sim/*.cpp)
+file(GLOB VTR_SIM_SOURCES CONFIGURE_DEPENDS src/sim/*.cpp)
 add_library(vtrsimplatform STATIC ${VTR_SIM_SOURCES})
 target_link_libraries(vtrsimplatform PUBLIC vtrcore nlohmann_json::nlohmann_json)
 

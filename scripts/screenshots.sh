@@ -17,6 +17,12 @@ preset="$(vtr_wine_preset)"
 echo "screenshots: building SetupVTR.exe, the packages and the driver ($preset preset)"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" >/dev/null
+# The Lite edition's SetupVTR.exe, for the picture of its configuration panel: the edition is
+# fixed when the program is built.
+lite="build/$preset-lite"
+echo "screenshots: building the Lite edition's SetupVTR.exe"
+cmake --preset "$preset" -B "$lite" -DVTR_EDITION_ID=VTRLITE_3 >/dev/null
+cmake --build "$lite" --target SetupVTR >/dev/null
 cleanup() {
   vtr_stop_wine_under "$work"
   vtr_stop_xvfb
@@ -30,5 +36,5 @@ vtr_start_xvfb
 echo "screenshots: Xvfb on $DISPLAY, booting a fresh Wine prefix"
 vtr_boot_prefix "$work/base"
 python3 tests/wine/take_screenshots.py --build "build/$preset" --work "$work" --base "$work/base" \
-  --out "$out"
+  --out "$out" --lite "$lite/SetupVTR.exe"
 echo "screenshots: saved in $out"

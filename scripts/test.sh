@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs every test: installs the tools when missing, builds the three presets, runs the native
-# unit and scenario tests (sanitized), checks what SetupVTR.exe imports, makes and checks the
-# test-signed release media, and runs the Wine tests. Ends with one line "N passed, N failed";
-# the exit status is non-zero when anything failed. Full logs are kept in build/test-logs.
+# Runs every test: installs the tools when missing, checks the include floors, builds the
+# three presets, runs the native unit and scenario tests (sanitized), checks what SetupVTR.exe
+# imports, makes and checks the test-signed release media, and runs the Wine tests. Ends with
+# one line "N passed, N failed"; the exit status is non-zero when anything failed. Full logs
+# are kept in build/test-logs.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo="$(pwd)"
@@ -31,6 +32,14 @@ if ! bash scripts/setup.sh; then
   exit 1
 fi
 mkdir -p "$logs"
+
+# --- Floors: no file includes a folder above its own (docs/layout.md) ---
+echo "== floors"
+if python3 scripts/check_floors.py src; then
+  pass 1
+else
+  fail 1 "floors"
+fi
 
 # --- Builds ---
 declare -A built

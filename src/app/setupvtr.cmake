@@ -2,10 +2,8 @@
 # statically, so nothing but Windows' own DLLs is needed beside it.
 enable_language(RC)
 
-# The Win32 platform layer and the wizard's real window, a library of their own so that
-# Windows-only tools can use them too.
-file(GLOB VTR_WIN32_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp ${CMAKE_SOURCE_DIR}/src/wizard/win32/*.cpp)
+# The Win32 platform layer, a library of its own so that Windows-only tools can use it too.
+file(GLOB VTR_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(vtrwin32 STATIC ${VTR_WIN32_SOURCES})
 target_link_libraries(vtrwin32 PUBLIC vtrcore)
 # Windows 7 API level: a newer function must be looked up at run time, never imported.
@@ -15,10 +13,15 @@ target_compile_definitions(vtrwin32 PUBLIC
 # system_libraries.h); comctl32, version and the like are loaded at run time instead.
 target_link_libraries(vtrwin32 PUBLIC shell32 ole32 oleaut32 advapi32 user32 gdi32 uuid)
 
+# The wizard's real window, on top of the platform layer; the entry hands it to the platform.
+file(GLOB VTR_WIZARD_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/wizard/win32/*.cpp)
+add_library(vtrwizardwin32 STATIC ${VTR_WIZARD_WIN32_SOURCES})
+target_link_libraries(vtrwizardwin32 PUBLIC vtrwin32)
+
 add_executable(SetupVTR WIN32
   ${CMAKE_SOURCE_DIR}/src/app/setupvtr_main.cpp
   ${CMAKE_SOURCE_DIR}/src/app/setupvtr.rc)
-target_link_libraries(SetupVTR PRIVATE vtrwin32)
+target_link_libraries(SetupVTR PRIVATE vtrwizardwin32)
 target_compile_options(SetupVTR PRIVATE -municode)
 target_link_options(SetupVTR PRIVATE -municode -static -static-libgcc -static-libstdc++
   # A subsystem older than 6.0 gets the legacy window metrics on today's Windows.

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_platform.h"
 #include "startup/main.h"
 #include "startup/session.h"
+#include "wizard/win32/wizard_view.h"
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
@@ -19,7 +20,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   const vtr::win32::ComInit com;
 
   vtr::Session s;
-  vtr::win32::Win32Platform p;
+  // The wizard's real window, declared first so that it outlives the platform drawing into it.
+  vtr::win32::Win32WizardView wizardWindow;
+  vtr::win32::Win32Platform p(wizardWindow);
   const int code = vtr::Main(s, p, VTR_EDITION_ID);
   return code;
 }

@@ -13,8 +13,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/sim/sim_platform.h"
-#include "platform/sim/utf8.h"
+#include "sim/sim_platform.h"
+#include "sim/utf8.h"
 #include "startup/main.h"
 #include "startup/session.h"
 

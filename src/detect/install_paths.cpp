@@ -44,7 +44,7 @@ std::wstring SYS_GetDBInstallPath(const Session& s, Platform& p) {
   std::wstring stored = ReadStored(s, p, L"DBPath", L"errHdl_SYS_GetDBInstallPath");
   if (!stored.empty()) {
     // The store holds the database files' folder ("...\MainDB\"); its parent is the target.
-    return SYS_ParentFolder(s, stored);
+    return SYS_ParentFolder(stored, s.gsDBPath);
   }
   const std::wstring separator = Contains(s.gsDBPath, L"/") ? L"/" : L"\\";
   return s.gsDBPath + separator + L"Vantora Data";

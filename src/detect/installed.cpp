@@ -10,9 +10,21 @@ bool IsInstalledState(int32_t state) {
   return state == 3 || state == 5;
 }
 
-bool SYS_IsInstalled(Session& s, Platform& p) {
+namespace {
+
+ProductKnown Known(bool installed) {
+  return installed ? ProductKnown::Installed : ProductKnown::NotInstalled;
+}
+
+}  // namespace
+
+bool SYS_IsInstalled(Session& s, Platform& p, InstalledStates& states) {
+  states = InstalledStates{};
   bool databaseQueryBegun = false;
   const auto report = [&](const RunError& e) {
+    if (states.failure.empty()) {
+      states.failure = DescribeError(e.description, e.number);
+    }
     if (s.gbDebug) {
       const std::wstring& code = databaseQueryBegun ? s.gsDBProdID : s.gsProdID;
       p.MsgBox(L"errHdl_SYS_IsInstalled: ProductID: " + code + s.gsCR +
@@ -26,6 +38,7 @@ bool SYS_IsInstalled(Session& s, Platform& p) {
       [&] {
         installer = p.CreateInstaller();
         s.gbInstalled = IsInstalledState(installer->ProductState(s.gsProdID));
+        states.program = Known(s.gbInstalled);
       },
       report);
 
@@ -37,6 +50,7 @@ bool SYS_IsInstalled(Session& s, Platform& p) {
           throw RunError{91, L"Object variable or With block variable not set"};
         }
         s.gbDBInstalled = IsInstalledState(installer->ProductState(s.gsDBProdID));
+        states.database = Known(s.gbDBInstalled);
         if (s.gbDebug) {
           p.MsgBox(L"gbInstalled =" + FlagWord(s.gbInstalled) + L"  gsProdID = " + s.gsProdID +
                        s.gsCR + L"gbDBInstalled = " + FlagWord(s.gbDBInstalled) +
@@ -46,6 +60,11 @@ bool SYS_IsInstalled(Session& s, Platform& p) {
       },
       report);
   return true;
+}
+
+bool SYS_IsInstalled(Session& s, Platform& p) {
+  InstalledStates states;
+  return SYS_IsInstalled(s, p, states);
 }
 
 }  // namespace vtr

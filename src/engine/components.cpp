@@ -2,6 +2,7 @@
 
 #include "detect/install_paths.h"
 #include "engine/run_programs.h"
+#include "util/paths.h"
 
 namespace vtr {
 namespace {
@@ -113,7 +114,7 @@ void OfferDatabaseEngine(InstallRun& r) {
   }
   // The engine's installer does both: it offers removal when the engine is there.
   const int32_t code =
-      Shell(r, r.sourceFolder + r.sourceSeparator + r.aceInstaller, L"", r.sourceFolder);
+      Shell(r, JoinPath(r.sourceFolder, r.sourceSeparator, r.aceInstaller), L"", r.sourceFolder);
   std::wstring text;
   switch (ClassifyShellResult(code)) {
     case ShellOutcome::Started:

@@ -6,6 +6,7 @@
 #include "engine/components.h"
 #include "engine/install_run.h"
 #include "engine/msi_command.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -36,8 +37,24 @@ void InstallRun::Fail(const std::wstring& text) {
 
 namespace {
 
+// The engine acts on what Windows Installer says is installed; when it could not be asked
+// about a product the run needs, guessing "not installed" would stop the updater and
+// unregister the e-mail interface of a product that stays, and report success.
+bool StatesKnown(const InstallRun& r, const InstalledStates& states) {
+  // A database removal copies the program's switch, so it needs the program's state too.
+  const bool needProgram = r.bProgram || (r.bDatabase && r.bRemove);
+  return (!needProgram || states.program != ProductKnown::Unknown) &&
+         (!r.bDatabase || states.database != ProductKnown::Unknown);
+}
+
 void Dispatch(InstallRun& r) {
   Session& s = r.s;
+  // Every program the engine starts comes from the system folder; without it they would be
+  // looked for at the root of the current drive.
+  if (s.gsSystemDir.empty()) {
+    r.Fail(L"Unable to locate the Windows system folder.");
+    throw EndOfRun{};
+  }
   r.Do([&] {
     int32_t platformId = 0, minor = 0, build = 0;
     std::wstring servicePack, versionText;
@@ -45,7 +62,13 @@ void Dispatch(InstallRun& r) {
   });
   r.program.fileName = ProgramPackageName(s.gbPro, s.gbUpdate);
   r.database.fileName = DatabasePackageName(s.gbPro, s.gbUpdate);
-  r.Do([&] { SYS_IsInstalled(s, r.p); });
+  InstalledStates states;
+  r.Do([&] { SYS_IsInstalled(s, r.p, states); });
+  if (!StatesKnown(r, states)) {
+    r.Fail(L"Unable to ask Windows Installer which products are installed." + s.gsCR +
+           states.failure);
+    throw EndOfRun{};
+  }
 
   if (r.bProgram && (r.bRepair || s.gbUpdate || r.bRemove)) {
     r.Do([&] { StopUpdaterService(r); });
@@ -65,7 +88,7 @@ void Dispatch(InstallRun& r) {
     r.sourceSeparator = Contains(r.sourceFolder, L"/") ? L"/" : L"\\";
     // The developer's copy takes its packages from a "Package" folder beside it.
     if (EqualsNoCase(r.p.OwnFileName(), L"VTR Setup")) {
-      r.sourceFolder += r.sourceSeparator + L"Package";
+      r.sourceFolder = JoinPath(r.sourceFolder, r.sourceSeparator, L"Package");
     }
   });
 

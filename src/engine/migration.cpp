@@ -46,7 +46,11 @@ void MigrateTemplates(InstallRun& r, const std::wstring& databaseFolder,
   Skipping([&] { name = r.p.FindFirst(envelopes + L"*.env", kAttrNormal); });
   while (!name.empty()) {
     bool moved = true;
-    Skipping([&] { moved = MoveAside(r, envelopes, name); });
+    // Windows' search also matches short names, so "*.env" finds "notes.envx" too: only a
+    // long name that really ends in ".env" is an envelope.
+    if (EndsWithNoCase(name, L".env")) {
+      Skipping([&] { moved = MoveAside(r, envelopes, name); });
+    }
     if (!moved) {
       break;
     }

@@ -60,7 +60,7 @@ std::wstring AskLevel(InstallRun& r, const std::wstring& prompt, const std::wstr
 
 // The package's path in the source folder, or the missing-package message and the end.
 std::wstring PackagePath(InstallRun& r, const std::wstring& fileName) {
-  const std::wstring path = r.sourceFolder + r.sourceSeparator + fileName;
+  const std::wstring path = JoinPath(r.sourceFolder, r.sourceSeparator, fileName);
   if (!SYS_File_FileCheck(r.s, r.p, fileName, r.sourceFolder, false, true)) {
     r.Fail(L"SYS_Install: Unable to open installation package: " + r.s.gsCR + path + r.s.gsCR +
            r.s.gsCR +
@@ -71,9 +71,10 @@ std::wstring PackagePath(InstallRun& r, const std::wstring& fileName) {
   return path;
 }
 
-// A folder with characters Windows never allows is refused before it reaches a command line.
+// A folder with characters Windows never allows, or a relative one (Windows Installer would
+// take it from its own current folder), is refused before it reaches a command line.
 bool CheckTargetFolder(InstallRun& r, const std::wstring& folder) {
-  if (IsSafeFolderText(folder)) {
+  if (IsSafeFolderText(folder) && (folder.empty() || IsAbsoluteFolder(folder))) {
     return true;
   }
   r.Fail(L"Invalid folder name:" + r.s.gsCR + folder + r.s.gsCR);
@@ -102,7 +103,10 @@ bool RunMsiexec(InstallRun& r, const std::wstring& arguments, const std::wstring
     return false;
   }
   if (!exitCode) {
-    return true;  // the wait itself failed and was reported; nothing more is known
+    // The wait failed: whatever Windows Installer did, it was not seen to succeed.
+    r.Fail(L"Windows Installer did not complete the installation:" + r.s.gsCR + packagePath +
+           r.s.gsCR);
+    return true;
   }
   switch (*exitCode) {
     case 0:
@@ -282,7 +286,7 @@ void RunDatabasePackage(InstallRun& r) {
     s.gsDBPath.pop_back();
   }
   std::wstring target =
-      EndsWithNoCase(s.gsDBPath, L"MainDB") ? SYS_ParentFolder(s, s.gsDBPath) : s.gsDBPath;
+      EndsWithNoCase(s.gsDBPath, L"MainDB") ? SYS_ParentFolder(s.gsDBPath, s.gsDBPath) : s.gsDBPath;
   if (!CheckTargetFolder(r, target)) {
     return;
   }
@@ -296,7 +300,7 @@ void RunDatabasePackage(InstallRun& r) {
     MigrateTemplates(r, target, separator);
   }
   if (EndsWithNoCase(target, L"Vantora Data")) {
-    target = SYS_ParentFolder(s, target);
+    target = SYS_ParentFolder(target, s.gsDBPath);
   }
   const std::wstring arguments = db.switches + s.gsQuote + path + s.gsQuote +
                                  WithTargetDir(db.properties, s, target) + db.level;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -60,9 +61,24 @@ bool SYS_CreateP(const Session& s, Platform& p, const std::wstring& applicationP
   return true;
 }
 
+namespace {
+
+// The folder of a program given by its full path ("" otherwise): it is started there, so it
+// never looks for its DLLs in the folder the (elevated) setup program was downloaded to.
+std::wstring FolderOfProgram(const std::wstring& file) {
+  const auto separator = file.find_last_of(L"\\/");
+  if (separator == std::wstring::npos || !IsAbsoluteFolder(file)) {
+    return {};
+  }
+  const std::wstring folder = file.substr(0, separator);
+  return IsRootFolder(folder) ? file.substr(0, separator + 1) : folder;
+}
+
+}  // namespace
+
 bool SYS_RunProgram(const Session& s, Platform& p, const std::wstring& file,
                     const std::wstring& parameters) {
-  const int32_t code = p.ShellOpen(L"open", file, parameters, L"", kShowNormal);
+  const int32_t code = p.ShellOpen(L"open", file, parameters, FolderOfProgram(file), kShowNormal);
   std::wstring text;
   switch (ClassifyShellResult(code)) {
     case ShellOutcome::Started:

@@ -19,6 +19,9 @@ struct ControlRef {
   friend bool operator==(const ControlRef&, const ControlRef&) = default;
 };
 
+// How a control is written in messages and transcripts: "cmdOpt(3)", "cmdNext".
+std::wstring ControlName(const ControlRef& ref);
+
 enum class ControlKind { Frame, Button, CheckBox, OptionButton, Label, TextBox, Image };
 
 // A colour: red, green and blue, or one of the user's system colours.

@@ -86,6 +86,7 @@ bool ReadCommandLine(Session& s, Platform& p, CommandFlags& flags) {
     const std::wstring word = sys_parse(command, s.gsSpace, true);
     if (!ApplyKeyword(word, s, flags)) {
       // Nothing chosen so far takes effect: the program ends after the usage box.
+      flags.bInvalidWord = true;
       ShowUsage(s, p, word);
       return false;
     }

@@ -15,6 +15,7 @@ struct CommandFlags {
   bool bOutlook = false;
   bool bRepair = false;
   bool bRemove = false;
+  bool bInvalidWord = false;  // a word that is no keyword: the program ends, installing nothing
 };
 
 // Takes the next word off text (consumed in place) up to the delimiter or the end of the
@@ -22,7 +23,8 @@ struct CommandFlags {
 std::wstring sys_parse(std::wstring& text, const std::wstring& delimiter, bool trimLeading);
 
 // Reads the command line into flags and the session's silent and debug switches. On a word
-// that is not a keyword it shows the usage box and returns false: the program must end.
+// that is not a keyword it sets bInvalidWord, shows the usage box and returns false: the
+// program must end, even when the box itself could not be shown.
 bool ReadCommandLine(Session& s, Platform& p, CommandFlags& flags);
 
 }  // namespace vtr

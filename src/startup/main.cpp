@@ -12,16 +12,6 @@
 
 namespace vtr {
 
-int ExitCodeFor(bool succeeded, const InstallReport& outcome) {
-  if (outcome.cancelled) {
-    return kExitCancelled;
-  }
-  if (!succeeded) {
-    return kExitInstallFailed;
-  }
-  return outcome.restartNeeded ? kExitRestartNeeded : kExitSuccess;
-}
-
 int Main(Session& s, Platform& p, const std::wstring& editionId) {
   // Start-up reports a failing statement to the user and carries on with the next one, so a
   // failing detection leaves its fields empty or false and the wizard still opens.
@@ -49,7 +39,7 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
   CommandFlags flags;
   bool keepGoing = true;
   Attempt([&] { keepGoing = ReadCommandLine(s, p, flags); }, report);
-  if (!keepGoing) {
+  if (!keepGoing || flags.bInvalidWord) {
     return kExitUsage;
   }
 

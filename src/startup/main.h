@@ -4,21 +4,11 @@
 
 #include <string>
 
-#include "engine/install.h"
 #include "platform/platform.h"
+#include "startup/exit_codes.h"
 #include "startup/session.h"
 
 namespace vtr {
-
-// Process exit codes that deployment tools read (the codes Windows Installer itself uses).
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitCancelled = 1602;
-inline constexpr int kExitInstallFailed = 1603;
-inline constexpr int kExitUsage = 1639;
-inline constexpr int kExitRestartNeeded = 3010;
-
-// The exit code of a run of the install engine.
-int ExitCodeFor(bool succeeded, const InstallReport& outcome);
 
 // Runs start-up against the platform. editionId is the edition fixed into this build.
 // Returns the process exit code.

@@ -7,6 +7,36 @@ namespace {
 
 const std::wstring kCR = L"\r";
 
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+bool IsDriveLetter(const std::wstring& path) {
+  return path.size() >= 2 && path[1] == L':' &&
+         ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+}
+
+// The length of a share's root "\\server\share" (without the separator after it), or 0 when
+// path does not start with a well-formed one.
+std::size_t ShareRootLength(const std::wstring& path) {
+  if (path.size() < 5 || !IsSeparator(path[0]) || !IsSeparator(path[1]) || IsSeparator(path[2])) {
+    return 0;
+  }
+  std::size_t i = 2;
+  while (i < path.size() && !IsSeparator(path[i])) {
+    ++i;
+  }
+  const std::size_t shareStart = i + 1;
+  if (shareStart >= path.size() || IsSeparator(path[shareStart])) {
+    return 0;
+  }
+  i = shareStart;
+  while (i < path.size() && !IsSeparator(path[i])) {
+    ++i;
+  }
+  return i;
+}
+
 // Drops one trailing separator, so "C:\Apps\" and "C:\Apps" split alike.
 std::wstring WithoutTrailing(std::wstring path, const std::wstring& separator) {
   if (!path.empty() && path.back() == separator.front()) {
@@ -53,8 +83,8 @@ std::wstring SYS_ParseRev(std::wstring& text, const std::wstring& delimiter) {
   return piece;
 }
 
-std::wstring SYS_ParentFolder(const Session& s, const std::wstring& path) {
-  const std::wstring source = path.empty() ? s.gsDBPath : path;
+std::wstring SYS_ParentFolder(const std::wstring& path, const std::wstring& databaseFolder) {
+  const std::wstring source = path.empty() ? databaseFolder : path;
   if (source.empty()) {
     return {};
   }
@@ -82,12 +112,38 @@ std::wstring SYS_FolderName(const std::wstring& path, std::wstring& leading) {
   return name;
 }
 
+bool IsRootFolder(const std::wstring& path) {
+  std::size_t rootLength = ShareRootLength(path);
+  if (rootLength == 0 && IsDriveLetter(path)) {
+    rootLength = 2;
+  }
+  return rootLength > 0 &&
+         (path.size() == rootLength || (path.size() == rootLength + 1 && IsSeparator(path.back())));
+}
+
+bool IsAbsoluteFolder(const std::wstring& path) {
+  return (IsDriveLetter(path) && path.size() >= 3 && IsSeparator(path[2])) ||
+         ShareRootLength(path) > 0;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& separator,
+                      const std::wstring& name) {
+  if (!folder.empty() && IsSeparator(folder.back())) {
+    return folder + name;
+  }
+  return folder + separator + name;
+}
+
 bool SYS_FolderExists(Platform& p, const std::wstring& path, bool bCreate) {
   if (path.empty()) {
     return false;
   }
+  // Windows finds nothing for a root named on its own ("E:", "\\server\share"), so a root
+  // exists when its contents can be listed; a program started from it is among them.
+  const std::wstring searched =
+      IsRootFolder(path) && !IsSeparator(path.back()) ? path + L"\\" : path;
   try {
-    if (!p.FindFirst(path, kAttrAll).empty()) {
+    if (!p.FindFirst(searched, kAttrAll).empty()) {
       return true;
     }
     if (bCreate) {
@@ -112,7 +168,7 @@ bool SYS_File_FileCheck(const Session& s, Platform& p, const std::wstring& fileN
     return false;
   }
   const std::wstring separator = Contains(folder, L"\\") ? L"\\" : L"/";
-  const std::wstring fullPath = folder + separator + fileName;
+  const std::wstring fullPath = JoinPath(folder, separator, fileName);
   bool found = false;
   const auto test = [&] { found = EqualsNoCase(p.FindFirst(fullPath, kAttrNormal), fileName); };
 

@@ -14,12 +14,25 @@ namespace vtr {
 // "Line" returns the last line instead. Texts shorter than two characters are not split.
 std::wstring SYS_ParseRev(std::wstring& text, const std::wstring& delimiter);
 
-// The parent folder of path ("" means the session's database folder), or the path itself
-// when it has none (a root is its own parent).
-std::wstring SYS_ParentFolder(const Session& s, const std::wstring& path);
+// The parent folder of path ("" means databaseFolder, the session's gsDBPath), or the path
+// itself when it has none (a root is its own parent).
+std::wstring SYS_ParentFolder(const std::wstring& path, const std::wstring& databaseFolder);
 
 // The last folder name of path; leading receives the part before it, separator included.
 std::wstring SYS_FolderName(const std::wstring& path, std::wstring& leading);
+
+// True when path is the root of a drive or share: "E:", "E:\", "\\server\share" or
+// "\\server\share\" (either separator).
+bool IsRootFolder(const std::wstring& path);
+
+// True when path names the same folder whatever the current folder is: a drive letter with
+// ":\" (or ":/") or a share "\\server\share", and what lies below them.
+bool IsAbsoluteFolder(const std::wstring& path);
+
+// folder + separator + name, without doubling a separator the folder already ends in (a root
+// such as "E:\" keeps its own).
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& separator,
+                      const std::wstring& name);
 
 // True when path names an existing folder (or file); with bCreate a missing folder whose
 // parent exists is made first. Never reports an error.

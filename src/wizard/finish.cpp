@@ -2,6 +2,7 @@
 // shows the completion panel after a good run; on the completion panel it may launch the
 // product and closes the wizard.
 #include "engine/run_programs.h"
+#include "util/paths.h"
 #include "util/text.h"
 #include "wizard/controls.h"
 #include "wizard/fm_main.h"
@@ -16,7 +17,7 @@ void fmMain::cmdFinish_Click() {
     const bool offered = form_.At(ckOpt(1)).visible && !st.bRemove;
     if (offered && form_.Ticked(ckOpt(1))) {
       const std::wstring separator = Contains(s_.gsAppPath, L"/") ? L"/" : L"\\";
-      SYS_RunProgram(s_, p_, s_.gsAppPath + separator + s_.gsExeName, L"");
+      SYS_RunProgram(s_, p_, JoinPath(s_.gsAppPath, separator, s_.gsExeName), L"");
     }
     Unload(UnloadMode::FromCode);
     return;
@@ -51,7 +52,9 @@ void fmMain::cmdFinish_Click() {
     s_.gsAppPath = programFolder;
   }
   if (!databaseFolder.empty()) {
-    s_.gsDBPath = databaseFolder;
+    // A typed folder gets "Vantora Data" as browsing adds it, so "DBPath" names the folder
+    // the database lands in; the folder start-up found (or read from the store) is kept.
+    s_.gsDBPath = databaseFolder == s_.gsDBPath ? databaseFolder : WithDataFolder(databaseFolder);
   }
 
   // The Outlook interface comes with the program, or alone when configuring.

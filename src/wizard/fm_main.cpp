@@ -1,6 +1,6 @@
 #include "wizard/fm_main.h"
 
-#include "startup/main.h"
+#include "startup/exit_codes.h"
 #include "util/text.h"
 #include "wizard/controls.h"
 #include "wizard/layout.h"

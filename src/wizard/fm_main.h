@@ -95,6 +95,10 @@ class fmMain : public WizardEvents {
   void Unload(UnloadMode mode);
   // Hides a panel and parks it out of sight.
   void HidePanel(int panel);
+  // The folder boxes back in the normal colour, and the error line gone with what it said.
+  void ClearFolderErrors();
+  // Both folder boxes back to the folders start-up found, without any error marks.
+  void RestoreStartUpFolders();
 
   Session& s_;
   Platform& p_;
@@ -110,6 +114,11 @@ class fmMain : public WizardEvents {
 // The character check of a folder name: true when the last folder name of path has none of
 // the characters Windows forbids. Unless bQuiet, the first forbidden one is named in a box.
 bool SYS_StrCheck(const Session& s, Platform& p, const std::wstring& path, bool bQuiet);
+
+// The database folder Finish hands to the engine for a folder the user typed: the package
+// makes "Vantora Data\MainDB" below it, so one that ends neither in "Vantora Data" nor in
+// "Vantora Data\MainDB" gets "Vantora Data" added, as browsing adds it.
+std::wstring WithDataFolder(const std::wstring& folder);
 
 // Loads the wizard into view, lets runEventLoop deliver the user's actions until the form is
 // unloaded, and returns the wizard's exit code. A loop that ends while the form is still

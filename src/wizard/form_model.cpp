@@ -2,10 +2,6 @@
 
 namespace vtr {
 
-std::wstring ControlName(const ControlRef& ref) {
-  return ref.index < 0 ? ref.name : ref.name + L"(" + std::to_wstring(ref.index) + L")";
-}
-
 void FormModel::Add(ControlState control) {
   if (!control.container.name.empty()) {
     At(control.container);  // a container is added before what it holds

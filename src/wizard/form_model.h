@@ -97,7 +97,4 @@ class FormModel {
   bool unloaded_ = false;
 };
 
-// How a control is written in messages and transcripts: "cmdOpt(3)", "cmdNext".
-std::wstring ControlName(const ControlRef& ref);
-
 }  // namespace vtr

@@ -18,6 +18,8 @@ void fmMain::cmdOpt_Click(int index) {
   // handlers, which enable the folder boxes and keep the option buttons in step.
   switch (index) {
     case 0:  // Single User: program and database into the default folders
+      // Folders typed on an abandoned Custom road must not reach Windows Installer unchecked.
+      RestoreStartUpFolders();
       state_.bInstall = true;
       state_.iPanelSeq = {0, 2};
       completion += s_.gbUpdate ? kCompleted : kInstalled;
@@ -27,6 +29,9 @@ void fmMain::cmdOpt_Click(int index) {
       break;
     case 1:  // Network: the program on this computer, the database shared elsewhere
     case 2:  // Custom: both, into folders the user chooses
+      if (index == 1) {
+        RestoreStartUpFolders();
+      }
       state_.bInstall = true;
       state_.iPanelSeq = {0, 7, 2};
       completion += s_.gbUpdate ? kCompleted : kInstalled;

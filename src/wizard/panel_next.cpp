@@ -172,9 +172,11 @@ void fmMain::Panel_Next(bool bBack, bool bFirst) {
       step([&] { form_.ShowWindow(); });
       step([&] { form_.SetEnabled(cmdCancel(), false); });
       step([&] {
-        // The launch box is only offered after an install.
-        form_.SetVisible(ckOpt(1), state_.bInstall);
-        form_.SetValue(ckOpt(1), state_.bInstall ? 1 : 0);
+        // The launch box is only offered after an install that leaves the program
+        // installed: it was part of the run, or it was there before.
+        const bool offered = state_.bInstall && (state_.bProgram || s_.gbInstalled);
+        form_.SetVisible(ckOpt(1), offered);
+        form_.SetValue(ckOpt(1), offered ? 1 : 0);
       });
       completionShown = true;
       step([&] {
@@ -196,10 +198,10 @@ void fmMain::Panel_Next(bool bBack, bool bFirst) {
       break;
   }
 
-  // The folder panel's error line speaks of that panel only: it goes when another shows, or
-  // it would say "Path entered is invalid" under a completed installation.
+  // The folder panel's error line and red boxes speak of that panel only: they go when
+  // another shows, or it would say "Path entered is invalid" under a completed installation.
   if (panel != 7) {
-    step([&] { form_.SetVisible(lbErr(), false); });
+    step([&] { ClearFolderErrors(); });
   }
   // The maker's name stands under the completion panel, the legal notice under all others,
   // except where the error line takes its place.

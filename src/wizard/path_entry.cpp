@@ -9,9 +9,36 @@ namespace vtr {
 namespace {
 
 // The folder the database package creates below the folder the user picks.
-constexpr wchar_t kDataFolder[] = L"Vantora Data";
+const std::wstring kDataFolder = L"Vantora Data";
 
 }  // namespace
+
+std::wstring WithDataFolder(const std::wstring& folder) {
+  const std::wstring separator = Contains(folder, L"/") ? L"/" : L"\\";
+  std::wstring trimmed = folder;
+  if (!trimmed.empty() && trimmed.back() == separator.front()) {
+    trimmed.pop_back();
+  }
+  if (folder.empty() || EndsWithNoCase(trimmed, kDataFolder) ||
+      EndsWithNoCase(trimmed, kDataFolder + separator + L"MainDB")) {
+    return folder;
+  }
+  return trimmed + separator + kDataFolder;
+}
+
+void fmMain::ClearFolderErrors() {
+  using namespace ctl;
+  form_.SetForeColour(txPath(1), kWindowText);
+  form_.SetForeColour(txPath(2), kWindowText);
+  form_.SetVisible(lbErr(), false);
+}
+
+void fmMain::RestoreStartUpFolders() {
+  using namespace ctl;
+  form_.SetCaption(txPath(1), s_.gsAppPath);
+  form_.SetCaption(txPath(2), s_.gsDBPath);
+  ClearFolderErrors();
+}
 
 void fmMain::cmdPath_Click(int index) {
   std::wstring prompt =
@@ -20,9 +47,7 @@ void fmMain::cmdPath_Click(int index) {
     prompt += L"Select folder for Program Files Installation:";
   } else {
     prompt += L"Select folder for Database Installation:";
-    prompt += L"  (Note: Will create '";
-    prompt += kDataFolder;
-    prompt += L"' in the directory you select)";
+    prompt += L"  (Note: Will create '" + kDataFolder + L"' in the directory you select)";
   }
   std::wstring answer = BrowseFolder(prompt, false);
   if (answer.empty()) {
@@ -77,7 +102,9 @@ bool fmMain::Check_Paths() {
           }
           form_.SetForeColour(txPath(i), kWindowText);
           lastPath = form_.At(txPath(i)).caption;
-          if (!SYS_StrCheck(s_, p_, lastPath, bErr) || !SYS_FolderExists(p_, lastPath, true)) {
+          // A relative folder would be made wherever the current folder happens to be.
+          if (!SYS_StrCheck(s_, p_, lastPath, bErr) || !IsAbsoluteFolder(lastPath) ||
+              !SYS_FolderExists(p_, lastPath, true)) {
             form_.SetForeColour(txPath(i), kRed);
             bErr = true;
           }

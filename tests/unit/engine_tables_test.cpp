@@ -4,6 +4,7 @@
 
 #include "engine/msi_command.h"
 #include "engine/run_programs.h"
+#include "platform/sim/sim_platform.h"
 #include "startup/main.h"
 
 namespace vtr {
@@ -62,6 +63,36 @@ TEST(ShellResults, Classified) {
   EXPECT_EQ(ClassifyShellResult(0), ShellOutcome::Failed);
   EXPECT_EQ(ClassifyShellResult(5), ShellOutcome::Failed);
   EXPECT_EQ(ClassifyShellResult(-1), ShellOutcome::Failed);
+}
+
+TEST(RunProgram, EachShellFailureIsNamedAndTheProgramStartsInItsOwnFolder) {
+  const std::wstring program = L"C:\\Apps\\vtr3.exe";
+  const struct {
+    int result;
+    std::string text;
+  } cases[] = {
+      {2,
+       "Program Not Found: C:\\Apps\\vtr3.exe\rPlease verify that the path is correct or "
+       "re-install Vantora Contact Management\r"},
+      {3, "Path not found:C:\\Apps\\vtr3.exe"},
+      {31, "Windows does not have a program associated for: C:\\Apps\\vtr3.exe"},
+      {5, "Sorry, Windows was not able to open your program: 5"},
+  };
+  Session s;
+  s.gsCR = L"\r";
+  for (const auto& c : cases) {
+    SimPlatform p(nlohmann::json{{"shell", {{{"match", "vtr3.exe"}, {"result", c.result}}}}});
+    EXPECT_FALSE(SYS_RunProgram(s, p, program, L""));
+    const auto opened = p.Calls("ShellOpen");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0]["args"]["workFolder"], "C:\\Apps");
+    const auto boxes = p.Calls("MsgBox");
+    ASSERT_EQ(boxes.size(), 1u) << c.result;
+    EXPECT_EQ(boxes[0]["args"]["text"], c.text);
+  }
+  SimPlatform started(nlohmann::json::object());
+  EXPECT_TRUE(SYS_RunProgram(s, started, program, L""));
+  EXPECT_TRUE(started.Calls("MsgBox").empty());
 }
 
 TEST(ExitCodes, FromTheRunsOutcome) {

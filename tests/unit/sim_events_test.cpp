@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/form_snapshot.h"
-#include "platform/sim/sim_platform.h"
+#include "platform/recording_view.h"
+#include "sim/form_snapshot.h"
+#include "sim/sim_platform.h"
 #include "startup/main.h"
 #include "startup/session.h"
-#include "wizard/recording_view.h"
 
 namespace vtr {
 namespace {

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/sim_platform.h"
+#include "sim/sim_platform.h"
+#include "util/paths.h"
 
 namespace vtr {
 namespace {
@@ -99,6 +100,30 @@ TEST(SimFindFile, PathsAsWindowsReadsThem) {
   EXPECT_EQ(p.FindFirst(L"D:\\Setup\\VTR\".msi", kAttrNormal), L"");
   // Beyond MAX_PATH nothing is found.
   EXPECT_EQ(p.FindFirst(L"D:\\Setup\\" + std::wstring(260, L'a'), kAttrNormal), L"");
+}
+
+TEST(SimFindFile, RootsAndShortNamesAsWindowsFindsThem) {
+  SimPlatform p(json{{"ownFolder", "\\\\server\\media\\"},
+                     {"files", {"E:\\vtr3p.msi", "E:\\notes.envx", "E:\\Business.env"}}});
+  // A root named on its own finds nothing; with its separator it lists its contents.
+  EXPECT_EQ(p.FindFirst(L"E:", kAttrAll), L"");
+  EXPECT_EQ(p.FindFirst(L"E:\\", kAttrAll), L"Business.env");
+  EXPECT_EQ(p.FindFirst(L"\\\\server\\media", kAttrAll), L"");
+  EXPECT_EQ(p.FindFirst(L"\\\\server\\media\\", kAttrAll), L"SetupVTR.exe");
+  // The program at a share's root is told its folder with the separator.
+  EXPECT_EQ(p.OwnFolder(), L"\\\\server\\media\\");
+  // A pattern matches short names too: "notes.envx" is "NOTES~1.ENV".
+  EXPECT_EQ(Walk(p, L"E:\\*.env", kAttrNormal),
+            (std::vector<std::wstring>{L"Business.env", L"notes.envx"}));
+}
+
+TEST(FileCheck, FindsPackagesInMixedSeparatorFoldersAndAtRoots) {
+  SimPlatform p(json{{"files", {"C:\\Apps\\Sub\\vtr3p.msi", "E:\\vtr3db.msi"}}});
+  const Session s;
+  EXPECT_TRUE(SYS_File_FileCheck(s, p, L"vtr3p.msi", L"C:\\Apps/Sub", false, true));
+  EXPECT_TRUE(SYS_File_FileCheck(s, p, L"vtr3db.msi", L"E:\\", false, true));
+  EXPECT_TRUE(SYS_File_FileCheck(s, p, L"vtr3db.msi", L"E:", false, true));
+  EXPECT_FALSE(SYS_File_FileCheck(s, p, L"vtr3p.msi", L"E:\\", false, true));
 }
 
 TEST(SimFindFile, ContinuedSearches) {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sim/sim_platform.h"
+#include "sim/sim_platform.h"
 
 namespace vtr {
 namespace {

@@ -3,6 +3,7 @@
 
 #include "startup/command_line.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 namespace vtr {
 namespace {
@@ -66,23 +67,22 @@ TEST(ParseRev, MultiLineTextSplitsItsLastLineOnly) {
 }
 
 TEST(ParentFolder, DropsTheLastComponent) {
-  Session s;
-  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Program Files\\Vantora\\"), L"C:\\Program Files");
-  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Program Files\\Vantora"), L"C:\\Program Files");
-  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\Data"), L"C:");
-  EXPECT_EQ(SYS_ParentFolder(s, L"C:\\"), L"C:\\");  // a root is its own parent
-  EXPECT_EQ(SYS_ParentFolder(s, L"Data"), L"Data");
-  EXPECT_EQ(SYS_ParentFolder(s, L"E:/share/vtr"), L"E:/share");
-  EXPECT_EQ(SYS_ParentFolder(s, L"D:\\Shared\\Vantora Data\\MainDB\\"),
+  EXPECT_EQ(SYS_ParentFolder(L"C:\\Program Files\\Vantora\\", L""), L"C:\\Program Files");
+  EXPECT_EQ(SYS_ParentFolder(L"C:\\Program Files\\Vantora", L""), L"C:\\Program Files");
+  EXPECT_EQ(SYS_ParentFolder(L"C:\\Data", L""), L"C:");
+  EXPECT_EQ(SYS_ParentFolder(L"C:\\", L""), L"C:\\");  // a root is its own parent
+  EXPECT_EQ(SYS_ParentFolder(L"Data", L""), L"Data");
+  EXPECT_EQ(SYS_ParentFolder(L"E:/share/vtr", L""), L"E:/share");
+  EXPECT_EQ(SYS_ParentFolder(L"D:\\Shared\\Vantora Data\\MainDB\\", L""),
             L"D:\\Shared\\Vantora Data");
-  EXPECT_EQ(SYS_ParentFolder(s, L"\\"), L"\\");
+  EXPECT_EQ(SYS_ParentFolder(L"\\", L""), L"\\");
 }
 
 TEST(ParentFolder, EmptyPathUsesTheDatabaseFolder) {
   Session s;
-  EXPECT_EQ(SYS_ParentFolder(s, L""), L"");
+  EXPECT_EQ(SYS_ParentFolder(L"", s.gsDBPath), L"");
   s.gsDBPath = L"D:\\Shared\\Vantora Data";
-  EXPECT_EQ(SYS_ParentFolder(s, L""), L"D:\\Shared");
+  EXPECT_EQ(SYS_ParentFolder(L"", s.gsDBPath), L"D:\\Shared");
 }
 
 TEST(FolderName, ReturnsTheLastNameAndWhatLeadsToIt) {
@@ -105,6 +105,40 @@ TEST(FolderName, ReturnsTheLastNameAndWhatLeadsToIt) {
   // With both separators the backslash wins.
   EXPECT_EQ(SYS_FolderName(L"C:/mixed\\name", leading), L"name");
   EXPECT_EQ(leading, L"C:/mixed\\");
+}
+
+TEST(RootsAndAbsoluteFolders, AsWindowsResolvesThem) {
+  for (const wchar_t* root :
+       {L"E:", L"e:\\", L"E:/", L"\\\\server\\share", L"\\\\server\\share\\", L"//server/share/"}) {
+    EXPECT_TRUE(IsRootFolder(root)) << root;
+  }
+  for (const wchar_t* other : {L"", L"E:\\Data", L"\\\\server", L"\\\\server\\",
+                               L"\\\\server\\share\\x", L"Apps", L"\\", L"1:"}) {
+    EXPECT_FALSE(IsRootFolder(other)) << other;
+  }
+  for (const wchar_t* absolute :
+       {L"C:\\Apps", L"c:/Apps", L"C:\\", L"\\\\server\\share", L"\\\\server\\share\\Data"}) {
+    EXPECT_TRUE(IsAbsoluteFolder(absolute)) << absolute;
+  }
+  // Relative to the current folder, or to the current drive's root or folder: refused.
+  for (const wchar_t* relative : {L"", L"Apps", L"Apps\\Sub", L"\\Apps", L"C:Apps", L"C:",
+                                  L".\\Apps", L"\\\\server", L"\\\\\\share"}) {
+    EXPECT_FALSE(IsAbsoluteFolder(relative)) << relative;
+  }
+  EXPECT_EQ(JoinPath(L"E:\\", L"\\", L"vtr3p.msi"), L"E:\\vtr3p.msi");
+  EXPECT_EQ(JoinPath(L"\\\\server\\share\\", L"\\", L"vtr3p.msi"), L"\\\\server\\share\\vtr3p.msi");
+  EXPECT_EQ(JoinPath(L"D:/Setup", L"/", L"vtr3p.msi"), L"D:/Setup/vtr3p.msi");
+}
+
+TEST(TextEnds, ComparedAtTheBoundary) {
+  EXPECT_TRUE(EndsWithNoCase(L"MainDB", L"maindb"));  // the whole text is the suffix
+  EXPECT_FALSE(EndsWithNoCase(L"DB", L"MainDB"));     // shorter than the suffix
+  EXPECT_FALSE(EndsWithNoCase(L"", L"MainDB"));
+  EXPECT_TRUE(EndsWithNoCase(L"", L""));
+  EXPECT_TRUE(LeftEqualsNoCase(L"3.0", 3, L"3.0"));
+  EXPECT_FALSE(LeftEqualsNoCase(L"3.", 3, L"3.0"));  // shorter: compared as it is
+  EXPECT_FALSE(LeftEqualsNoCase(L"", 3, L"3.0"));
+  EXPECT_TRUE(LeftEqualsNoCase(L"UPDATEVTR", 6, L"Update"));
 }
 
 TEST(SysParse, TakesWordsOffTheFront) {

@@ -39,14 +39,16 @@ TEST(ArgumentsAfterProgramName, FollowWindowsRulesForTheFirstToken) {
 TEST(OwnPathParts, FolderWithoutSeparatorAndNameWithoutExtension) {
   EXPECT_EQ(FolderOfPath(L"C:\\Down Loads\\SetupVTR.exe"), L"C:\\Down Loads");
   EXPECT_EQ(BareFileName(L"C:\\Down Loads\\SetupVTR.exe"), L"SetupVTR");
-  // At the root of a drive the folder is the bare drive, as paths are held elsewhere.
-  EXPECT_EQ(FolderOfPath(L"C:\\SetupVTR.exe"), L"C:");
+  // A root keeps its separator: Windows finds nothing for a bare "E:" or "\\server\share".
+  EXPECT_EQ(FolderOfPath(L"E:\\SetupVTR.exe"), L"E:\\");
+  EXPECT_EQ(FolderOfPath(L"E:/SetupVTR.exe"), L"E:/");
   // Only the last extension goes: a copy named for the updater keeps its dots.
   EXPECT_EQ(BareFileName(L"C:\\Dl\\Update.v2.exe"), L"Update.v2");
   EXPECT_EQ(BareFileName(L"C:\\Dl\\VTR Setup.exe"), L"VTR Setup");
   EXPECT_EQ(BareFileName(L"C:\\Dl.d\\SetupVTR"), L"SetupVTR");
   EXPECT_EQ(BareFileName(L"\\\\server\\share\\.hidden"), L".hidden");
-  EXPECT_EQ(FolderOfPath(L"\\\\server\\share\\SetupVTR.exe"), L"\\\\server\\share");
+  EXPECT_EQ(FolderOfPath(L"\\\\server\\share\\SetupVTR.exe"), L"\\\\server\\share\\");
+  EXPECT_EQ(FolderOfPath(L"\\\\server\\share\\Media\\SetupVTR.exe"), L"\\\\server\\share\\Media");
   EXPECT_EQ(BareFileName(L"D:/mixed\\sep/UpdateVTR.EXE"), L"UpdateVTR");
   EXPECT_EQ(FolderOfPath(L"D:/mixed\\sep/UpdateVTR.EXE"), L"D:/mixed\\sep");
   EXPECT_EQ(FolderOfPath(L"SetupVTR.exe"), L"");

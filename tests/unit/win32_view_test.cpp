@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/recording_view.h"
 #include "wizard/controls.h"
 #include "wizard/form_model.h"
 #include "wizard/layout.h"
-#include "wizard/recording_view.h"
 #include "wizard/win32/control_ids.h"
 #include "wizard/win32/form_tree.h"
 #include "wizard/win32/pixels.h"

@@ -11,13 +11,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/sim/sim_platform.h"
-#include "platform/sim/utf8.h"
+#include "platform/recording_view.h"
+#include "sim/sim_platform.h"
+#include "sim/utf8.h"
 #include "startup/edition.h"
 #include "startup/session.h"
 #include "wizard/controls.h"
 #include "wizard/fm_main.h"
-#include "wizard/recording_view.h"
 
 namespace vtr::testing {
 

@@ -217,11 +217,21 @@ class Machine:
 
     # --- Paths ---
     def path(self, windows_path: str) -> Path:
-        """The Linux path of a file on the prefix's C: drive."""
+        """The Linux path of a file on the prefix's C: drive, or on a drive map_drive made."""
         drive, _, rest = windows_path.partition(":")
-        check(drive.upper() == "C", f"not a C: path: {windows_path}")
         parts = [p for p in rest.replace("/", "\\").split("\\") if p]
-        return self.prefix.joinpath("drive_c", *parts)
+        if drive.upper() == "C":
+            return self.prefix.joinpath("drive_c", *parts)
+        link = self.prefix / "dosdevices" / f"{drive.lower()}:"
+        check(len(drive) == 1 and link.is_symlink(), f"not a path on a mapped drive: {windows_path}")
+        return link.resolve().joinpath(*parts)
+
+    def map_drive(self, letter, folder: Path):
+        """Maps a drive letter to a Linux folder, as a CD, a USB stick or a network drive
+        appears to Windows; returns the drive's root ("E:\\")."""
+        folder.mkdir(parents=True, exist_ok=True)
+        (self.prefix / "dosdevices" / f"{letter.lower()}:").symlink_to(folder)
+        return f"{letter.upper()}:\\"
 
     @staticmethod
     def unix_to_windows(path: Path) -> str:
@@ -260,7 +270,7 @@ class Machine:
             shutil.copy2(self.env.recorder, target / "AccessDatabaseEngine2010_SP2.exe")
         for name, kind in (outcome or {}).items():
             shutil.copy2(self.env.packages / kind / name, target / name)
-        return folder + "\\" + exe_name
+        return folder.rstrip("\\") + "\\" + exe_name
 
     def plant(self, name, folder=SHIP):
         """Puts the recording program into a folder under a given name (a program planted

@@ -91,6 +91,10 @@ vtr_boot_prefix() {
     >/dev/null 2>&1
   WINEPREFIX="$1" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
     /d 1024x768 /f >/dev/null 2>&1
+  # Wine draws the title bar's minimise, maximise and close buttons with its own Marlett font,
+  # and it takes its own fonts only from the prefix's Fonts folder, which this Wine's wineboot
+  # leaves empty: the buttons then show the letters "0 1 r". So its fonts are put there.
+  cp -n /usr/share/wine/fonts/* "$1/drive_c/windows/Fonts/" 2>/dev/null || true
   # Where 32-bit programs cannot run, Wine leaves the 32-bit system folder empty; the setup
   # program still starts Windows' programs from there, so their 64-bit forms are put there.
   if ! vtr_can_run_32bit; then

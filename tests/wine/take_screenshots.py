@@ -2,12 +2,15 @@
 shows, and the main message boxes, each cropped to its window.
 
     python3 take_screenshots.py --build BUILD --work WORK --base BASE_PREFIX --out FOLDER
+                                [--lite LITE_SETUPVTR_EXE]
 
-scripts/screenshots.sh boots the prefix and calls this. Panel 1 (the choice of what to install)
+scripts/screenshots.sh boots the prefix and calls this; --lite names a SetupVTR.exe built as the
+Lite edition, for the picture of its configuration panel. Panel 1 (the choice of what to install)
 is on no road of the wizard, so it has no picture.
 """
 
 import argparse
+import shutil
 import subprocess
 import sys
 from pathlib import Path
@@ -53,12 +56,20 @@ class Pictures:
         self.taken.append(target)
 
 
-def take(machine, out: Path):
+def take(machine, out: Path, lite=None):
     pictures = Pictures(machine, out)
     exe = machine.ship()
 
     # A word the program does not know: the usage box.
     pictures.run(exe, cmdline="XYZ", boxes=["box-usage.png"])
+
+    # The updater (a copy named "Update..."), before anything is installed: its first panel and
+    # its folder panel.
+    updater = machine.ship(exe_name="UpdateVTR.exe", folder="C:\\Vantora Update")
+    pictures.run(updater, steps=[
+        expect_panel(FIRST_INSTALL), screenshot("update-panel-0-installation-options.bmp"),
+        click(CUSTOM), expect_panel(FOLDERS), screenshot("update-panel-7-folders.bmp"),
+        click(CANCEL)])
 
     # A folder shipped without the program package: the run stops with its message.
     incomplete = machine.ship(folder="C:\\Incomplete Setup", omit=("vtr3p.msi",))
@@ -84,6 +95,15 @@ def take(machine, out: Path):
         click(REPAIR_CHOICE), expect_panel(REPAIR), screenshot("panel-4-repair-options.bmp"),
         click(BACK), expect_panel(MAINTENANCE), click(REMOVE_CHOICE), expect_panel(UNINSTALL),
         screenshot("panel-3-uninstall-options.bmp"), click(CANCEL)])
+
+    # The Lite edition's configuration panel, which marks the Outlook interface as a feature
+    # of the Professional edition.
+    if lite is not None:
+        lite_exe = machine.ship(folder="C:\\Lite Setup")
+        shutil.copy2(lite, machine.path(lite_exe))
+        pictures.run(lite_exe, steps=[
+            click(SINGLE_USER), expect_panel(CONFIGURATION),
+            screenshot("lite-panel-2-configuration-options.bmp"), click(CANCEL)])
     return pictures.taken
 
 
@@ -93,6 +113,7 @@ def main():
     parser.add_argument("--work", required=True, type=Path)
     parser.add_argument("--base", required=True, type=Path)
     parser.add_argument("--out", required=True, type=Path)
+    parser.add_argument("--lite", type=Path)
     options = parser.parse_args()
     env = harness.Environment(options.build.resolve(), options.work.resolve(),
                               options.base.resolve())
@@ -100,7 +121,7 @@ def main():
     options.out.mkdir(parents=True, exist_ok=True)
     machine = harness.Machine(env, "screenshots")
     try:
-        taken = take(machine, options.out.resolve())
+        taken = take(machine, options.out.resolve(), options.lite)
     except harness.Failure as failure:
         print(f"screenshots: {failure}", file=sys.stderr)
         return 1

@@ -55,8 +55,8 @@ def component_call(calls, component, entry):
     return None
 
 
-def install_line(package, target):
-    return f'msiexec.exe /I "{SHIP}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
+def install_line(package, target, source=SHIP):
+    return f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
 
 
 def shell_line(program, arguments):
@@ -132,6 +132,11 @@ def install_both(machine, exe):
             "the serial control was not registered")
 
 
+def check_both_installed(machine):
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
+
+
 def program_stamp(machine):
     return machine.path(PROGRAM_FOLDER + "\\vtr3 package.txt").read_text(encoding="ascii").strip()
 
@@ -174,6 +179,42 @@ def silent_install_puts_program_and_database_in_place(machine):
                 {"DBPath": DATA_FOLDER + "\\MainDB\\", "EmailForm": "13", "Ver": "3.3.0",
                  "AppPath": None},
                 "settings after the install")
+
+
+@wine_test
+def started_from_a_drive_root_it_finds_its_packages_and_installs(machine):
+    """A CD, a USB stick or a mapped network drive: SetupVTR.exe at the root of E:."""
+    root = machine.map_drive("E", machine.folder / "media")
+    exe = machine.ship(folder=root)
+    check_quiet_success(silent(machine, exe, "S", "DB"), "S DB from the root of E:")
+    calls = settled(machine, lambda c: registrations(c), "nothing was registered")
+    check_equal(msiexec_lines(calls),
+                [install_line("vtr3p.msi", PROGRAM_FOLDER, source="E:"),
+                 install_line("vtr3db.msi", DATA_TARGET, source="E:")],
+                "Windows Installer command lines")
+    check_both_installed(machine)
+
+
+@wine_test
+def removal_is_refused_when_windows_installer_cannot_be_asked(machine):
+    exe = machine.ship()
+    install_both(machine, exe)
+    machine.clear_calls()
+    # Without its class registration the installer object cannot be made; msiexec still works.
+    for view in ("/reg:32", "/reg:64"):
+        machine.wine("reg", "delete", "HKCR\\WindowsInstaller.Installer", "/f", view)
+
+    run = silent(machine, exe, "S", "REMOVE", answers=["OK"])
+    check_equal([box_essentials(b) for b in run.boxes],
+                [{"title": "VTR Setup", "icon": "critical", "buttons": ["OK"],
+                  "text": "Unable to ask Windows Installer which products are installed." + CR
+                  + "ActiveX component can't create object (429)"}],
+                "boxes of S REMOVE")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code of S REMOVE")
+    time.sleep(3)  # the shell-started updater and regsvr32 would have written by now
+    check_equal(machine.calls(), [], "programs started by a refused removal")
+    check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(), "vtr3.exe was removed")
+    check_equal(machine.reg_value(STARTUP, "Ver"), "3.3.0", "the stored version")
 
 
 @wine_test

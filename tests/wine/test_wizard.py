@@ -7,8 +7,9 @@ import time
 
 from harness import CR, SHIP, TOOLS, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_SUCCESS, INSTALLED,
-                         PROGRAM_FOLDER, UNKNOWN, install_both, missing_files,
-                         msiexec_ends, msiexec_lines, program_stamp, registrations, settled)
+                         PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
+                         missing_files, msiexec_ends, msiexec_lines, program_stamp,
+                         registrations, settled)
 from test_packages import DB_FILES
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP, check_not_installed
 from wizard import (CANCEL, COMPLETION, COMPLETION_TEXT, CONFIGURATION, CUSTOM,
@@ -57,9 +58,9 @@ def check_no_launch(machine, what):
     check_equal(launches(machine), [], f"programs launched {what}")
 
 
-def wizard_line(level, package, target):
+def wizard_line(level, package, target, source=SHIP):
     """A Windows Installer command line of a wizard run: the level is the wizard's, not /qn."""
-    return f'msiexec.exe /I "{SHIP}\\{package}" ALLUSERS=2 TARGETDIR="{target}" {level}'
+    return f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" {level}'
 
 
 def check_completion(run, ending, launch_offered):
@@ -119,6 +120,24 @@ def single_user_install_installs_both_and_finish_launches_the_program(machine):
 
 
 @wine_test
+def single_user_install_from_a_drive_root(machine):
+    root = machine.map_drive("E", machine.folder / "media")
+    exe = machine.ship(folder=root)
+    run = machine.drive(exe, steps=[
+        click(SINGLE_USER), expect_panel(CONFIGURATION), click(FINISH),
+        expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
+    run.check_finished()
+    check_equal(run.boxes, [], "boxes of a Single User install from the root of E:")
+    check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
+    calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not run")
+    check_equal(msiexec_lines(calls),
+                [wizard_line("/qb-", "vtr3p.msi", PROGRAM_FOLDER, source="E:"),
+                 wizard_line("/qb", "vtr3db.msi", DATA_TARGET, source="E:")],
+                "Windows Installer command lines")
+    check_both_installed(machine)
+
+
+@wine_test
 def custom_install_checks_the_typed_folders_and_installs_there(machine):
     exe = machine.ship()
     program = "C:\\Custom\\Program"
@@ -139,8 +158,12 @@ def custom_install_checks_the_typed_folders_and_installs_there(machine):
         type_text(PROGRAM_PATH, "C:\\Custom\\Pro?gram"),
         type_text(DATABASE_PATH, "C:\\Custom\\Da:ta"),
         click(NEXT), expect_panel(FOLDERS), read(LB_ERR),
-        # Good folders; Enter presses Next, the default button.
-        type_text(PROGRAM_PATH, program), type_text(DATABASE_PATH, data), key("Enter"),
+        # A relative folder would be made wherever the current folder happens to be.
+        type_text(PROGRAM_PATH, "Apps"), type_text(DATABASE_PATH, data_parent),
+        click(NEXT), expect_panel(FOLDERS), read(LB_ERR),
+        # Good folders, the database folder typed without "Vantora Data"; Enter presses Next,
+        # the default button.
+        type_text(PROGRAM_PATH, program), type_text(DATABASE_PATH, data_parent), key("Enter"),
         expect_panel(CONFIGURATION),
         read(LB_ERR), read(LB_WARNING), click(FINISH),
         expect_panel(COMPLETION), read(COMPLETION_TEXT), read(LAUNCH), untick(LAUNCH),
@@ -156,11 +179,13 @@ def custom_install_checks_the_typed_folders_and_installs_there(machine):
                 "boxes: one character message, for the program folder")
     check_equal([(e["visible"], e["text"]) for e in run.reads(LB_ERR)],
                 [(True, INVALID_PATH), (True, "ERROR: Please enter a valid path"),
-                 (True, INVALID_PATH), (False, INVALID_PATH)],
-                "error line after a missing parent, an empty box, bad characters, good folders")
+                 (True, INVALID_PATH), (True, INVALID_PATH), (False, INVALID_PATH)],
+                "error line after a missing parent, an empty box, bad characters, a relative "
+                "folder, good folders")
     check_equal([w["visible"] for w in run.reads(LB_WARNING)], [False, True],
                 "legal notice under the error line, and once the folders are good")
     check(not machine.path("C:\\Custom\\Deeper").exists(), "a folder two levels deep was made")
+    check(not machine.path(SHIP + "\\Apps").exists(), "a relative folder was made")
     check_completion(run, " has been successfully installed.", True)
     check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
 
@@ -175,7 +200,10 @@ def custom_install_checks_the_typed_folders_and_installs_there(machine):
     check(machine.path(program + "\\vtr3.exe").is_file(), "vtr3.exe is not in the typed folder")
     check_equal(missing_files(machine, data, DB_FILES), [], "database files missing")
     check(not machine.path(PROGRAM_FOLDER).exists(), "the default program folder was made")
-    check_equal(machine.reg_value(STARTUP, "DBPath"), data + "\\MainDB\\", "DBPath")
+    # The stored folder is the one that holds the database the package laid out.
+    stored = machine.reg_value(STARTUP, "DBPath")
+    check_equal(stored, data + "\\MainDB\\", "DBPath")
+    check(machine.path(stored + "Vantora Contacts.vdb").is_file(), "no database under DBPath")
     check_no_launch(machine, "with the launch box unticked")
 
 

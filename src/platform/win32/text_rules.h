@@ -36,11 +36,19 @@ inline std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine) {
   return std::wstring(commandLine.substr(i));
 }
 
-// The folder part of a full file path, without a trailing separator ("C:" for a file at the
-// root of drive C).
+// The folder part of a full file path, without a trailing separator, except that a root keeps
+// its own: "C:\" for a file at the root of drive C, "\\server\share\" at a share's root.
+// Windows finds nothing for a bare "C:" or "\\server\share".
 inline std::wstring FolderOfPath(std::wstring_view path) {
   const size_t sep = path.find_last_of(L"\\/");
-  return sep == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, sep));
+  if (sep == std::wstring_view::npos) {
+    return {};
+  }
+  const std::wstring_view folder = path.substr(0, sep);
+  const bool driveRoot = folder.size() == 2 && folder[1] == L':';
+  const bool shareRoot = folder.size() > 2 && IsSeparator(folder[0]) && IsSeparator(folder[1]) &&
+                         folder.find_first_of(L"\\/", 2) == folder.find_last_of(L"\\/");
+  return std::wstring(path.substr(0, driveRoot || shareRoot ? sep + 1 : sep));
 }
 
 // The file name of a full path without folder and without extension ("Update.v2" for

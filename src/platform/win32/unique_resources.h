@@ -144,11 +144,13 @@ class ComPtr {
   T* ptr_ = nullptr;
 };
 
-// COM on this thread, apartment threaded, for as long as the object lives. A thread that
-// already runs COM in another mode keeps it, and is not uninitialised by us.
+// COM on this thread, apartment threaded and without OLE 1 DDE (as the shell asks of programs
+// that call ShellExecute), for as long as the object lives. A thread that already runs COM in
+// another mode keeps it, and is not uninitialised by us.
 class ComInit {
  public:
-  ComInit() noexcept : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComInit() noexcept
+      : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
   ComInit(const ComInit&) = delete;
   ComInit& operator=(const ComInit&) = delete;
   ~ComInit() {

@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/unique_resources.h"
-#include "wizard/win32/wizard_view.h"
+#include "platform/win32/win32_window_view.h"
 
 namespace vtr::win32 {
 
@@ -19,7 +19,8 @@ inline constexpr wchar_t kApplicationTitle[] = L"VTR Setup";
 
 class Win32Platform final : public Platform {
  public:
-  Win32Platform() = default;
+  // The window the wizard is drawn in; it must outlive the platform.
+  explicit Win32Platform(Win32WindowView& view) : view_(view) {}
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -77,7 +78,7 @@ class Win32Platform final : public Platform {
   MousePointer pointer_ = MousePointer::Default;
   UniqueFindHandle search_;
   int searchMask_ = 0;
-  Win32WizardView view_;
+  Win32WindowView& view_;
 };
 
 }  // namespace vtr::win32

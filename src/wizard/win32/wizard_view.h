@@ -11,28 +11,25 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_view.h"
+#include "platform/win32/win32_window_view.h"
 #include "wizard/win32/form_tree.h"
 #include "wizard/win32/gdi_objects.h"
 
 namespace vtr::win32 {
 
-class Win32WizardView final : public WindowView {
+class Win32WizardView final : public Win32WindowView {
  public:
   Win32WizardView() = default;
   Win32WizardView(const Win32WizardView&) = delete;
   Win32WizardView& operator=(const Win32WizardView&) = delete;
   ~Win32WizardView() override;
 
-  // The wizard's window; null before the form is drawn and after it is unloaded.
-  HWND Window() const { return window_.get(); }
-  // The window that owns message boxes and pickers: the wizard while it is on screen. While
-  // it is hidden (a run is under way) a box stands on its own, with a taskbar button.
-  HWND DialogOwner() const;
-  // The wizard's keyboard, before a message of the loop is translated and dispatched: Tab and
-  // the arrow keys move the focus, Enter presses the focused push button or else the default
-  // one, Escape Cancel, and access keys reach their controls. True when the message was used.
-  bool PreTranslateMessage(MSG& message);
+  // --- Win32WindowView ---
+  HWND Window() const override { return window_.get(); }
+  HWND DialogOwner() const override;
+  // Tab and the arrow keys move the focus, Enter presses the focused push button or else the
+  // default one, Escape Cancel, and access keys reach their controls.
+  bool PreTranslateMessage(MSG& message) override;
 
   // --- WindowView ---
   void CreateForm(const WindowState& window, const std::vector<ControlState>& controls,

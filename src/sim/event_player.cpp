@@ -1,10 +1,10 @@
-#include "platform/sim/event_player.h"
+#include "sim/event_player.h"
 
 #include <optional>
 #include <string>
 
-#include "platform/sim/form_snapshot.h"
-#include "platform/sim/utf8.h"
+#include "sim/form_snapshot.h"
+#include "sim/utf8.h"
 #include "wizard/form_model.h"
 
 namespace vtr::sim {

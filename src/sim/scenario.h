@@ -12,15 +12,16 @@
 
 #include "platform/platform.h"
 #include "platform/run_error.h"
-#include "platform/sim/file_system.h"
-#include "platform/sim/no_case_table.h"
-#include "platform/sim/user_events.h"
+#include "sim/file_system.h"
+#include "sim/no_case_table.h"
+#include "sim/user_events.h"
 
 namespace vtr::sim {
 
 struct ProcessRule {
   std::wstring match;  // part of the command line or program path, ignoring case
   bool started = true;
+  bool waitFails = false;  // waiting for it fails (WAIT_FAILED): it has not been seen to end
   uint32_t exitCode = 0;
   std::vector<std::pair<std::wstring, int32_t>> setProductStates;
   std::vector<FileEntry> createFiles;

@@ -1,4 +1,4 @@
-#include "platform/sim/utf8.h"
+#include "sim/utf8.h"
 
 #include <cstdint>
 #include <stdexcept>

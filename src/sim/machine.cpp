@@ -1,9 +1,9 @@
-#include "platform/sim/machine.h"
+#include "sim/machine.h"
 
 #include <map>
 #include <stdexcept>
 
-#include "platform/sim/utf8.h"
+#include "sim/utf8.h"
 
 namespace vtr::sim {
 namespace {
@@ -196,6 +196,11 @@ void Machine::EndProcess(int process) {
       ScenarioError("process " + std::to_string(process) + " could not create a file: " + e.what());
     }
   }
+}
+
+bool Machine::WaitFails(int process) const {
+  const Process& p = processes_.at(static_cast<std::size_t>(process - 1));
+  return p.rule != nullptr && p.rule->waitFails;
 }
 
 std::optional<uint32_t> Machine::ExitCodeOf(int process) const {

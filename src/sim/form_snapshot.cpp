@@ -1,9 +1,9 @@
-#include "platform/sim/form_snapshot.h"
+#include "sim/form_snapshot.h"
 
 #include <string>
 #include <vector>
 
-#include "platform/sim/utf8.h"
+#include "sim/utf8.h"
 #include "wizard/controls.h"
 #include "wizard/form_model.h"
 

@@ -7,8 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/sim/scenario_field.h"
 #include "platform/window_view.h"
+#include "sim/scenario_field.h"
 
 namespace vtr::sim {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/sim/win_path.h"
+#include "sim/win_path.h"
 
 namespace vtr::sim {
 

@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/sim/utf8.h"
+#include "sim/utf8.h"
 
 namespace vtr::sim {
 

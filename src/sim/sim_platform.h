@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
-#include "wizard/recording_view.h"
+#include "platform/recording_view.h"
 
 namespace vtr {
 

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "wizard/recording_view.h"
+#include "platform/recording_view.h"
 
 namespace vtr::sim {
 

@@ -12,8 +12,8 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
-#include "platform/sim/file_system.h"
-#include "platform/sim/scenario.h"
+#include "sim/file_system.h"
+#include "sim/scenario.h"
 
 namespace vtr::sim {
 
@@ -57,6 +57,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   // Ends a process: its rule's effects happen now, once.
   void EndProcess(int process);
   std::optional<uint32_t> ExitCodeOf(int process) const;
+  // True when the scenario makes waiting for this process fail.
+  bool WaitFails(int process) const;
 
   const std::vector<Line>& Transcript() const { return transcript_; }
   int Unscripted() const { return unscripted_; }

@@ -1,9 +1,8 @@
-#include "wizard/recording_view.h"
+#include "platform/recording_view.h"
 
 #include <algorithm>
 #include <stdexcept>
-
-#include "wizard/form_model.h"
+#include <utility>
 
 namespace vtr {
 

@@ -1,9 +1,9 @@
-#include "platform/sim/user_events.h"
+#include "sim/user_events.h"
 
 #include <array>
 #include <optional>
 
-#include "platform/sim/win_path.h"
+#include "sim/win_path.h"
 
 namespace vtr::sim {
 namespace {

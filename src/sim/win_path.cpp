@@ -1,4 +1,4 @@
-#include "platform/sim/win_path.h"
+#include "sim/win_path.h"
 
 #include <algorithm>
 

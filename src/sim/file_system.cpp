@@ -1,4 +1,4 @@
-#include "platform/sim/file_system.h"
+#include "sim/file_system.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -6,7 +6,7 @@
 
 #include "platform/platform.h"
 #include "platform/run_error.h"
-#include "platform/sim/utf8.h"
+#include "sim/utf8.h"
 
 namespace vtr::sim {
 namespace {
@@ -37,6 +37,33 @@ bool IsInside(const std::wstring& key, const std::wstring& folderKey) {
   // A root key ends in "\" already; any other folder's contents start with its key and "\".
   const std::wstring prefix = folderKey.back() == L'\\' ? folderKey : folderKey + L"\\";
   return key.size() > prefix.size() && key.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The 8.3 short name Windows gives a long name ("notes.envx" is "NOTES~1.ENV"), or "" for a
+// name that is a short name already. Only the first alias of a stem is made: "~1".
+std::wstring ShortAlias(const std::wstring& name) {
+  const auto dot = name.rfind(L'.');
+  const std::wstring stem = dot == std::wstring::npos ? name : name.substr(0, dot);
+  const std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot + 1);
+  const bool isShort = !stem.empty() && stem.size() <= 8 && extension.size() <= 3 &&
+                       stem.find_first_of(L". +,;=[]") == std::wstring::npos &&
+                       extension.find_first_of(L". +,;=[]") == std::wstring::npos;
+  if (isShort || name == L"." || name == L"..") {
+    return {};
+  }
+  std::wstring shortStem;
+  for (const wchar_t c : stem) {
+    if (c != L' ' && c != L'.' && shortStem.size() < 6) {
+      shortStem += FoldChar(c);
+    }
+  }
+  std::wstring shortExtension;
+  for (const wchar_t c : extension) {
+    if (c != L' ' && shortExtension.size() < 3) {
+      shortExtension += FoldChar(c);
+    }
+  }
+  return shortStem + L"~1" + (shortExtension.empty() ? L"" : L"." + shortExtension);
 }
 
 }  // namespace
@@ -172,7 +199,10 @@ std::wstring FileSystem::NextMatch() {
     if (search_.last && c.order <= *search_.last) {
       continue;
     }
-    if (MatchesWildcard(c.name, search_.pattern) &&
+    // Like Windows, a pattern also matches an entry's short name: "*.env" finds "notes.envx".
+    const std::wstring alias = ShortAlias(c.name);
+    if ((MatchesWildcard(c.name, search_.pattern) ||
+         (!alias.empty() && MatchesWildcard(alias, search_.pattern))) &&
         Wanted(c.folder, c.hidden, c.system, search_.attributes)) {
       search_.last = c.order;
       return c.name;
@@ -188,7 +218,10 @@ std::wstring FileSystem::FindFirst(std::wstring_view pathOrPattern, int attribut
   if (!path || path->Display().size() > kLongestPath) {
     return {};
   }
-  if (path->IsRoot() || path->trailingSeparator) {
+  if (path->IsRoot() && !path->trailingSeparator) {
+    return {};  // FindFirstFile finds nothing for a root named on its own: "E:", "\\server\share"
+  }
+  if (path->trailingSeparator) {
     search_ = Search{true, *path, L"*", attributes, std::nullopt};
   } else if (path->LastNameHasWildcard()) {
     search_ = Search{true, path->Parent(), path->names.back(), attributes, std::nullopt};

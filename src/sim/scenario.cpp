@@ -1,11 +1,11 @@
-#include "platform/sim/scenario.h"
+#include "sim/scenario.h"
 
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
 
-#include "platform/sim/scenario_field.h"
-#include "platform/sim/utf8.h"
+#include "sim/scenario_field.h"
+#include "sim/utf8.h"
 
 namespace vtr::sim {
 namespace {
@@ -236,13 +236,16 @@ ProcessRule ReadProcessRule(const Field& field) {
   ProcessRule rule;
   bool hasMatch = false;
   field.Members(
-      {"match", "started", "exitCode", "setProductStates", "createFiles", "removeFiles"},
+      {"match", "started", "waitFails", "exitCode", "setProductStates", "createFiles",
+       "removeFiles"},
       [&](const std::string& key, const Field& f) {
         if (key == "match") {
           rule.match = ReadMatch(f);
           hasMatch = true;
         } else if (key == "started") {
           rule.started = f.Bool();
+        } else if (key == "waitFails") {
+          rule.waitFails = f.Bool();
         } else if (key == "exitCode") {
           rule.exitCode = static_cast<uint32_t>(f.Integer(0, 0xFFFFFFFFLL));
         } else if (key == "setProductStates") {
@@ -366,6 +369,11 @@ Scenario ParseScenario(const nlohmann::json& json) {
           while (s.ownFolder.size() > 2 &&
                  (s.ownFolder.back() == L'\\' || s.ownFolder.back() == L'/')) {
             s.ownFolder.pop_back();
+          }
+          // A root keeps its separator, as Windows writes it: "E:\", "\\server\share\".
+          if (const auto parsed = ParsePath(s.ownFolder, WinPath{L"C:\\", {}, false}, false);
+              parsed && parsed->IsRoot()) {
+            s.ownFolder = parsed->Display();
           }
         } else if (key == "ownFileName") {
           s.ownFileName = f.Text();

@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "platform/sim/machine.h"
-#include "wizard/recording_view.h"
+#include "platform/recording_view.h"
+#include "sim/machine.h"
 
 namespace vtr::sim {
 

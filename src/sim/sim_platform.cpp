@@ -1,9 +1,9 @@
-#include "platform/sim/sim_platform.h"
+#include "sim/sim_platform.h"
 
-#include "platform/sim/event_player.h"
-#include "platform/sim/machine.h"
-#include "platform/sim/scenario.h"
-#include "platform/sim/utf8.h"
+#include "sim/event_player.h"
+#include "sim/machine.h"
+#include "sim/scenario.h"
+#include "sim/utf8.h"
 
 namespace vtr {
 
@@ -105,6 +105,10 @@ class SimChildProcess : public ChildProcess {
       return true;
     }
     const std::size_t line = m->Begin("Wait", Line{{"process", number_}, {"timeoutMs", timeoutMs}});
+    if (m->WaitFails(number_)) {
+      m->Result(line, false);
+      return false;
+    }
     // Every simulated process has finished by the time it is waited for.
     m->EndProcess(number_);
     m->Result(line, true);

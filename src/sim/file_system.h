@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/sim/win_path.h"
+#include "sim/win_path.h"
 
 namespace vtr::sim {
 

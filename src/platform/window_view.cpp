@@ -1,0 +1,9 @@
+#include "platform/window_view.h"
+
+namespace vtr {
+
+std::wstring ControlName(const ControlRef& ref) {
+  return ref.index < 0 ? ref.name : ref.name + L"(" + std::to_wstring(ref.index) + L")";
+}
+
+}  // namespace vtr
