@@ -50,43 +50,32 @@ def drive_type(machine):
         raise Failure(f"the drive type could not be read: {done.stdout!r} {done.stderr!r}")
 
 
-def check_installed_from_disc(machine):
-    check_both_installed(machine)
-    check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(), "vtr3.exe was not installed")
-    check_equal(missing_files(machine, DATA_FOLDER, DB_FILES), [], "database files missing")
-
-
-def eject(machine):
-    # Extracted from a disc, the folder is read-only; the next run must be able to remove it.
-    disc = machine.folder / "disc"
-    if disc.exists():
-        disc.chmod(0o755)
+def install_from_disc(machine, what, **run_options):
+    """Runs the setup program from the disc's root and checks that it installed both products
+    without a box and ended in success."""
+    try:
+        run = machine.drive(insert_disc(machine), **run_options)
+        run.check_finished()
+        check_equal(run.boxes, [], f"boxes of {what} from the disc")
+        check_equal(run.exit_code, EXIT_SUCCESS, f"exit code of {what}")
+        check_both_installed(machine)
+        check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(),
+              "vtr3.exe was not installed")
+        check_equal(missing_files(machine, DATA_FOLDER, DB_FILES), [], "database files missing")
+    finally:
+        # Extracted from a disc, the folder is read-only; the next run must be able to remove it.
+        disc = machine.folder / "disc"
+        if disc.exists():
+            disc.chmod(0o755)
 
 
 @wine_test
 def silent_install_from_the_release_disc(machine):
-    exe = insert_disc(machine)
-    try:
-        run = machine.drive(exe, args=("S", "DB"))
-        run.check_finished()
-        check_equal(run.boxes, [], "boxes of a silent install from the disc")
-        check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
-        check_installed_from_disc(machine)
-    finally:
-        eject(machine)
+    install_from_disc(machine, "S DB", args=("S", "DB"))
 
 
 @wine_test
 def single_user_install_from_the_release_disc(machine):
-    exe = insert_disc(machine)
-    try:
-        run = machine.drive(exe, steps=[
-            expect_panel(FIRST_INSTALL), click(SINGLE_USER), expect_panel(CONFIGURATION),
-            click(FINISH), expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
-        run.check_finished()
-        check_equal(run.boxes, [], "boxes of a Single User install from the disc")
-        check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
-        check_installed_from_disc(machine)
-    finally:
-        eject(machine)
-
+    install_from_disc(machine, "a Single User install", steps=[
+        expect_panel(FIRST_INSTALL), click(SINGLE_USER), expect_panel(CONFIGURATION),
+        click(FINISH), expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
