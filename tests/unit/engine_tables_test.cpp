@@ -4,7 +4,7 @@
 
 #include "engine/msi_command.h"
 #include "engine/run_programs.h"
-#include "platform/sim/sim_platform.h"
+#include "sim/sim_platform.h"
 #include "startup/main.h"
 
 namespace vtr {
