@@ -12,6 +12,7 @@ packages=(
   wine wine64 wine32:i386 wixl
   xvfb imagemagick x11-utils xauth
   python3
+  osslsigncode xorriso zip openssl
   "$@"
 )
 

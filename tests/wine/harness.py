@@ -170,7 +170,8 @@ class Environment:
         drive = self.base / "drive_c"
         tools = drive / "vtrtest"
         tools.mkdir(parents=True, exist_ok=True)
-        for tool in (self.vtrdrive, self.vtrboxes, self.tools_source / "product_state.js"):
+        for tool in (self.vtrdrive, self.vtrboxes, self.tools_source / "product_state.js",
+                     self.tools_source / "drive_type.js"):
             shutil.copy2(tool, tools / tool.name)
         system = drive / "windows" / "syswow64"
         shutil.copy2(self.recorder, system / "wodUpdSv.exe")
