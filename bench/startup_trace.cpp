@@ -26,7 +26,7 @@
 
 namespace {
 
-LONGLONG Now() {
+LONGLONG Ticks() {
   LARGE_INTEGER now;
   ::QueryPerformanceCounter(&now);
   return now.QuadPart;
@@ -41,10 +41,10 @@ double Milliseconds(LONGLONG ticks) {
 // Adds the time of its own life to a total.
 class Stopwatch {
  public:
-  explicit Stopwatch(LONGLONG& total) : total_(total), start_(Now()) {}
+  explicit Stopwatch(LONGLONG& total) : total_(total), start_(Ticks()) {}
   Stopwatch(const Stopwatch&) = delete;
   Stopwatch& operator=(const Stopwatch&) = delete;
-  ~Stopwatch() { total_ += Now() - start_; }
+  ~Stopwatch() { total_ += Ticks() - start_; }
 
  private:
   LONGLONG& total_;
@@ -136,15 +136,15 @@ class TimedPlatform final : public vtr::Platform {
   }
   vtr::WindowView& WizardView() override {
     if (trace_.viewAsked == 0) {
-      trace_.viewAsked = Now();
+      trace_.viewAsked = Ticks();
     }
     return inner_.WizardView();
   }
   // The window is up when the loop would start: paint it, note the times, and end.
   void RunEventLoop(const std::function<bool()>& /*done*/) override {
-    trace_.shown = Now();
+    trace_.shown = Ticks();
     ::UpdateWindow(inner_.DialogOwner());
-    trace_.painted = Now();
+    trace_.painted = Ticks();
     trace_.Write();
   }
   std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
@@ -196,6 +196,17 @@ class TimedPlatform final : public vtr::Platform {
     const Stopwatch watch(trace_.installer);
     return std::make_unique<TimedInstaller>(inner_.CreateInstaller(), trace_);
   }
+  bool PersonCanAnswer() override {
+    return Timed([&] { return inner_.PersonCanAnswer(); });
+  }
+  void WriteStandardError(const std::wstring& line) override { inner_.WriteStandardError(line); }
+  std::wstring TempFolder() override {
+    return Timed([&] { return inner_.TempFolder(); });
+  }
+  void AppendLine(const std::wstring& path, const std::wstring& line) override {
+    Timed([&] { inner_.AppendLine(path, line); });
+  }
+  vtr::LocalTime Now() override { return inner_.Now(); }
 
  private:
   Trace& trace_;
@@ -209,7 +220,7 @@ class TimedPlatform final : public vtr::Platform {
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
   Trace trace;
-  trace.entered = Now();
+  trace.entered = Ticks();
   wchar_t launched[32] = {};
   if (::GetEnvironmentVariableW(L"VTR_BENCH_T0", launched, 32) != 0) {
     trace.launched = std::wcstoll(launched, nullptr, 10);
@@ -218,9 +229,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   vtr::win32::RestrictDllSearchToSystemFolder();
   const vtr::win32::SystemLibraries systemLibraries;
   vtr::win32::InitCommonControlsFromSystem(systemLibraries);
-  trace.librariesDone = Now();
+  trace.librariesDone = Ticks();
   const vtr::win32::ComInit com;
-  trace.comDone = Now();
+  trace.comDone = Ticks();
 
   vtr::Session s;
   TimedPlatform p(trace);
