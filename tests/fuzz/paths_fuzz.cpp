@@ -77,8 +77,11 @@ void Win32TextRules(const std::wstring& text) {
     const std::wstring exe = text + L"\\SetupVTR.exe";
     Check(vtr::win32::ArgumentsAfterProgramName(L"\"" + exe + L"\" S DB") == L"S DB",
           "a quoted safe folder stays one argument");
-    Check(vtr::win32::FolderOfPath(exe) == text && vtr::win32::BareFileName(exe) == L"SetupVTR",
-          "the own folder and name come back from the path");
+    // A drive or share root keeps its separator ("C:\\", not the drive-relative "C:").
+    const std::wstring folder = vtr::win32::FolderOfPath(exe);
+    Check(
+        (folder == text || folder == text + L"\\") && vtr::win32::BareFileName(exe) == L"SetupVTR",
+        "the own folder and name come back from the path");
   }
 }
 
