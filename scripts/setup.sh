@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every tool the build, the tests and the demo need, from Debian's archive.
-# Safe to run again: when everything is present it changes nothing and says so.
+# Safe to run again: when everything is present it changes nothing and says so. Names given
+# as arguments are installed too (the benchmark adds nsis).
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
@@ -11,6 +12,8 @@ packages=(
   wine wine64 wine32:i386 wixl
   xvfb imagemagick x11-utils xauth
   python3
+  osslsigncode xorriso zip openssl
+  "$@"
 )
 
 installed() {

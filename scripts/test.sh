@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: installs the tools when missing, checks the include floors, builds the
 # presets, runs the native unit and scenario tests (sanitized), a sample of the fault sweep,
-# each fuzz target for a while, checks what SetupVTR.exe imports, and runs the Wine tests. Ends
-# with one line "N passed, N failed"; the exit status is non-zero when anything failed. Full
-# logs are kept in build/test-logs.
+# each fuzz target for a while, checks what SetupVTR.exe imports, makes and checks the
+# test-signed release media, and runs the Wine tests. Ends with one line "N passed, N failed";
+# the exit status is non-zero when anything failed. Full logs are kept in build/test-logs.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo="$(pwd)"
@@ -156,8 +156,39 @@ for pair in "win32 pei-i386" "win64 pei-x86-64"; do
   fi
 done
 
-# --- Wine tests ---
 wine_preset="$(source tests/wine/lib.sh && vtr_wine_preset)"
+
+# --- Release media ---
+# The release command on the shipped build, test-signed, and what an administrator checks of
+# it: checksums, signatures, the disc image. Where Wine runs the x86_64 build, media of that
+# build too: the Wine tests install from its disc.
+release_presets=(win32)
+[[ "$wine_preset" == win32 ]] || release_presets+=("$wine_preset")
+for preset in "${release_presets[@]}"; do
+  echo "== release media ($preset build)"
+  out="build/release"
+  [[ "$preset" == win32 ]] || out+="-$preset"
+  log="$logs/release-$preset.log"
+  if [[ "${built[$preset]}" != 1 ]]; then
+    fail 1 "release media ($preset not built)"
+  elif ! bash scripts/release.sh --preset "$preset" >"$log" 2>&1; then
+    fail 1 "release media ($preset)"
+    show_log_tail "$log"
+  else
+    bash tests/release/check_media.sh "$out" >>"$log" 2>&1
+    summary="$(tail -n 1 "$log")"
+    grep -A 12 '^FAIL' "$log"
+    echo "$summary"
+    if [[ "$summary" =~ ^release:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+      pass "${BASH_REMATCH[1]}"
+      ((BASH_REMATCH[2] == 0)) || fail "${BASH_REMATCH[2]}" "release media ($preset)"
+    else
+      fail 1 "release media checks ($preset: no result)"
+    fi
+  fi
+done
+
+# --- Wine tests ---
 if [[ "${built[$wine_preset]}" == 1 ]]; then
   echo "== wine tests ($wine_preset build)"
   log="$logs/wine.log"

@@ -91,6 +91,15 @@ std::wstring WithTargetDir(std::wstring properties, const Session& s, const std:
   return properties;
 }
 
+// With LOG, Windows Installer writes its own verbose log of the package's run beside the
+// setup log.
+std::wstring VerboseLogArgument(const Session& s, const std::wstring& fileName) {
+  if (s.gsLogFolder.empty()) {
+    return {};
+  }
+  return L" /l*v " + s.gsQuote + s.gsLogFolder + L"\\VTR Setup " + fileName + L".log" + s.gsQuote;
+}
+
 // Runs msiexec from the system folder and reports a run that did not start or did not
 // succeed. True when the run was started.
 bool RunMsiexec(InstallRun& r, const std::wstring& arguments, const std::wstring& packagePath) {
@@ -127,6 +136,38 @@ bool RunMsiexec(InstallRun& r, const std::wstring& arguments, const std::wstring
 }
 
 }  // namespace
+
+std::wstring MsiexecExitMeaning(uint32_t code) {
+  switch (code) {
+    case 0:
+      return L"success";
+    case 1602:
+      return L"cancelled by the user";
+    case 1603:
+      return L"a fatal error during installation";
+    case 1605:
+      return L"the product is not installed";
+    case 1618:
+      return L"another installation is already in progress";
+    case 1619:
+    case 1620:
+      return L"the installation package could not be opened";
+    case 1625:
+      return L"the installation is forbidden by system policy";
+    case 1633:
+      return L"the package is not supported on this processor type";
+    case 1638:
+      return L"another version of this product is already installed";
+    case 1639:
+      return L"invalid command-line argument";
+    case 1641:
+      return L"success; Windows Installer has started a restart";
+    case 3010:
+      return L"success; a restart is needed to complete it";
+    default:
+      return L"failed; Windows Installer's own log says why";
+  }
+}
 
 std::wstring ProgramPackageName(bool pro, bool update) {
   return std::wstring(pro ? L"vtr3p" : L"vtr3l") + (update ? L"_update" : L"") + L".msi";
@@ -251,7 +292,8 @@ void RunProgramPackage(InstallRun& r) {
     return;
   }
   const std::wstring arguments = prog.switches + s.gsQuote + path + s.gsQuote +
-                                 WithTargetDir(prog.properties, s, target) + prog.level;
+                                 WithTargetDir(prog.properties, s, target) + prog.level +
+                                 VerboseLogArgument(s, prog.fileName);
   if (RunMsiexec(r, arguments, path)) {
     r.offerEngine = s.gbWorkstation;
   }
@@ -303,7 +345,8 @@ void RunDatabasePackage(InstallRun& r) {
     target = SYS_ParentFolder(target, s.gsDBPath);
   }
   const std::wstring arguments = db.switches + s.gsQuote + path + s.gsQuote +
-                                 WithTargetDir(db.properties, s, target) + db.level;
+                                 WithTargetDir(db.properties, s, target) + db.level +
+                                 VerboseLogArgument(s, db.fileName);
   if (s.gbDebug) {
     r.Do([&] {
       r.p.MsgBox(L"Command: " + std::wstring(kMsiexec) + L" " + arguments + L", " + s.gsSystemDir,

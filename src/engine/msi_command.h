@@ -2,11 +2,15 @@
 // prompts that let a tester change them, and the runs themselves.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/install_run.h"
 
 namespace vtr {
+
+// What an msiexec exit code means, in words (for the setup log).
+std::wstring MsiexecExitMeaning(uint32_t code);
 
 // "vtr3p.msi", "vtr3db_update.msi", ... for the edition and run mode.
 std::wstring ProgramPackageName(bool pro, bool update);

@@ -35,6 +35,16 @@ struct OsVersionRecord {
   std::wstring servicePack;  // the whole 128-character field, filler included
 };
 
+// The local date and time, as the clock shows it.
+struct LocalTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
 struct AppVersion {
   int major = 0;
   int minor = 0;
@@ -133,6 +143,19 @@ class Platform {
   // --- Windows Installer ---
   // Creates the installer automation object; raises when it cannot be created.
   virtual std::unique_ptr<InstallerObject> CreateInstaller() = 0;
+
+  // --- Unattended runs and the setup log ---
+  // Whether a person can answer a box: false when the program's window station is not
+  // visible, as for a service or the system account.
+  virtual bool PersonCanAnswer() = 0;
+  // Writes one line to standard error, when the program was given one.
+  virtual void WriteStandardError(const std::wstring& line) = 0;
+  // GetTempPath: the user's temporary folder without a trailing separator, "" on failure.
+  virtual std::wstring TempFolder() = 0;
+  // Appends one line, UTF-8 and a line break, to a file that is made when missing; raises on
+  // failure.
+  virtual void AppendLine(const std::wstring& path, const std::wstring& line) = 0;
+  virtual LocalTime Now() = 0;
 };
 
 }  // namespace vtr

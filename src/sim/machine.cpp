@@ -51,6 +51,9 @@ Machine::Machine(Scenario scenario)
   if (scenario_.systemFolder) {
     standard.push_back(*scenario_.systemFolder);
   }
+  if (scenario_.tempFolder) {
+    standard.push_back(*scenario_.tempFolder);
+  }
   for (const std::wstring& text : standard) {
     if (!LooksAbsolute(text)) {
       continue;

@@ -1,6 +1,7 @@
 #include "sim/scenario.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 
@@ -369,16 +370,56 @@ Fault ReadFault(const Field& field) {
   return fault;
 }
 
+// "2024-05-01 10:22:33".
+LocalTime ReadTime(const Field& field) {
+  const std::string text = ToUtf8(field.Text());
+  LocalTime t;
+  char extra = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
+                  &t.minute, &t.second, &extra) != 6 ||
+      t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59 ||
+      t.second > 59) {
+    field.Fail("\"" + text + "\" is not a date and time like \"2024-05-01 10:22:33\"");
+  }
+  return t;
+}
+
 }  // namespace
 
 const std::vector<std::string>& OperationNames() {
-  static const std::vector<std::string> kNames = {
-      "MsgBox",          "InputBox",        "SetMousePointer", "OwnFileName",       "OwnFolder",
-      "OwnTitle",        "OwnVersion",      "CommandLine",     "WizardView",        "RunEventLoop",
-      "GetSetting",      "SaveSetting",     "FindFirst",       "FindNext",          "MakeFolder",
-      "CreateEmptyFile", "MoveFileTo",      "ShellOpen",       "StartProcess",      "Wait",
-      "ExitCode",        "OsVersion",       "FolderPath",      "SpecialFolderPath", "SystemFolder",
-      "BrowseForFolder", "CreateInstaller", "ProductState"};
+  static const std::vector<std::string> kNames = {"MsgBox",
+                                                  "InputBox",
+                                                  "SetMousePointer",
+                                                  "OwnFileName",
+                                                  "OwnFolder",
+                                                  "OwnTitle",
+                                                  "OwnVersion",
+                                                  "CommandLine",
+                                                  "WizardView",
+                                                  "RunEventLoop",
+                                                  "GetSetting",
+                                                  "SaveSetting",
+                                                  "FindFirst",
+                                                  "FindNext",
+                                                  "MakeFolder",
+                                                  "CreateEmptyFile",
+                                                  "MoveFileTo",
+                                                  "ShellOpen",
+                                                  "StartProcess",
+                                                  "Wait",
+                                                  "ExitCode",
+                                                  "OsVersion",
+                                                  "FolderPath",
+                                                  "SpecialFolderPath",
+                                                  "SystemFolder",
+                                                  "BrowseForFolder",
+                                                  "CreateInstaller",
+                                                  "ProductState",
+                                                  "PersonCanAnswer",
+                                                  "WriteStandardError",
+                                                  "TempFolder",
+                                                  "AppendLine",
+                                                  "Now"};
   return kNames;
 }
 
@@ -419,18 +460,32 @@ Scenario ParseScenario(const nlohmann::json& json) {
   Scenario s;
   s.osVersion = DefaultOsVersion();
   FolderAnswers folders;
+  std::optional<std::optional<std::wstring>> tempFolder;
   const Field root(json, "");
   root.Members(
-      {"description",  "ownFolder",
-       "ownFileName",  "commandLine",
-       "editionId",    "userName",
-       "osVersion",    "folders",
-       "folderPath",   "specialFolderPath",
-       "systemFolder", "standardFoldersExist",
-       "installer",    "settings",
-       "files",        "answers",
-       "processes",    "shell",
-       "faults",       "events"},
+      {"description",
+       "ownFolder",
+       "ownFileName",
+       "commandLine",
+       "editionId",
+       "userName",
+       "osVersion",
+       "folders",
+       "folderPath",
+       "specialFolderPath",
+       "systemFolder",
+       "standardFoldersExist",
+       "installer",
+       "settings",
+       "files",
+       "answers",
+       "processes",
+       "shell",
+       "faults",
+       "events",
+       "personCanAnswer",
+       "tempFolder",
+       "now"},
       [&](const std::string& key, const Field& f) {
         if (key == "description") {
           f.Text();
@@ -491,6 +546,12 @@ Scenario ParseScenario(const nlohmann::json& json) {
           f.Items([&](const Field& item) { s.processes.push_back(ReadProcessRule(item)); });
         } else if (key == "shell") {
           f.Items([&](const Field& item) { s.shell.push_back(ReadShellRule(item)); });
+        } else if (key == "personCanAnswer") {
+          s.personCanAnswer = f.Bool();
+        } else if (key == "tempFolder") {
+          tempFolder = f.TextOrNull();
+        } else if (key == "now") {
+          s.now = ReadTime(f);
         } else if (key == "faults") {
           f.Items([&](const Field& item) { s.faults.push_back(ReadFault(item)); });
         } else {
@@ -502,6 +563,10 @@ Scenario ParseScenario(const nlohmann::json& json) {
   for (auto& [id, path] : folders) {
     s.folders[id] = path;
   }
+  s.tempFolder =
+      tempFolder
+          ? *tempFolder
+          : std::optional<std::wstring>(L"C:\\users\\" + s.userName + L"\\AppData\\Local\\Temp");
   return s;
 }
 

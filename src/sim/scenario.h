@@ -68,7 +68,10 @@ struct Scenario {
   std::vector<ProcessRule> processes;
   std::vector<ShellRule> shell;
   std::vector<Fault> faults;
-  std::vector<UserEvent> events;  // the user at the wizard window, in order
+  std::vector<UserEvent> events;           // the user at the wizard window, in order
+  bool personCanAnswer = true;             // false: the window station is not visible
+  std::optional<std::wstring> tempFolder;  // nothing: the query fails
+  LocalTime now{2024, 5, 1, 10, 22, 33};
 };
 
 // Reads a scenario. Anything wrong (a field of the wrong type, an unknown field, a path

@@ -4,6 +4,7 @@
 #include "sim/machine.h"
 #include "sim/scenario.h"
 #include "sim/utf8.h"
+#include "startup/setup_log.h"
 
 namespace vtr {
 
@@ -555,6 +556,46 @@ std::unique_ptr<InstallerObject> SimPlatform::CreateInstaller() {
   }
   machine_->Result(line, "installer object");
   return std::make_unique<SimInstaller>(machine_);
+}
+
+// --- Unattended runs and the setup log ---
+
+bool SimPlatform::PersonCanAnswer() {
+  const std::size_t line = machine_->Begin("PersonCanAnswer");
+  machine_->Result(line, machine_->Setup().personCanAnswer);
+  return machine_->Setup().personCanAnswer;
+}
+
+void SimPlatform::WriteStandardError(const std::wstring& text) {
+  machine_->Begin("WriteStandardError", Line{{"line", Text(text)}});
+}
+
+std::wstring SimPlatform::TempFolder() {
+  const std::size_t line = machine_->Begin("TempFolder");
+  std::wstring folder = machine_->Setup().tempFolder.value_or(L"");
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) {
+    folder.pop_back();
+  }
+  machine_->Result(line, Text(folder));
+  return folder;
+}
+
+void SimPlatform::AppendLine(const std::wstring& path, const std::wstring& text) {
+  const std::size_t line =
+      machine_->Begin("AppendLine", Line{{"path", Text(path)}, {"line", Text(text)}});
+  // The disks hold no contents: the file is made, or found writable, as CreateFile would.
+  try {
+    machine_->Files().CreateEmptyFile(path);
+  } catch (const RunError& error) {
+    machine_->Raise(line, error);
+  }
+}
+
+LocalTime SimPlatform::Now() {
+  const std::size_t line = machine_->Begin("Now");
+  const LocalTime& t = machine_->Setup().now;
+  machine_->Result(line, Text(FormatTime(t)));
+  return t;
 }
 
 }  // namespace vtr

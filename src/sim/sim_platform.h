@@ -86,6 +86,12 @@ class SimPlatform : public Platform {
 
   std::unique_ptr<InstallerObject> CreateInstaller() override;
 
+  bool PersonCanAnswer() override;
+  void WriteStandardError(const std::wstring& line) override;
+  std::wstring TempFolder() override;
+  void AppendLine(const std::wstring& path, const std::wstring& line) override;
+  LocalTime Now() override;
+
  private:
   std::shared_ptr<sim::Machine> machine_;
   RecordingView view_;

@@ -22,6 +22,8 @@ bool ApplyKeyword(const std::wstring& word, Session& s, CommandFlags& flags) {
     s.gbSilent = true;
   } else if (upper == L"DEBUG") {
     s.gbDebug = true;
+  } else if (upper == L"LOG") {
+    s.gbLog = true;
   } else {
     return false;
   }

@@ -1,4 +1,4 @@
-// The command-line keywords: silent-run targets and action, silent and debug switches.
+// The command-line keywords: silent-run targets and action, the silent, debug and log switches.
 #pragma once
 
 #include <string>
@@ -22,7 +22,7 @@ struct CommandFlags {
 // first line; with trimLeading the blanks before the following word go too.
 std::wstring sys_parse(std::wstring& text, const std::wstring& delimiter, bool trimLeading);
 
-// Reads the command line into flags and the session's silent and debug switches. On a word
+// Reads the command line into flags and the session's silent, debug and log switches. On a word
 // that is not a keyword it sets bInvalidWord, shows the usage box and returns false: the
 // program must end, even when the box itself could not be shown.
 bool ReadCommandLine(Session& s, Platform& p, CommandFlags& flags);

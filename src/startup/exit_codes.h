@@ -2,6 +2,8 @@
 // for start-up and the wizard alike.
 #pragma once
 
+#include <string>
+
 #include "engine/install.h"
 
 namespace vtr {
@@ -11,6 +13,9 @@ inline constexpr int kExitCancelled = 1602;
 inline constexpr int kExitInstallFailed = 1603;
 inline constexpr int kExitUsage = 1639;
 inline constexpr int kExitRestartNeeded = 3010;
+
+// What an exit code means, in words (for the setup log).
+std::wstring ExitCodeMeaning(int code);
 
 // The exit code of a run of the install engine.
 int ExitCodeFor(bool succeeded, const InstallReport& outcome);

@@ -7,12 +7,27 @@
 #include "engine/install.h"
 #include "startup/command_line.h"
 #include "startup/edition.h"
+#include "startup/setup_platform.h"
 #include "util/text.h"
 #include "wizard/fm_main.h"
 
 namespace vtr {
 
-int Main(Session& s, Platform& p, const std::wstring& editionId) {
+namespace {
+
+// What start-up found, for the setup log.
+void LogDetection(const Session& s, SetupLog& log, const std::wstring& windowsName,
+                  int32_t platformId, int32_t major, int32_t minor, int32_t build) {
+  log.Write(L"windows: " + windowsName + L" (platform " + std::to_wstring(platformId) +
+            L", version " + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." +
+            std::to_wstring(build) + L")");
+  log.Write(L"installed: program " + FlagWord(s.gbInstalled) + L", database " +
+            FlagWord(s.gbDBInstalled));
+  log.Write(L"folders: program files \"" + s.gsProgramFiles + L"\", system \"" + s.gsSystemDir +
+            L"\", program \"" + s.gsAppPath + L"\", database \"" + s.gsDBPath + L"\"");
+}
+
+int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
   // Start-up reports a failing statement to the user and carries on with the next one, so a
   // failing detection leaves its fields empty or false and the wizard still opens.
   const auto report = [&](const RunError& e) {
@@ -39,6 +54,7 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
   CommandFlags flags;
   bool keepGoing = true;
   Attempt([&] { keepGoing = ReadCommandLine(s, p, flags); }, report);
+  p.CommandLineRead();
   if (!keepGoing || flags.bInvalidWord) {
     return kExitUsage;
   }
@@ -46,15 +62,20 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
   Attempt([&] { SYS_IsInstalled(s, p); }, report);
 
   int32_t platformId = 0, major = 0, minor = 0, build = 0;
-  std::wstring servicePack, versionText;
+  std::wstring servicePack, versionText, windowsName;
   Attempt(
-      [&] { SYS_GetWindowsVersion(p, platformId, major, minor, build, servicePack, versionText); },
+      [&] {
+        windowsName =
+            SYS_GetWindowsVersion(p, platformId, major, minor, build, servicePack, versionText);
+      },
       report);
 
   SetDefaultFolders(s, p, major, report);
 
   Attempt([&] { s.gsAppPath = SYS_GetInstallPath(s, p); }, report);
   Attempt([&] { s.gsDBPath = SYS_GetDBInstallPath(s, p); }, report);
+
+  LogDetection(s, p.Log(), windowsName, platformId, major, minor, build);
 
   if (s.gbDebug) {
     Attempt([&] { ShowDebugFolders(s, p); }, report);
@@ -85,6 +106,15 @@ int Main(Session& s, Platform& p, const std::wstring& editionId) {
                           [&](fmMain& form) { p.RunEventLoop([&] { return form.IsUnloaded(); }); });
       },
       report);
+  return code;
+}
+
+}  // namespace
+
+int Main(Session& s, Platform& p, const std::wstring& editionId) {
+  SetupPlatform setup(s, p);
+  const int code = Start(s, setup, editionId);
+  setup.Log().Finish(code);
   return code;
 }
 

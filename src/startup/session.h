@@ -28,6 +28,11 @@ struct Session {
   std::wstring gsProgramFiles;
   std::wstring gsSystemDir;
   std::wstring gsExeName;
+  // Keyword LOG: the setup log and Windows Installer's own logs are written.
+  bool gbLog = false;
+  // The folder the logs go to (the user's temporary folder); empty unless LOG was given and
+  // the setup log could be written there.
+  std::wstring gsLogFolder;
 };
 
 }  // namespace vtr

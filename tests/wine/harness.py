@@ -78,10 +78,12 @@ def clone_prefix(base: Path, target: Path):
 class DriveResult:
     """What vtrdrive reported about one run of a program."""
 
-    def __init__(self, lines, status, stderr):
+    def __init__(self, lines, status, stderr, program_stderr=None):
         self.lines = lines
         self.status = status  # vtrdrive's own exit status: 0 unless it had to give up
         self.stderr = stderr
+        # What the program wrote to the standard error it was given (drive(stderr=True)).
+        self.program_stderr = program_stderr
 
     @property
     def boxes(self):
@@ -168,7 +170,8 @@ class Environment:
         drive = self.base / "drive_c"
         tools = drive / "vtrtest"
         tools.mkdir(parents=True, exist_ok=True)
-        for tool in (self.vtrdrive, self.vtrboxes, self.tools_source / "product_state.js"):
+        for tool in (self.vtrdrive, self.vtrboxes, self.tools_source / "product_state.js",
+                     self.tools_source / "drive_type.js"):
             shutil.copy2(tool, tools / tool.name)
         system = drive / "windows" / "syswow64"
         shutil.copy2(self.recorder, system / "wodUpdSv.exe")
@@ -279,10 +282,12 @@ class Machine:
 
     def drive(self, exe, args=(), answers=(), inputs=(), steps=(), cmdline=None,
               close_windows=False, timeout=90, screenshots=True, window_shots=False,
-              step_timeout=None) -> DriveResult:
+              step_timeout=None, invisible_station=False, stderr=False) -> DriveResult:
         """Runs a program through vtrdrive, answering its boxes and doing the steps at its wizard
         window (see wizard.py); saves the transcript and a screenshot of every box under the
-        test's artifacts folder."""
+        test's artifacts folder. `invisible_station` starts it in a window station nobody sees,
+        as a deployment tool running as the system account does; `stderr` gives it a standard
+        error, whose text the result keeps as `program_stderr`."""
         self.runs += 1
         run_dir = self.artifacts / f"run{self.runs}"
         run_dir.mkdir()
@@ -307,6 +312,11 @@ class Machine:
             command += ["--screenshot-dir", self.unix_to_windows(run_dir)]
         if window_shots:
             command.append("--window-shots")
+        if invisible_station:
+            command.append("--invisible-station")
+        stderr_path = run_dir / "program-stderr.txt"
+        if stderr:
+            command += ["--stderr", self.unix_to_windows(stderr_path)]
         command += ["--", exe, *args]
         done = self.wine(*command, timeout=timeout + 60)
         lines = []
@@ -314,7 +324,11 @@ class Machine:
             raw = raw.strip()
             if raw.startswith("{"):
                 lines.append(json.loads(raw))
-        result = DriveResult(lines, done.returncode, done.stderr.decode("utf-8", "replace"))
+        program_stderr = None
+        if stderr and stderr_path.exists():
+            program_stderr = stderr_path.read_text(encoding="utf-8", errors="replace")
+        result = DriveResult(lines, done.returncode, done.stderr.decode("utf-8", "replace"),
+                             program_stderr)
         (run_dir / "transcript.jsonl").write_text(result.transcript() + "\n", encoding="utf-8")
         self._convert_screenshots(run_dir, result)
         self.last_run = result
@@ -340,6 +354,12 @@ class Machine:
                             screenshots=False)
         result.check_finished()
         return result.exit_code
+
+    def temp_file(self, name):
+        """A file in the temporary folder of the prefix's user (Wine's is C:\\users\\<user>\\Temp),
+        or None when it is not there."""
+        found = sorted(self.path("C:\\users").glob(f"*/Temp/{name}"))
+        return found[0] if found else None
 
     # --- What the stubs recorded ---
     def calls(self):

@@ -16,7 +16,8 @@ from pathlib import Path
 
 import harness
 
-TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine", "test_wizard"]
+TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine", "test_wizard",
+                "test_deploy", "test_release"]
 
 
 def main():

@@ -71,6 +71,12 @@ class Win32Platform final : public Platform {
 
   std::unique_ptr<InstallerObject> CreateInstaller() override;
 
+  bool PersonCanAnswer() override;
+  void WriteStandardError(const std::wstring& line) override;
+  std::wstring TempFolder() override;
+  void AppendLine(const std::wstring& path, const std::wstring& line) override;
+  LocalTime Now() override;
+
  private:
   // Skips entries the search's attribute mask leaves out; "" and the search closed at the end.
   std::wstring NextMatch(WIN32_FIND_DATAW& entry);

@@ -48,6 +48,7 @@ std::wstring FolderOf(const std::wstring& path) {
 }  // namespace
 
 std::optional<Child> Child::Start(const std::wstring& exe, const std::wstring& argumentText,
+                                  const std::wstring& desktop, HANDLE standardError,
                                   std::wstring& error) {
   const std::wstring path = FullPath(exe);
   std::wstring commandLine = QuoteArgument(path);
@@ -57,8 +58,18 @@ std::optional<Child> Child::Start(const std::wstring& exe, const std::wstring& a
   const std::wstring folder = FolderOf(path);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  std::wstring desktopName = desktop;
+  if (!desktopName.empty()) {
+    startup.lpDesktop = desktopName.data();
+  }
+  if (standardError != nullptr) {
+    // As a deployment tool collects the output: only standard error is given.
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdError = standardError;
+  }
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr,
+                      standardError != nullptr ? TRUE : FALSE, 0, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
     error =
         L"could not start " + path + L" (Windows error " + std::to_wstring(GetLastError()) + L")";

@@ -18,9 +18,12 @@ std::wstring QuoteArgument(const std::wstring& arg);
 
 class Child {
  public:
-  // Starts exe with the argument text after its quoted full path, in exe's own folder.
-  // On failure returns nothing and sets error to a readable sentence.
+  // Starts exe with the argument text after its quoted full path, in exe's own folder; on
+  // the named desktop ("station\desktop") when one is given, and with standardError (an
+  // inheritable handle) as its standard error when there is one. On failure returns nothing
+  // and sets error to a readable sentence.
   static std::optional<Child> Start(const std::wstring& exe, const std::wstring& argumentText,
+                                    const std::wstring& desktop, HANDLE standardError,
                                     std::wstring& error);
 
   DWORD Id() const { return id_; }

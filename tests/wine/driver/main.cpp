@@ -15,6 +15,7 @@
 #include "json_line.h"
 #include "options.h"
 #include "screenshot.h"
+#include "station.h"
 #include "steps.h"
 #include "window_text.h"
 
@@ -57,7 +58,33 @@ class Run {
         argumentText += (argumentText.empty() ? L"" : L" ") + QuoteArgument(arg);
       }
     }
-    std::optional<Child> child = Child::Start(options_.exe, argumentText, error);
+    if (options_.invisibleStation) {
+      std::optional<InvisibleStation> made = InvisibleStation::Create(error);
+      if (made) {
+        station_.emplace(std::move(*made));
+      } else {
+        JsonLine().Add("error", error).Write();
+        Complain(error);
+        return kStartError;
+      }
+    }
+    std::optional<UniqueFile> standardError;
+    if (!options_.stderrFile.empty()) {
+      SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+      standardError.emplace(CreateFileW(options_.stderrFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                        &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                        nullptr));
+      if (!*standardError) {
+        error = L"could not make " + options_.stderrFile;
+        JsonLine().Add("error", error).Write();
+        Complain(error);
+        return kStartError;
+      }
+    }
+    std::optional<Child> child =
+        Child::Start(options_.exe, argumentText, station_ ? station_->DesktopName() : L"",
+                     standardError ? standardError->Get() : nullptr, error);
+    standardError.reset();  // the program holds its own copy
     if (!child) {
       JsonLine().Add("error", error).Write();
       Complain(error);
@@ -75,6 +102,18 @@ class Run {
         return Fail(*child, kTimedOut,
                     options_.exe + L" did not finish within " +
                         std::to_wstring(options_.timeoutSeconds) + L" seconds; it was ended");
+      }
+      if (station_) {
+        // No one can answer there: a window is only reported, as a sign that it waits.
+        for (HWND window : station_->WindowsOf(child->Id())) {
+          if (windows_.emplace(window, true).second) {
+            JsonLine()
+                .Add("window", WindowText(window))
+                .Add("class", ClassName(window))
+                .Add("station", std::wstring(L"invisible"))
+                .Write();
+          }
+        }
       }
       for (HWND window : TopLevelWindowsOf(child->Id())) {
         if (pressed_.count(window) != 0 || windows_.count(window) != 0) {
@@ -277,6 +316,7 @@ class Run {
   };
 
   RunOptions options_;
+  std::optional<InvisibleStation> station_;
   StepRunner steps_;
   size_t nextAnswer_ = 0;
   size_t nextInput_ = 0;

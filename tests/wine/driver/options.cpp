@@ -8,7 +8,8 @@ const wchar_t* const kUsage =
     L"usage: vtrdrive run [--answer BUTTON]... [--input TEXT]... [STEP]...\n"
     L"                    [--timeout SECONDS] [--step-timeout SECONDS]\n"
     L"                    [--screenshot-dir DIR] [--window-shots] [--cmdline TEXT]\n"
-    L"                    [--close-windows] -- EXE [ARGS...]\n"
+    L"                    [--close-windows] [--invisible-station] [--stderr FILE]\n"
+    L"                    -- EXE [ARGS...]\n"
     L"  --answer BUTTON      caption of the button to press in the next message box\n"
     L"                       (without '&': OK, Yes, No, Cancel ...); when none is left,\n"
     L"                       the box's default button is pressed\n"
@@ -22,6 +23,9 @@ const wchar_t* const kUsage =
     L"  --cmdline TEXT       pass TEXT verbatim as EXE's arguments (no ARGS then)\n"
     L"  --close-windows      once every answer, input and step is used, close EXE's\n"
     L"                       other windows (its wizard) with their close box\n"
+    L"  --invisible-station  start EXE in a new window station no one sees, as a\n"
+    L"                       service runs; its windows there are reported, not answered\n"
+    L"  --stderr FILE        give EXE this file as its standard error\n"
     L"Steps work the wizard window (class VantoraSetupWizard), in order, each once the\n"
     L"wizard is shown, not busy and no box stands over it:\n"
     L"  --click ID           click the control with this ID (waits until it is usable)\n"
@@ -56,14 +60,15 @@ std::optional<int> ParseNumber(const std::wstring& text, int lowest, int highest
 
 // How many values each option takes; -1 for a word that is no option.
 int ValueCount(const std::wstring& name) {
-  for (const wchar_t* flag : {L"--close-windows", L"--window-shots", L"--end-task"}) {
+  for (const wchar_t* flag :
+       {L"--close-windows", L"--window-shots", L"--end-task", L"--invisible-station"}) {
     if (name == flag) {
       return 0;
     }
   }
   for (const wchar_t* one :
        {L"--answer", L"--input", L"--timeout", L"--step-timeout", L"--screenshot-dir", L"--cmdline",
-        L"--click", L"--key", L"--screenshot", L"--expect-panel", L"--read"}) {
+        L"--click", L"--key", L"--screenshot", L"--expect-panel", L"--read", L"--stderr"}) {
     if (name == one) {
       return 1;
     }
@@ -122,6 +127,10 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::wstring>& words,
       options.closeWindows = true;
     } else if (name == L"--window-shots") {
       options.windowShots = true;
+    } else if (name == L"--invisible-station") {
+      options.invisibleStation = true;
+    } else if (name == L"--stderr") {
+      options.stderrFile = first;
     } else if (name == L"--end-task") {
       step.kind = StepKind::EndTask;
       options.steps.push_back(step);

@@ -1,7 +1,7 @@
 // The driver's command line:
 //   vtrdrive run [--answer BUTTON]... [--input TEXT]... [STEP]... [--timeout S]
 //                [--step-timeout S] [--screenshot-dir DIR] [--window-shots] [--cmdline TEXT]
-//                [--close-windows] -- EXE [ARGS...]
+//                [--close-windows] [--invisible-station] [--stderr FILE] -- EXE [ARGS...]
 // A STEP works the program's wizard window; steps run in the order given, each once the wizard
 // stands still (see steps.h).
 #pragma once
@@ -45,6 +45,11 @@ struct RunOptions {
   bool closeWindows = false;
   // The argument text exactly as the program should see it, instead of quoted ARGS.
   std::optional<std::wstring> rawCommandLine;
+  // Start the program in a window station no one sees, as a service runs; its windows are
+  // reported there but never answered.
+  bool invisibleStation = false;
+  // A file that receives the program's standard error; empty: it has none.
+  std::wstring stderrFile;
 };
 
 inline constexpr const wchar_t* kCancelInput = L"<cancel>";

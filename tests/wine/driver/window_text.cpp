@@ -55,9 +55,13 @@ std::vector<HWND> ChildWindows(HWND parent) {
   return children;
 }
 
-std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+std::vector<HWND> TopLevelWindowsOf(DWORD processId, HDESK desktop) {
   WindowSearch search{processId, {}};
-  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  if (desktop != nullptr) {
+    EnumDesktopWindows(desktop, CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  } else {
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  }
   return search.found;
 }
 

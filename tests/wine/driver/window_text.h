@@ -16,8 +16,8 @@ std::wstring ClassName(HWND window);
 // The direct and indirect child windows, in Windows' enumeration order (creation order for a
 // dialog).
 std::vector<HWND> ChildWindows(HWND parent);
-// The visible top-level windows of a process.
-std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+// The visible top-level windows of a process, on the given desktop or the driver's own.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId, HDESK desktop = nullptr);
 // Replaces a control's text as typing would leave it.
 bool SetWindowTextRemote(HWND window, const std::wstring& text);
 

@@ -1,0 +1,100 @@
+// What an unattended, logged run asks of Windows: whether a person can answer a box, standard
+// error, the temporary folder, the log file and the clock.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_strings.h"
+
+namespace vtr::win32 {
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) {
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                          size, nullptr, nullptr);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+bool Win32Platform::PersonCanAnswer() {
+  // A service, or a program run as the system account, has a window station no one sees: a
+  // box there waits for ever. The station is the process's own and is not closed.
+  HWINSTA station = ::GetProcessWindowStation();
+  USEROBJECTFLAGS flags{};
+  if (station == nullptr ||
+      !::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), nullptr)) {
+    return true;  // when Windows cannot tell, the program behaves as it always has
+  }
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+void Win32Platform::WriteStandardError(const std::wstring& line) {
+  // A windowed program has standard error only when its starter gave it one (a redirection,
+  // a deployment tool that collects the output).
+  HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (error == nullptr || error == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  DWORD written = 0;
+  DWORD mode = 0;
+  if (::GetConsoleMode(error, &mode)) {
+    const std::wstring text = line + L"\r\n";
+    ::WriteConsoleW(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return;
+  }
+  const std::string bytes = Utf8(line + L"\r\n");
+  ::WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::wstring Win32Platform::TempFolder() {
+  std::wstring folder(MAX_PATH + 1, L'\0');
+  DWORD length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+  if (length >= folder.size()) {
+    folder.resize(length + 1);
+    length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+  }
+  if (length == 0 || length >= folder.size()) {
+    return {};
+  }
+  folder.resize(length);
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) {
+    folder.pop_back();
+  }
+  return folder;
+}
+
+void Win32Platform::AppendLine(const std::wstring& path, const std::wstring& line) {
+  // Opened for each line and shared, so a reader (or another run) never finds it locked.
+  UniqueFileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD code = ::GetLastError();
+    throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+  }
+  const std::string bytes = Utf8(line + L"\r\n");
+  DWORD written = 0;
+  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    const DWORD code = ::GetLastError();
+    throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+  }
+}
+
+LocalTime Win32Platform::Now() {
+  SYSTEMTIME t{};
+  ::GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+}  // namespace vtr::win32

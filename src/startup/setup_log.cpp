@@ -1,0 +1,129 @@
+#include "startup/setup_log.h"
+
+#include <cstdio>
+
+#include "startup/exit_codes.h"
+#include "util/text.h"
+
+namespace vtr {
+namespace {
+
+constexpr wchar_t kLogName[] = L"VTR Setup.log";
+
+std::wstring RunMode(const Session& s) {
+  std::wstring mode = s.gbUpdate ? L"update" : L"full install";
+  mode += s.gbSilent ? L", silent" : L", wizard";
+  if (s.gbDebug) {
+    mode += L", debug";
+  }
+  return mode;
+}
+
+}  // namespace
+
+std::wstring OneLine(const std::wstring& text) {
+  std::wstring joined;
+  std::wstring line;
+  const auto endLine = [&] {
+    const std::wstring trimmed = TrimTrailingSpaces(TrimLeadingSpaces(line));
+    if (!trimmed.empty()) {
+      joined += (joined.empty() ? L"" : L" | ") + trimmed;
+    }
+    line.clear();
+  };
+  for (wchar_t c : text) {
+    if (c == L'\r' || c == L'\n') {
+      endLine();
+    } else {
+      line += c < 32 ? L' ' : c;
+    }
+  }
+  endLine();
+  return joined;
+}
+
+std::wstring FormatTime(const LocalTime& t) {
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
+void SetupLog::Start() {
+  if (state_ != State::Waiting) {
+    return;
+  }
+  std::vector<std::wstring> waiting;
+  waiting.swap(waiting_);
+  if (!s_.gbLog) {
+    state_ = State::Off;
+    return;
+  }
+  const std::wstring folder = p_.TempFolder();
+  if (folder.empty()) {
+    state_ = State::Off;
+    p_.WriteStandardError(
+        L"VTR Setup: the setup log cannot be written: Windows names no temporary folder. The "
+        L"run goes on without it.");
+    return;
+  }
+  path_ = folder + L"\\" + kLogName;
+  state_ = State::On;
+  s_.gsLogFolder = folder;
+
+  const AppVersion v = p_.OwnVersion();
+  const std::vector<std::wstring> header = {
+      L"==== " + p_.OwnTitle() + L" " + std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) +
+          L"." + std::to_wstring(v.revision) + L", " + FormatTime(p_.Now()) + L" ====",
+      L"program: " + p_.OwnFolder() + L"\\" + p_.OwnFileName() + L".exe",
+      L"command line: " + p_.CommandLine(), L"run mode: " + RunMode(s_),
+      L"edition: " + s_.gsEditionID + (s_.gbPro ? L" (Professional)" : L" (Lite)") + L", version " +
+          s_.gsVersion};
+  for (const std::wstring& line : header) {
+    Append(line);
+  }
+  for (const std::wstring& line : waiting) {
+    Append(line);
+  }
+}
+
+void SetupLog::Write(const std::wstring& line) {
+  switch (state_) {
+    case State::Waiting:
+      waiting_.push_back(line);
+      break;
+    case State::On:
+      Append(line);
+      break;
+    case State::Off:
+      break;
+  }
+}
+
+void SetupLog::Finish(int exitCode) {
+  Start();  // a run that ends before its command line was read still closes its block
+  if (state_ != State::On) {
+    return;
+  }
+  Append(L"exit code: " + std::to_wstring(exitCode) + L" (" + ExitCodeMeaning(exitCode) + L")");
+  Append(L"==== ended " + FormatTime(p_.Now()) + L" ====");
+}
+
+void SetupLog::Append(const std::wstring& line) {
+  if (state_ != State::On) {
+    return;
+  }
+  try {
+    p_.AppendLine(path_, line);
+  } catch (const RunError& e) {
+    // The run matters more than its log: give the log up, and Windows Installer's too, since
+    // they would go to the same folder.
+    state_ = State::Off;
+    s_.gsLogFolder.clear();
+    p_.WriteStandardError(L"VTR Setup: the setup log " + path_ + L" cannot be written: " +
+                          DescribeError(e.description, e.number) +
+                          L". The run goes on without it.");
+  }
+}
+
+}  // namespace vtr

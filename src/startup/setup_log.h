@@ -1,0 +1,44 @@
+// The setup log (keyword LOG): "VTR Setup.log" in the user's temporary folder, appended to,
+// one block per run and one event a line, for an administrator to read or grep.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "startup/session.h"
+
+namespace vtr {
+
+class SetupLog {
+ public:
+  SetupLog(Session& s, Platform& p) : s_(s), p_(p) {}
+
+  // Called once the command line is read: with LOG the log starts (the run's header, then the
+  // lines written so far); without it those lines are forgotten and nothing more is kept.
+  void Start();
+  // One event. Before Start the line waits; a log that cannot be written is given up, with a
+  // note on standard error, and never stops or changes the run.
+  void Write(const std::wstring& line);
+  // The run's last line: its exit code and the time.
+  void Finish(int exitCode);
+
+ private:
+  enum class State { Waiting, On, Off };
+  void Append(const std::wstring& line);
+
+  Session& s_;
+  Platform& p_;
+  State state_ = State::Waiting;
+  std::vector<std::wstring> waiting_;
+  std::wstring path_;
+};
+
+// A box's text on one line: its lines joined by " | ", blank lines and control characters
+// left out.
+std::wstring OneLine(const std::wstring& text);
+
+// "2024-05-01 10:22:33".
+std::wstring FormatTime(const LocalTime& t);
+
+}  // namespace vtr

@@ -1,0 +1,101 @@
+// The platform as start-up hands it to the rest of the program. It passes every operation on
+// to Windows, and on the way writes every box, process, shell call and product query to the
+// setup log, and answers the boxes of a run that no person can answer.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "startup/session.h"
+#include "startup/setup_log.h"
+
+namespace vtr {
+
+// The answer a box gets when no person can give one: the one that changes least.
+MsgAnswer CautiousAnswer(MsgButtons buttons);
+
+class SetupPlatform final : public Platform {
+ public:
+  SetupPlatform(Session& s, Platform& windows) : s_(s), windows_(windows), log_(s, windows) {}
+  SetupPlatform(const SetupPlatform&) = delete;
+  SetupPlatform& operator=(const SetupPlatform&) = delete;
+
+  SetupLog& Log() { return log_; }
+  // From now on only a silent run is answered unattended. Before this, nobody knows yet
+  // whether the run is silent, and a box then (the usage box, the developer's question) is
+  // answered unattended whenever no person can answer, so it never waits for ever.
+  void CommandLineRead();
+
+  MsgAnswer MsgBox(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                   const std::optional<std::wstring>& title) override;
+  std::wstring InputBox(const std::wstring& prompt, const std::wstring& title,
+                        const std::wstring& defaultText) override;
+  void SetMousePointer(MousePointer pointer) override { windows_.SetMousePointer(pointer); }
+
+  std::wstring OwnFileName() override { return windows_.OwnFileName(); }
+  std::wstring OwnFolder() override { return windows_.OwnFolder(); }
+  std::wstring OwnTitle() override { return windows_.OwnTitle(); }
+  AppVersion OwnVersion() override { return windows_.OwnVersion(); }
+  std::wstring CommandLine() override { return windows_.CommandLine(); }
+  WindowView& WizardView() override { return windows_.WizardView(); }
+  void RunEventLoop(const std::function<bool()>& done) override { windows_.RunEventLoop(done); }
+
+  std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
+                          const std::wstring& key, const std::wstring& defaultValue) override {
+    return windows_.GetSetting(application, section, key, defaultValue);
+  }
+  void SaveSetting(const std::wstring& application, const std::wstring& section,
+                   const std::wstring& key, const std::wstring& value) override {
+    windows_.SaveSetting(application, section, key, value);
+  }
+
+  std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override {
+    return windows_.FindFirst(pathOrPattern, attributes);
+  }
+  std::wstring FindNext() override { return windows_.FindNext(); }
+  void MakeFolder(const std::wstring& path) override { windows_.MakeFolder(path); }
+  void CreateEmptyFile(const std::wstring& path) override { windows_.CreateEmptyFile(path); }
+  bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) override {
+    return windows_.MoveFileTo(existingPath, newPath);
+  }
+
+  int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
+                    const std::wstring& parameters, const std::wstring& workFolder,
+                    int showCommand) override;
+  std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
+                                             const std::wstring& commandLine,
+                                             const std::wstring& workFolder) override;
+
+  OsVersionRecord OsVersion() override { return windows_.OsVersion(); }
+  std::optional<std::wstring> FolderPath(int csidl) override { return windows_.FolderPath(csidl); }
+  std::wstring SpecialFolderPath(int csidl) override { return windows_.SpecialFolderPath(csidl); }
+  std::wstring SystemFolder() override { return windows_.SystemFolder(); }
+  std::optional<std::wstring> BrowseForFolder(const std::wstring& title,
+                                              bool programFilesRoot) override {
+    return windows_.BrowseForFolder(title, programFilesRoot);
+  }
+
+  std::unique_ptr<InstallerObject> CreateInstaller() override;
+
+  bool PersonCanAnswer() override;
+  void WriteStandardError(const std::wstring& line) override { windows_.WriteStandardError(line); }
+  std::wstring TempFolder() override { return windows_.TempFolder(); }
+  void AppendLine(const std::wstring& path, const std::wstring& line) override {
+    windows_.AppendLine(path, line);
+  }
+  LocalTime Now() override { return windows_.Now(); }
+
+ private:
+  // True when this box is to get its cautious answer instead of being shown.
+  bool Unattended();
+  // A box answered without a person: on standard error and in the log.
+  void ReportUnattended(const std::wstring& what);
+
+  Session& s_;
+  Platform& windows_;
+  SetupLog log_;
+  bool commandLineRead_ = false;
+  std::optional<bool> personCanAnswer_;  // asked once, at the first box that needs it
+};
+
+}  // namespace vtr

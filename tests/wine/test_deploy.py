@@ -1,0 +1,68 @@
+"""SetupVTR.exe as a deployment tool runs it: started where nobody can answer a box (a window
+station that is not visible, as for the system account), with the setup log (LOG) on. What an
+administrator checks: the run ends by itself with the right exit code, no window appears, the
+reason is on standard error and in the setup log, and Windows Installer's own logs are there."""
+
+from harness import SHIP, check, check_equal, wine_test
+from test_engine import (DATA_TARGET, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, msiexec_ends,
+                         msiexec_lines, settled)
+
+SETUP_LOG = "VTR Setup.log"
+MISSING_PACKAGE = "SYS_Install: Unable to open installation package: | " + SHIP + "\\vtr3p.msi"
+UNATTENDED = "=> OK (unattended: no person can answer)"
+
+
+def log_lines(machine):
+    path = machine.temp_file(SETUP_LOG)
+    check(path is not None, f"there is no {SETUP_LOG} in the temporary folder")
+    return path.read_text(encoding="utf-8").splitlines()
+
+
+@wine_test
+def unattended_run_with_a_missing_package_ends_by_itself(machine):
+    exe = machine.ship(omit=("vtr3p.msi",))
+    run = machine.drive(exe, args=("S", "DB", "LOG"), invisible_station=True, stderr=True,
+                        timeout=60)
+    run.check_finished()
+    check_equal(run.exit_code, EXIT_FAILED, "exit code")
+    check_equal(run.windows + run.boxes, [], "windows and boxes the program showed")
+    check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs")
+
+    stderr = run.program_stderr or ""
+    check(MISSING_PACKAGE in stderr and UNATTENDED in stderr,
+          f"standard error does not name the missing package and its answer: {stderr!r}")
+    lines = log_lines(machine)
+    check(lines[0].startswith("==== VTR Setup 1.6.0, "), f"the log's header: {lines[:1]}")
+    check("command line: S DB LOG" in lines, f"the log's command line: {lines[:6]}")
+    box = [line for line in lines if line.startswith("message box ")]
+    check(len(box) == 1 and MISSING_PACKAGE in box[0] and box[0].endswith(UNATTENDED),
+          f"the log's box lines: {box}")
+    check_equal(lines[-2], "exit code: 1603 (the run failed)", "the log's exit line")
+
+
+@wine_test
+def logged_install_keeps_the_setup_log_and_windows_installer_logs(machine):
+    exe = machine.ship()
+    run = machine.drive(exe, args=("S", "DB", "LOG"))
+    run.check_finished()
+    check_equal((run.boxes, run.exit_code), ([], EXIT_SUCCESS), "boxes and exit code")
+    calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not end")
+
+    temp = machine.temp_file(SETUP_LOG).parent
+    windows_temp = "C:\\" + str(temp.relative_to(machine.path("C:\\"))).replace("/", "\\")
+    expected = []
+    for package, target in (("vtr3p.msi", PROGRAM_FOLDER), ("vtr3db.msi", DATA_TARGET)):
+        expected.append(f'msiexec.exe /I "{SHIP}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
+                        f' /l*v "{windows_temp}\\VTR Setup {package}.log"')
+        check((temp / f"VTR Setup {package}.log").is_file(),
+              f"Windows Installer wrote no log for {package}")
+    check_equal(msiexec_lines(calls), expected, "Windows Installer command lines")
+
+    lines = log_lines(machine)
+    for command_line in expected:
+        check(any(line.startswith("process ") and command_line in line and
+                  line.endswith("=> started") for line in lines),
+              f"the setup log does not name {command_line!r}:\n" + "\n".join(lines))
+    check_equal([line for line in lines if line.startswith("exit code of msiexec.exe")],
+                ["exit code of msiexec.exe: 0 (success)"] * 2, "msiexec exit codes in the log")
+    check_equal(lines[-2], "exit code: 0 (success)", "the log's exit line")

@@ -1,0 +1,81 @@
+"""The release media as a user gets it: the disc image that scripts/release.sh made, read back
+as Windows reads it (its Joliet names) and put in a CD drive of the machine, E:. The setup
+program is started from the disc's root, once silently and once through the wizard."""
+
+import subprocess
+
+from harness import Failure, check, check_equal, wine_test
+from test_engine import (DATA_FOLDER, EXIT_SUCCESS, PROGRAM_FOLDER, check_both_installed,
+                         missing_files)
+from test_packages import DB_FILES
+from wizard import COMPLETION, CONFIGURATION, FINISH, FIRST_INSTALL, LAUNCH, SINGLE_USER, \
+    click, expect_panel, untick
+
+DRIVE = "E"
+CDROM = 4  # the FileSystemObject's drive type of a CD-ROM drive
+
+
+def release_image(machine):
+    """The image made for the build under test: build/release for the shipped win32 build,
+    build/release-<preset> for another."""
+    build = machine.env.build
+    folder = build.parent / ("release" if build.name == "win32" else f"release-{build.name}")
+    image = folder / "VantoraSetup.iso"
+    if not image.is_file():
+        raise Failure(f"{image} is missing: make it with scripts/release.sh --preset {build.name}")
+    return image
+
+
+def insert_disc(machine):
+    """Reads the image's files out as Windows sees them (read-only, Joliet names), makes them
+    drive E: of type CD-ROM, and returns the Windows path of the setup program on it."""
+    disc = machine.folder / "disc"
+    root = machine.map_drive(DRIVE, disc)
+    done = subprocess.run(["xorriso", "-osirrox", "on", "-rockridge", "off", "-joliet", "on",
+                           "-indev", str(release_image(machine)), "-extract", "/", str(disc)],
+                          capture_output=True, text=True)
+    check(done.returncode == 0, f"the disc image could not be read: {done.stderr}")
+    machine.reg_add("HKLM\\Software\\Wine\\Drives", DRIVE.lower() + ":", "cdrom")
+    # Wine's mount manager reads the drive types when it starts.
+    machine.stop()
+    check_equal(drive_type(machine), CDROM, f"type of drive {DRIVE}:")
+    return root + "SetupVTR.exe"
+
+
+def drive_type(machine):
+    done = machine.wine("cscript", "//nologo", "C:\\vtrtest\\drive_type.js", DRIVE + ":")
+    try:
+        return int(done.stdout.decode("utf-8", "replace").split()[-1])
+    except (ValueError, IndexError):
+        raise Failure(f"the drive type could not be read: {done.stdout!r} {done.stderr!r}")
+
+
+def install_from_disc(machine, what, **run_options):
+    """Runs the setup program from the disc's root and checks that it installed both products
+    without a box and ended in success."""
+    try:
+        run = machine.drive(insert_disc(machine), **run_options)
+        run.check_finished()
+        check_equal(run.boxes, [], f"boxes of {what} from the disc")
+        check_equal(run.exit_code, EXIT_SUCCESS, f"exit code of {what}")
+        check_both_installed(machine)
+        check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(),
+              "vtr3.exe was not installed")
+        check_equal(missing_files(machine, DATA_FOLDER, DB_FILES), [], "database files missing")
+    finally:
+        # Extracted from a disc, the folder is read-only; the next run must be able to remove it.
+        disc = machine.folder / "disc"
+        if disc.exists():
+            disc.chmod(0o755)
+
+
+@wine_test
+def silent_install_from_the_release_disc(machine):
+    install_from_disc(machine, "S DB", args=("S", "DB"))
+
+
+@wine_test
+def single_user_install_from_the_release_disc(machine):
+    install_from_disc(machine, "a Single User install", steps=[
+        expect_panel(FIRST_INSTALL), click(SINGLE_USER), expect_panel(CONFIGURATION),
+        click(FINISH), expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
