@@ -30,7 +30,10 @@ void LogDetection(const Session& s, SetupLog& log, const std::wstring& windowsNa
 int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
   // Start-up reports a failing statement to the user and carries on with the next one, so a
   // failing detection leaves its fields empty or false and the wizard still opens.
+  // A silent run that showed such a box does not tell its deployment tool that all went well.
+  bool startFailed = false;
   const auto report = [&](const RunError& e) {
+    startFailed = true;
     p.MsgBox(L"errHdl_Main: " + DescribeError(e.description, e.number), MsgButtons::Ok,
              MsgIcon::None, std::nullopt);
   };
@@ -95,7 +98,8 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
                           flags.bRemove, programFullUI, databaseFullUI, outcome);
         },
         report);
-    return ExitCodeFor(succeeded, outcome);
+    const int code = ExitCodeFor(succeeded, outcome);
+    return startFailed && code == kExitSuccess ? kExitInstallFailed : code;
   }
 
   // The wizard lives until its form is unloaded; its exit code tells how its road ended.

@@ -59,7 +59,12 @@ void SetupLog::Start() {
     state_ = State::Off;
     return;
   }
-  const std::wstring folder = p_.TempFolder();
+  std::wstring folder;
+  try {
+    folder = p_.TempFolder();
+  } catch (const RunError&) {
+    folder.clear();  // reported below as a missing folder
+  }
   if (folder.empty()) {
     state_ = State::Off;
     p_.WriteStandardError(
@@ -71,14 +76,22 @@ void SetupLog::Start() {
   state_ = State::On;
   s_.gsLogFolder = folder;
 
-  const AppVersion v = p_.OwnVersion();
-  const std::vector<std::wstring> header = {
-      L"==== " + p_.OwnTitle() + L" " + std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) +
-          L"." + std::to_wstring(v.revision) + L", " + FormatTime(p_.Now()) + L" ====",
-      L"program: " + p_.OwnFolder() + L"\\" + p_.OwnFileName() + L".exe",
-      L"command line: " + p_.CommandLine(), L"run mode: " + RunMode(s_),
-      L"edition: " + s_.gsEditionID + (s_.gbPro ? L" (Professional)" : L" (Lite)") + L", version " +
-          s_.gsVersion};
+  std::vector<std::wstring> header;
+  try {
+    const AppVersion v = p_.OwnVersion();
+    header = {L"==== " + p_.OwnTitle() + L" " + std::to_wstring(v.major) + L"." +
+                  std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision) + L", " +
+                  TimeNow() + L" ====",
+              L"program: " + p_.OwnFolder() + L"\\" + p_.OwnFileName() + L".exe",
+              L"command line: " + p_.CommandLine()};
+  } catch (const RunError& e) {
+    // The log still opens its block when the program cannot name itself.
+    header = {L"==== VTR Setup, " + TimeNow() + L" ====",
+              L"program: unknown (" + DescribeError(e.description, e.number) + L")"};
+  }
+  header.push_back(L"run mode: " + RunMode(s_));
+  header.push_back(L"edition: " + s_.gsEditionID + (s_.gbPro ? L" (Professional)" : L" (Lite)") +
+                   L", version " + s_.gsVersion);
   for (const std::wstring& line : header) {
     Append(line);
   }
@@ -106,7 +119,15 @@ void SetupLog::Finish(int exitCode) {
     return;
   }
   Append(L"exit code: " + std::to_wstring(exitCode) + L" (" + ExitCodeMeaning(exitCode) + L")");
-  Append(L"==== ended " + FormatTime(p_.Now()) + L" ====");
+  Append(L"==== ended " + TimeNow() + L" ====");
+}
+
+std::wstring SetupLog::TimeNow() {
+  try {
+    return FormatTime(p_.Now());
+  } catch (const RunError&) {
+    return L"(the time could not be read)";
+  }
 }
 
 void SetupLog::Append(const std::wstring& line) {

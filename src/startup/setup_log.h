@@ -26,6 +26,8 @@ class SetupLog {
  private:
   enum class State { Waiting, On, Off };
   void Append(const std::wstring& line);
+  // The local time for the block's first and last lines; a clock that cannot be read is named.
+  std::wstring TimeNow();
 
   Session& s_;
   Platform& p_;

@@ -138,7 +138,11 @@ void SetupPlatform::CommandLineRead() {
 
 bool SetupPlatform::PersonCanAnswer() {
   if (!personCanAnswer_) {
-    personCanAnswer_ = windows_.PersonCanAnswer();
+    try {
+      personCanAnswer_ = windows_.PersonCanAnswer();
+    } catch (const RunError&) {
+      personCanAnswer_ = true;  // when Windows cannot tell, boxes show as they always have
+    }
   }
   return *personCanAnswer_;
 }
