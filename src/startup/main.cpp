@@ -117,8 +117,19 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
 
 int Main(Session& s, Platform& p, const std::wstring& editionId) {
   SetupPlatform setup(s, p);
-  const int code = Start(s, setup, editionId);
-  setup.Log().Finish(code);
+  // An error that a handler's own box or a note on standard error raises ends the run as a
+  // failure, never as an error escaping the program.
+  int code = kExitInstallFailed;
+  try {
+    code = Start(s, setup, editionId);
+  } catch (const RunError&) {
+    code = kExitInstallFailed;
+  }
+  try {
+    setup.Log().Finish(code);
+  } catch (const RunError&) {
+    // the log is given up; the exit code stands
+  }
   return code;
 }
 
