@@ -154,13 +154,14 @@ class Environment:
         self.vtrboxes = build / "tests" / "wine" / "vtrboxes.exe"
         self.recorder = build / "tests" / "wine" / "vtrrecorder.exe"
         self.component = build / "tests" / "wine" / "vtrcomponent.dll"
+        self.planted_dll = build / "tests" / "wine" / "vtrplanted.dll"
         self.msiexec_standin = build / "tests" / "wine" / "vtrmsiexec.exe"
         self.packages = build / "packages"
         self.tools_source = Path(__file__).resolve().parent / "tools"
 
     def needed_files(self):
         return [self.setupvtr, self.vtrdrive, self.vtrboxes, self.recorder, self.component,
-                self.msiexec_standin]
+                self.planted_dll, self.msiexec_standin]
 
     def prepare_base(self):
         """Puts the test tools into the base prefix, once, and makes it a machine on which the
@@ -279,6 +280,15 @@ class Machine:
         beside the setup program); returns its Windows path."""
         shutil.copy2(self.env.recorder, self.path(folder) / name)
         return folder + "\\" + name
+
+    def plant_dlls(self, names, folder=SHIP):
+        """Puts a DLL that records being loaded into a folder under each of the given system
+        DLL names, and tells Wine to prefer such copies to its own, as Windows' search order
+        would (Wine otherwise always loads its built-in system DLLs)."""
+        for name in names:
+            shutil.copy2(self.env.planted_dll, self.path(folder) / name)
+        stems = ",".join(name.rsplit(".", 1)[0] for name in names)
+        self.environment["WINEDLLOVERRIDES"] = f"mscoree,mshtml=;{stems}=n,b"
 
     def drive(self, exe, args=(), answers=(), inputs=(), steps=(), cmdline=None,
               close_windows=False, timeout=90, screenshots=True, window_shots=False,

@@ -268,6 +268,37 @@ def repair_and_remove_from_the_maintenance_panel(machine):
     check_no_launch(machine, "after a removal")
 
 
+# System DLLs that the common controls, the theme, COM, the shell and Windows Installer load by
+# name once they are used, planted beside the setup program as anyone may leave them in a
+# download folder. Not version.dll: Wine's user32 imports it, so Wine's loader takes it from
+# the program's folder before the program runs a single instruction (Windows' user32 does not
+# import it).
+PLANTED_DLLS = (
+    "comctl32.dll", "uxtheme.dll", "dwmapi.dll", "propsys.dll", "cryptbase.dll",
+    "cryptsp.dll", "rsaenh.dll", "profapi.dll", "userenv.dll", "sspicli.dll", "ntmarta.dll",
+    "msi.dll", "apphelp.dll", "windowscodecs.dll", "textshaping.dll", "edputil.dll",
+    "urlmon.dll", "iertutil.dll", "srvcli.dll", "netutils.dll", "wldp.dll", "msimg32.dll",
+    "oleacc.dll", "linkinfo.dll", "ntshrui.dll", "cscapi.dll", "dui70.dll", "duser.dll",
+    "xmllite.dll", "winmm.dll", "msftedit.dll", "riched20.dll")
+
+
+@wine_test
+def dlls_planted_beside_the_setup_program_are_never_loaded(machine):
+    exe = machine.ship()
+    machine.plant_dlls(PLANTED_DLLS)
+    run = machine.drive(exe, steps=[
+        click(SINGLE_USER), expect_panel(CONFIGURATION), click(FINISH),
+        expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
+    run.check_finished()
+    check_equal(run.boxes, [], "boxes of a Single User install beside planted DLLs")
+    check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
+    calls = settled(machine, lambda c: len(registrations(c)) == 2,
+                    "the serial control and the e-mail interface were not both registered")
+    check_equal([(c["planted"], c["host"]) for c in calls if "planted" in c], [],
+                "planted DLLs loaded, and by which program")
+    check_both_installed(machine)
+
+
 @wine_test
 def cancel_escape_and_the_close_box_end_without_installing(machine):
     exe = machine.ship()
