@@ -98,14 +98,21 @@ void Win32WizardView::CreateForm(const WindowState& window,
     if (ids_[i] == nextUnlisted) {
       ++nextUnlisted;
     }
-    CreateControl(i);
   }
-  std::vector<std::size_t> all(tree_.Size());
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    all[i] = i;
+  // Windows puts each new child window below its siblings, so creating the controls from the
+  // top of the stack down leaves them stacked as the form has them, and each is made at its
+  // place: nothing needs moving or restacking before the window shows.
+  const std::vector<std::size_t> bottomToTop = tree_.StackingOrder();
+  std::vector<bool> made(tree_.Size(), false);
+  for (auto i = bottomToTop.rbegin(); i != bottomToTop.rend(); ++i) {
+    CreateControl(*i);
+    made[*i] = true;
   }
-  StackControls(tree_.StackingOrder());
-  PlaceControls(all);
+  for (std::size_t i = 0; i < tree_.Size(); ++i) {
+    if (!made[i]) {
+      CreateControl(i);  // in no container the form knows: at the bottom, as before
+    }
+  }
   ApplyWindowSize();
   events_ = &events;
   if (window.visible) {
@@ -153,9 +160,10 @@ void Win32WizardView::CreateControl(std::size_t i) {
   if (!tree_.Enabled(i)) {
     style |= WS_DISABLED;
   }
-  HWND control =
-      ::CreateWindowExW(exStyle, windowClass, c.caption.c_str(), style, 0, 0, 0, 0, window_.get(),
-                        reinterpret_cast<HMENU>(INT_PTR{ids_[i]}), Instance(), nullptr);
+  const PixelRect at = ControlRect(i);
+  HWND control = ::CreateWindowExW(exStyle, windowClass, c.caption.c_str(), style, at.left, at.top,
+                                   at.width, at.height, window_.get(),
+                                   reinterpret_cast<HMENU>(INT_PTR{ids_[i]}), Instance(), nullptr);
   handles_[i] = control;
   if (control == nullptr) {
     return;  // the form still works without it; the model keeps its state

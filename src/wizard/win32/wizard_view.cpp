@@ -27,6 +27,24 @@ int TextWidth(HFONT font, const std::wstring& text) {
 
 }  // namespace
 
+PixelRect Win32WizardView::ControlRect(std::size_t i) {
+  const ControlState& c = tree_[i];
+  const TwipPoint at = tree_.FormPosition(i);
+  PixelRect r = TwipsToPixels(at.left, at.top, c.width, c.height, dpi_);
+  if (c.kind == ControlKind::Label && c.height < kTwoLinesTwips) {
+    r = WidenForOneLine(r, TextWidth(fonts_.Get(c.fontPoints, c.bold), c.caption),
+                        c.align == TextAlign::Centre);
+  }
+  if (const auto container = tree_.ContainerOf(i); container && tree_[*container].border) {
+    const ControlState& frame = tree_[*container];
+    const TwipPoint frameAt = tree_.FormPosition(*container);
+    r = KeepInsideBorder(r,
+                         TwipsToPixels(frameAt.left, frameAt.top, frame.width, frame.height, dpi_),
+                         ::MulDiv(kFrameBorder, dpi_, USER_DEFAULT_SCREEN_DPI));
+  }
+  return r;
+}
+
 void Win32WizardView::PlaceControls(const std::vector<std::size_t>& which) {
   // One batch, so a panel and its controls arrive together.
   HDWP batch = ::BeginDeferWindowPos(static_cast<int>(which.size()));
@@ -34,20 +52,7 @@ void Win32WizardView::PlaceControls(const std::vector<std::size_t>& which) {
     if (Handle(i) == nullptr) {
       continue;
     }
-    const ControlState& c = tree_[i];
-    const TwipPoint at = tree_.FormPosition(i);
-    PixelRect r = TwipsToPixels(at.left, at.top, c.width, c.height, dpi_);
-    if (c.kind == ControlKind::Label && c.height < kTwoLinesTwips) {
-      r = WidenForOneLine(r, TextWidth(fonts_.Get(c.fontPoints, c.bold), c.caption),
-                          c.align == TextAlign::Centre);
-    }
-    if (const auto container = tree_.ContainerOf(i); container && tree_[*container].border) {
-      const ControlState& frame = tree_[*container];
-      const TwipPoint frameAt = tree_.FormPosition(*container);
-      r = KeepInsideBorder(
-          r, TwipsToPixels(frameAt.left, frameAt.top, frame.width, frame.height, dpi_),
-          ::MulDiv(kFrameBorder, dpi_, USER_DEFAULT_SCREEN_DPI));
-    }
+    const PixelRect r = ControlRect(i);
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (batch != nullptr) {
       batch = ::DeferWindowPos(batch, Handle(i), nullptr, r.left, r.top, r.width, r.height, flags);

@@ -14,6 +14,7 @@
 #include "platform/win32/win32_window_view.h"
 #include "wizard/win32/form_tree.h"
 #include "wizard/win32/gdi_objects.h"
+#include "wizard/win32/pixels.h"
 
 namespace vtr::win32 {
 
@@ -83,7 +84,10 @@ class Win32WizardView final : public Win32WindowView {
   HWND Handle(std::size_t i) const { return handles_[i]; }
 
   // --- Mirroring (wizard_view.cpp) ---
-  // Sets size and place of the controls given, from the tree, at the window's DPI.
+  // Where a control goes in the window, from the tree, at the window's DPI (its font is made
+  // when first asked for).
+  PixelRect ControlRect(std::size_t i);
+  // Sets size and place of the controls given.
   void PlaceControls(const std::vector<std::size_t>& which);
   void ShowControls(const std::vector<std::size_t>& which);
   void EnableControls(const std::vector<std::size_t>& which);
