@@ -12,6 +12,10 @@ namespace {
 // The width of a frame's etched line, in pixels at 96 DPI.
 constexpr int kFrameBorder = 2;
 
+// What a label drawing one line needs beyond its text's measured width, in pixels at 96 DPI:
+// a label exactly as wide as its text cuts off the last character under Wine ("Rev: 3.3.(").
+constexpr int kLabelSlack = 4;
+
 // The width of a text on one line in a font, with "&" taken as a mnemonic as labels take it.
 int TextWidth(HFONT font, const std::wstring& text) {
   const ScreenDc screen;
@@ -32,7 +36,8 @@ PixelRect Win32WizardView::ControlRect(std::size_t i) {
   const TwipPoint at = tree_.FormPosition(i);
   PixelRect r = TwipsToPixels(at.left, at.top, c.width, c.height, dpi_);
   if (c.kind == ControlKind::Label && c.height < kTwoLinesTwips) {
-    r = WidenForOneLine(r, TextWidth(fonts_.Get(c.fontPoints, c.bold), c.caption),
+    const int slack = ::MulDiv(kLabelSlack, dpi_, USER_DEFAULT_SCREEN_DPI);
+    r = WidenForOneLine(r, slack + TextWidth(fonts_.Get(c.fontPoints, c.bold), c.caption),
                         c.align == TextAlign::Centre);
   }
   if (const auto container = tree_.ContainerOf(i); container && tree_[*container].border) {
@@ -210,11 +215,15 @@ void Win32WizardView::SetCaption(const ControlRef& control, const std::wstring& 
     return;
   }
   tree_[*i].caption = caption;
+  if (tree_[*i].kind == ControlKind::Label) {
+    // A one-line label may need more room for its new text. Placed before the text is set,
+    // so the text is drawn once in the new place: a label resized after it had drawn its new
+    // text keeps that drawing, cut off at its old edge.
+    PlaceControls({*i});
+  }
   ::SetWindowTextW(Handle(*i), caption.c_str());
   if (tree_[*i].kind == ControlKind::Frame) {
     ::InvalidateRect(Handle(*i), nullptr, FALSE);
-  } else if (tree_[*i].kind == ControlKind::Label) {
-    PlaceControls({*i});  // a one-line label may need more room for its new text
   }
 }
 
