@@ -248,12 +248,12 @@ def report(args, windows, stages, silent, sizes):
     lines += ["## Start-up breakdown (bench_startup_trace.exe, medians)", "",
               "| stage | what | time |", "|---|---|---|"]
     what = {"process": "CreateProcess to wWinMain (loader, C runtime)",
-            "libraries": "preloading system DLLs, common controls",
+            "libraries": "preloading system DLLs",
             "com": "CoInitializeEx",
             "installer": "the installer COM object and its ProductState calls",
             "detection": "other calls to Windows (settings, folders, version)",
             "core": "the program's own work before the window",
-            "window": "building the form, its controls and showing it",
+            "window": "loading the common controls, building the form and showing it",
             "paint": "painting the first panel"}
     lines += [f"| {name} | {what[name]} | {fmt(s)} |" for name, s in stages.items()]
     lines += ["", f"Sum of medians: {sum(s['median'] for s in stages.values()):.0f} ms", ""]

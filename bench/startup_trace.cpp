@@ -3,12 +3,12 @@
 // adds what it measured to the file VTR_BENCH_TRACE names, one "stage milliseconds" a line and
 // an empty line after each start:
 //   process   from bench_launch's CreateProcess (VTR_BENCH_T0) to wWinMain
-//   libraries preloading the system DLLs and starting the common controls
+//   libraries preloading the system DLLs
 //   com       starting COM
 //   installer creating the installer object and asking it for product states
 //   detection every other call to Windows before the wizard's window is asked for
 //   core      the rest of the work before it: the program's own code
-//   window    from then to the shown window: building the form and its controls
+//   window    from then to the shown window: the common controls, the form and its controls
 //   paint     painting the first panel
 #include <windows.h>
 
@@ -228,7 +228,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   // The same steps, in the same order, as SetupVTR.exe's entry.
   vtr::win32::RestrictDllSearchToSystemFolder();
   const vtr::win32::SystemLibraries systemLibraries;
-  vtr::win32::InitCommonControlsFromSystem(systemLibraries);
   trace.librariesDone = Ticks();
   const vtr::win32::ComInit com;
   trace.comDone = Ticks();

@@ -14,7 +14,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   // a planted DLL must never be picked up, least of all by an elevated process.
   vtr::win32::RestrictDllSearchToSystemFolder();
   const vtr::win32::SystemLibraries systemLibraries;
-  vtr::win32::InitCommonControlsFromSystem(systemLibraries);
 
   // The installer object, the shell's folder picker and ShellExecute all want COM.
   const vtr::win32::ComInit com;

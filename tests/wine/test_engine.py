@@ -411,6 +411,25 @@ def missing_package_is_named_and_ends_the_run(machine):
                 "Windows Installer runs with both packages missing")
 
 
+# System DLLs that the common controls, the theme, COM, the shell and Windows Installer load by
+# name once they are used, planted beside the setup program as anyone may leave them in a
+# download folder. Not version.dll: Wine's user32 imports it, so Wine's loader takes it from
+# the program's folder before the program runs a single instruction (Windows' user32 does not
+# import it).
+PLANTED_DLLS = (
+    "comctl32.dll", "uxtheme.dll", "dwmapi.dll", "propsys.dll", "cryptbase.dll",
+    "cryptsp.dll", "rsaenh.dll", "profapi.dll", "userenv.dll", "sspicli.dll", "ntmarta.dll",
+    "msi.dll", "apphelp.dll", "windowscodecs.dll", "textshaping.dll", "edputil.dll",
+    "urlmon.dll", "iertutil.dll", "srvcli.dll", "netutils.dll", "wldp.dll", "msimg32.dll",
+    "oleacc.dll", "linkinfo.dll", "ntshrui.dll", "cscapi.dll", "dui70.dll", "duser.dll",
+    "xmllite.dll", "winmm.dll", "msftedit.dll", "riched20.dll")
+
+
+def planted_dlls_loaded(calls):
+    """The planted DLLs that were loaded, and by which program."""
+    return [(c["planted"], c["host"]) for c in calls if "planted" in c]
+
+
 @wine_test
 def programs_planted_beside_the_setup_program_are_never_run(machine):
     exe = machine.ship()
@@ -428,10 +447,12 @@ def programs_planted_beside_the_setup_program_are_never_run(machine):
     script.unlink()
     machine.clear_calls()
 
+    machine.plant_dlls(PLANTED_DLLS)
     run = silent(machine, exe, "S", "DB", "OL")
     check_quiet_success(run, "S DB OL")
     calls = settled(machine, lambda c: len(registrations(c)) == 2,
                     "the serial control and the e-mail interface were not both registered")
+    check_equal(planted_dlls_loaded(calls), [], "planted DLLs loaded, and by which program")
     planted = [c for c in calls if c.get("path", "").startswith(SHIP + "\\")]
     check_equal(planted, [], "planted programs that ran")
     check_equal(len(msiexec_starts(calls)), 2, "Windows Installer runs")

@@ -7,9 +7,9 @@ import time
 
 from harness import CR, SHIP, TOOLS, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_SUCCESS, INSTALLED,
-                         PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
-                         missing_files, msiexec_ends, msiexec_lines, program_stamp,
-                         registrations, settled)
+                         PLANTED_DLLS, PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
+                         missing_files, msiexec_ends, msiexec_lines, planted_dlls_loaded,
+                         program_stamp, registrations, settled)
 from test_packages import DB_FILES
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP, check_not_installed
 from wizard import (CANCEL, COMPLETION, COMPLETION_TEXT, CONFIGURATION, CUSTOM,
@@ -268,20 +268,6 @@ def repair_and_remove_from_the_maintenance_panel(machine):
     check_no_launch(machine, "after a removal")
 
 
-# System DLLs that the common controls, the theme, COM, the shell and Windows Installer load by
-# name once they are used, planted beside the setup program as anyone may leave them in a
-# download folder. Not version.dll: Wine's user32 imports it, so Wine's loader takes it from
-# the program's folder before the program runs a single instruction (Windows' user32 does not
-# import it).
-PLANTED_DLLS = (
-    "comctl32.dll", "uxtheme.dll", "dwmapi.dll", "propsys.dll", "cryptbase.dll",
-    "cryptsp.dll", "rsaenh.dll", "profapi.dll", "userenv.dll", "sspicli.dll", "ntmarta.dll",
-    "msi.dll", "apphelp.dll", "windowscodecs.dll", "textshaping.dll", "edputil.dll",
-    "urlmon.dll", "iertutil.dll", "srvcli.dll", "netutils.dll", "wldp.dll", "msimg32.dll",
-    "oleacc.dll", "linkinfo.dll", "ntshrui.dll", "cscapi.dll", "dui70.dll", "duser.dll",
-    "xmllite.dll", "winmm.dll", "msftedit.dll", "riched20.dll")
-
-
 @wine_test
 def dlls_planted_beside_the_setup_program_are_never_loaded(machine):
     exe = machine.ship()
@@ -294,8 +280,7 @@ def dlls_planted_beside_the_setup_program_are_never_loaded(machine):
     check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
     calls = settled(machine, lambda c: len(registrations(c)) == 2,
                     "the serial control and the e-mail interface were not both registered")
-    check_equal([(c["planted"], c["host"]) for c in calls if "planted" in c], [],
-                "planted DLLs loaded, and by which program")
+    check_equal(planted_dlls_loaded(calls), [], "planted DLLs loaded, and by which program")
     check_both_installed(machine)
 
 

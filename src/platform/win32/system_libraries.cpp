@@ -15,12 +15,12 @@ namespace {
 // Windows always takes from its own folder. Some exist only on some versions of Windows;
 // a missing one is simply not loaded.
 constexpr const wchar_t* kPreloaded[] = {
-    L"comctl32.dll",    L"uxtheme.dll", L"dwmapi.dll",  L"version.dll",  L"propsys.dll",
-    L"cryptbase.dll",   L"cryptsp.dll", L"rsaenh.dll",  L"profapi.dll",  L"userenv.dll",
-    L"sspicli.dll",     L"ntmarta.dll", L"msi.dll",     L"apphelp.dll",  L"windowscodecs.dll",
-    L"textshaping.dll", L"edputil.dll", L"urlmon.dll",  L"iertutil.dll", L"srvcli.dll",
-    L"netutils.dll",    L"wldp.dll",    L"msimg32.dll", L"oleacc.dll",   L"linkinfo.dll",
-    L"ntshrui.dll",     L"cscapi.dll",  L"dui70.dll",   L"duser.dll",    L"xmllite.dll",
+    L"uxtheme.dll", L"dwmapi.dll",  L"version.dll",  L"propsys.dll",       L"cryptbase.dll",
+    L"cryptsp.dll", L"rsaenh.dll",  L"profapi.dll",  L"userenv.dll",       L"sspicli.dll",
+    L"ntmarta.dll", L"msi.dll",     L"apphelp.dll",  L"windowscodecs.dll", L"textshaping.dll",
+    L"edputil.dll", L"urlmon.dll",  L"iertutil.dll", L"srvcli.dll",        L"netutils.dll",
+    L"wldp.dll",    L"msimg32.dll", L"oleacc.dll",   L"linkinfo.dll",      L"ntshrui.dll",
+    L"cscapi.dll",  L"dui70.dll",   L"duser.dll",    L"xmllite.dll",
 };
 
 }  // namespace
@@ -54,31 +54,22 @@ SystemLibraries::SystemLibraries() {
   for (const wchar_t* name : kPreloaded) {
     UniqueModule module = LoadSystemLibrary(name);
     if (module) {
-      modules_.emplace_back(name, std::move(module));
+      modules_.push_back(std::move(module));
     }
   }
 }
 
-HMODULE SystemLibraries::Find(const wchar_t* name) const {
-  for (const auto& [loadedName, module] : modules_) {
-    if (::lstrcmpiW(loadedName.c_str(), name) == 0) {
-      return module.get();
-    }
-  }
-  return nullptr;
-}
-
-bool InitCommonControlsFromSystem(const SystemLibraries& libraries) {
+UniqueModule LoadCommonControls() {
+  UniqueModule comctl32 = LoadSystemLibrary(L"comctl32.dll");
   using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  const auto init =
-      ProcAddress<InitCommonControlsExFn>(libraries.Find(L"comctl32.dll"), "InitCommonControlsEx");
+  const auto init = ProcAddress<InitCommonControlsExFn>(comctl32.get(), "InitCommonControlsEx");
   if (init == nullptr) {
-    return false;
+    return UniqueModule();
   }
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
-  return init(&controls) != FALSE;
+  return init(&controls) != FALSE ? std::move(comctl32) : UniqueModule();
 }
 
 }  // namespace vtr::win32

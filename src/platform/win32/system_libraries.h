@@ -22,24 +22,24 @@ void RestrictDllSearchToSystemFolder();
 // Loads a DLL from the system folder only; null when it is not there.
 UniqueModule LoadSystemLibrary(const wchar_t* name);
 
-// The system DLLs that the shell, the common controls, COM and Windows Installer load by name
-// once they are used, loaded from the system folder now so that later loads by name find them
-// in memory. They stay loaded for the life of the object.
+// The system DLLs that the shell, COM and Windows Installer load by name once they are used,
+// loaded from the system folder now so that later loads by name find them in memory. They
+// stay loaded for the life of the object. The common controls are not among them: the
+// manifest asks for version 6, so Windows takes them from its side-by-side store whoever
+// loads them by name, and only the wizard's window needs them (LoadCommonControls).
 class SystemLibraries {
  public:
   SystemLibraries();
   SystemLibraries(const SystemLibraries&) = delete;
   SystemLibraries& operator=(const SystemLibraries&) = delete;
 
-  // A loaded library by its file name ("comctl32.dll"); null when it is not loaded.
-  HMODULE Find(const wchar_t* name) const;
-
  private:
-  std::vector<std::pair<std::wstring, UniqueModule>> modules_;
+  std::vector<UniqueModule> modules_;
 };
 
-// Registers the common control classes (version 6, as the manifest asks) through comctl32
-// loaded from the system folder. False when that is not possible.
-bool InitCommonControlsFromSystem(const SystemLibraries& libraries);
+// Loads the common controls (version 6, as the manifest asks) the way the system DLLs are
+// loaded, and registers their classes. Null when that is not possible; the controls are then
+// the plain ones of user32.
+UniqueModule LoadCommonControls();
 
 }  // namespace vtr::win32

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/run_error.h"
+#include "platform/win32/system_libraries.h"
 #include "platform/win32/win32_strings.h"
 #include "wizard/win32/control_ids.h"
 #include "wizard/win32/window_metrics.h"
@@ -76,6 +77,9 @@ void Win32WizardView::CreateForm(const WindowState& window,
   const Applying applying(applying_);
   tree_ = FormTree(controls);
   windowState_ = window;
+  if (!commonControls_) {
+    commonControls_ = LoadCommonControls();
+  }
   RegisterClasses();
   dpi_ = ScreenDpi();
   highContrast_ = HighContrastOn();

@@ -122,6 +122,9 @@ class Win32WizardView final : public Win32WindowView {
   // it, moves the focus to the next of them. False when no control has the key.
   bool PressAccessKey(wchar_t key);
 
+  // Loaded when the window is first built, and kept while it may exist: a silent run never
+  // needs them.
+  UniqueModule commonControls_;
   UniqueWindow window_;
   HWND toolTips_ = nullptr;  // owned by the window, which destroys it
   WizardEvents* events_ = nullptr;
