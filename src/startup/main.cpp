@@ -99,7 +99,10 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
         },
         report);
     const int code = ExitCodeFor(succeeded, outcome);
-    return startFailed && code == kExitSuccess ? kExitInstallFailed : code;
+    // Also when the packages only ask for a restart: that is success too, and a tool that
+    // reads it would restart the machine believing all went well.
+    const bool success = code == kExitSuccess || code == kExitRestartNeeded;
+    return startFailed && success ? kExitInstallFailed : code;
   }
 
   // The wizard lives until its form is unloaded; its exit code tells how its road ended.
