@@ -73,6 +73,17 @@ def check_completion(run, ending, launch_offered):
                 "buttons of the completion panel")
 
 
+def single_user_install_without_launch(machine, exe, where):
+    """Clicks through a Single User install, unticking the launch box, and checks that it
+    ended well: no box, exit 0."""
+    run = machine.drive(exe, steps=[
+        click(SINGLE_USER), expect_panel(CONFIGURATION), click(FINISH),
+        expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
+    run.check_finished()
+    check_equal(run.boxes, [], f"boxes of a Single User install {where}")
+    check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
+
+
 @wine_test
 def single_user_install_installs_both_and_finish_launches_the_program(machine):
     exe = machine.ship()
@@ -123,12 +134,7 @@ def single_user_install_installs_both_and_finish_launches_the_program(machine):
 def single_user_install_from_a_drive_root(machine):
     root = machine.map_drive("E", machine.folder / "media")
     exe = machine.ship(folder=root)
-    run = machine.drive(exe, steps=[
-        click(SINGLE_USER), expect_panel(CONFIGURATION), click(FINISH),
-        expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
-    run.check_finished()
-    check_equal(run.boxes, [], "boxes of a Single User install from the root of E:")
-    check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
+    single_user_install_without_launch(machine, exe, "from the root of E:")
     calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not run")
     check_equal(msiexec_lines(calls),
                 [wizard_line("/qb-", "vtr3p.msi", PROGRAM_FOLDER, source="E:"),
@@ -272,12 +278,7 @@ def repair_and_remove_from_the_maintenance_panel(machine):
 def dlls_planted_beside_the_setup_program_are_never_loaded(machine):
     exe = machine.ship()
     machine.plant_dlls(PLANTED_DLLS)
-    run = machine.drive(exe, steps=[
-        click(SINGLE_USER), expect_panel(CONFIGURATION), click(FINISH),
-        expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
-    run.check_finished()
-    check_equal(run.boxes, [], "boxes of a Single User install beside planted DLLs")
-    check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
+    single_user_install_without_launch(machine, exe, "beside planted DLLs")
     calls = settled(machine, lambda c: len(registrations(c)) == 2,
                     "the serial control and the e-mail interface were not both registered")
     check_equal(planted_dlls_loaded(calls), [], "planted DLLs loaded, and by which program")
