@@ -89,7 +89,7 @@ else
   fail 1 "native tests (not built)"
 fi
 
-# --- The fault sweep (a sample of about a minute) and the fuzz targets (30 s each) ---
+# --- The fault sweep (a sample of about a minute) and the fuzz targets (30 s, side by side) ---
 if [[ "${built[native]}" == 1 ]]; then
   echo "== fault sweep (sample)"
   log="$logs/sweep.log"
@@ -105,7 +105,7 @@ fi
 if [[ "${built[fuzz]}" == 1 ]]; then
   echo "== fuzz targets"
   log="$logs/fuzz.log"
-  bash tests/fuzz/run.sh --time 30 2>&1 | tee "$log"
+  bash tests/fuzz/run.sh --time 30 --parallel 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
   pass "$(grep -c '^PASS' "$log")"
   nfailed="$(grep -c '^FAIL' "$log")"

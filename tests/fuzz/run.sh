@@ -4,7 +4,9 @@
 # build/fuzz/corpus. A crash, a sanitizer report, a broken check, a leak or a run over 10 s is
 # a finding: its input is kept in build/fuzz/findings/TARGET/ and the status is non-zero.
 #
-#   run.sh [--time SECONDS] [TARGET...]      targets: command_line paths scenario (default all)
+#   run.sh [--time SECONDS] [--parallel] [TARGET...]
+#     targets: command_line paths scenario (default all); --parallel runs them side by side,
+#     each for SECONDS of wall time, instead of one after the other
 #
 # Replay a finding: build/fuzz/fuzz_TARGET build/fuzz/findings/TARGET/crash-...
 set -uo pipefail
@@ -12,11 +14,13 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 repo="$(pwd)"
 build="$repo/build/fuzz"
 seconds=30
+parallel=0
 targets=()
 while (($#)); do
   case "$1" in
     --time) seconds="$2"; shift 2 ;;
-    -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --parallel) parallel=1; shift ;;
+    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) targets+=("$1"); shift ;;
   esac
 done
@@ -53,18 +57,16 @@ for path in scenarios.rglob("*.json"):
 EOF
 }
 
-status=0
-mkdir -p "$build/corpus" "$build/findings"
-seed_from_scenarios || status=1
-for target in "${targets[@]}"; do
-  bin="$build/fuzz_$target"
+# Runs one target; its verdict goes to findings/TARGET.result, its status is the verdict's.
+run_target() {
+  local target="$1" bin="$build/fuzz_$1" log="$build/findings/$1.log" result runs corpus
+  local verdict="$build/findings/$target.result"
   if [[ ! -x "$bin" ]]; then
-    echo "FAIL fuzz $target: $bin is missing (cmake --preset fuzz && cmake --build --preset fuzz)"
-    status=1
-    continue
+    echo "FAIL fuzz $target: $bin is missing (cmake --preset fuzz && cmake --build --preset fuzz)" \
+      >"$verdict"
+    return 1
   fi
   mkdir -p "$build/corpus/$target" "$build/findings/$target"
-  log="$build/findings/$target.log"
   "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -dict="$repo/tests/fuzz/vtr.dict" -artifact_prefix="$build/findings/$target/" \
     "$build/corpus/$target" "$repo/tests/fuzz/seeds/$target" >"$log" 2>&1
@@ -72,12 +74,36 @@ for target in "${targets[@]}"; do
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)"
   corpus="$(find "$build/corpus/$target" -type f | wc -l)"
   if ((result == 0)); then
-    echo "PASS fuzz $target: ${runs:-?} executions in ${seconds}s, corpus of $corpus inputs"
-  else
+    echo "PASS fuzz $target: ${runs:-?} executions in ${seconds}s, corpus of $corpus inputs" \
+      >"$verdict"
+    return 0
+  fi
+  {
     echo "FAIL fuzz $target (status $result): a finding after ${runs:-?} executions"
     grep -E 'ERROR|fuzz check failed|escaped Main|runtime error|Test unit' "$log" | head -n 8
     echo "    whole log: $log"
-    status=1
-  fi
+  } >"$verdict"
+  return 1
+}
+
+status=0
+mkdir -p "$build/corpus" "$build/findings"
+seed_from_scenarios || status=1
+if ((parallel)); then
+  pids=()
+  for target in "${targets[@]}"; do
+    run_target "$target" &
+    pids+=("$!")
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" || status=1
+  done
+else
+  for target in "${targets[@]}"; do
+    run_target "$target" || status=1
+  done
+fi
+for target in "${targets[@]}"; do
+  cat "$build/findings/$target.result"
 done
 exit "$status"
