@@ -172,8 +172,7 @@ void Win32WizardView::CreateControl(std::size_t i) {
   if (control == nullptr) {
     return;  // the form still works without it; the model keeps its state
   }
-  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(c.fontPoints, c.bold)),
-                 FALSE);
+  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(i)), FALSE);
   if (c.kind == ControlKind::CheckBox || c.kind == ControlKind::OptionButton) {
     ::SendMessageW(control, BM_SETCHECK, CheckState(c.value), 0);
   }

@@ -16,6 +16,9 @@ constexpr int kFrameBorder = 2;
 // a label exactly as wide as its text cuts off the last character under Wine ("Rev: 3.3.(").
 constexpr int kLabelSlack = 4;
 
+// The smallest size a one-line label steps down to when its frame has no room for its text.
+constexpr int kSmallestPoints = 6;
+
 // The width of a text on one line in a font, with "&" taken as a mnemonic as labels take it.
 int TextWidth(HFONT font, const std::wstring& text) {
   const ScreenDc screen;
@@ -48,6 +51,22 @@ PixelRect Win32WizardView::ControlRect(std::size_t i) {
                          ::MulDiv(kFrameBorder, dpi_, USER_DEFAULT_SCREEN_DPI));
   }
   return r;
+}
+
+HFONT Win32WizardView::FontFor(std::size_t i) {
+  const ControlState& c = tree_[i];
+  HFONT font = fonts_.Get(c.fontPoints, c.bold);
+  if (c.kind != ControlKind::Label || c.height >= kTwoLinesTwips) {
+    return font;
+  }
+  // A one-line label whose frame has no room for its text would wrap and lose the second
+  // line: a point or two smaller keeps it whole.
+  const int room = ControlRect(i).width - ::MulDiv(kLabelSlack, dpi_, USER_DEFAULT_SCREEN_DPI);
+  for (int points = c.fontPoints - 1;
+       points >= kSmallestPoints && TextWidth(font, c.caption) > room; --points) {
+    font = fonts_.Get(points, c.bold);
+  }
+  return font;
 }
 
 void Win32WizardView::PlaceControls(const std::vector<std::size_t>& which) {
@@ -97,9 +116,7 @@ void Win32WizardView::StackControls(const std::vector<std::size_t>& bottomToTop)
 void Win32WizardView::ApplyFonts() {
   for (std::size_t i = 0; i < tree_.Size(); ++i) {
     if (Handle(i) != nullptr) {
-      ::SendMessageW(Handle(i), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(fonts_.Get(tree_[i].fontPoints, tree_[i].bold)),
-                     TRUE);
+      ::SendMessageW(Handle(i), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(i)), TRUE);
     }
   }
 }
@@ -220,6 +237,7 @@ void Win32WizardView::SetCaption(const ControlRef& control, const std::wstring& 
     // so the text is drawn once in the new place: a label resized after it had drawn its new
     // text keeps that drawing, cut off at its old edge.
     PlaceControls({*i});
+    ::SendMessageW(Handle(*i), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(*i)), FALSE);
   }
   ::SetWindowTextW(Handle(*i), caption.c_str());
   if (tree_[*i].kind == ControlKind::Frame) {

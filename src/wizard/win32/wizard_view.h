@@ -87,6 +87,9 @@ class Win32WizardView final : public Win32WindowView {
   // Where a control goes in the window, from the tree, at the window's DPI (its font is made
   // when first asked for).
   PixelRect ControlRect(std::size_t i);
+  // The font a control is drawn in: the form's size, smaller for a one-line label whose frame
+  // has no room for its text in that size.
+  HFONT FontFor(std::size_t i);
   // Sets size and place of the controls given.
   void PlaceControls(const std::vector<std::size_t>& which);
   void ShowControls(const std::vector<std::size_t>& which);
