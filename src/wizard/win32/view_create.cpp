@@ -107,15 +107,8 @@ void Win32WizardView::CreateForm(const WindowState& window,
   // top of the stack down leaves them stacked as the form has them, and each is made at its
   // place: nothing needs moving or restacking before the window shows.
   const std::vector<std::size_t> bottomToTop = tree_.StackingOrder();
-  std::vector<bool> made(tree_.Size(), false);
   for (auto i = bottomToTop.rbegin(); i != bottomToTop.rend(); ++i) {
     CreateControl(*i);
-    made[*i] = true;
-  }
-  for (std::size_t i = 0; i < tree_.Size(); ++i) {
-    if (!made[i]) {
-      CreateControl(i);  // in no container the form knows: at the bottom, as before
-    }
   }
   ApplyWindowSize();
   events_ = &events;
