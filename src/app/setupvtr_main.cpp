@@ -5,7 +5,6 @@
 #include "platform/win32/unique_resources.h"
 #include "platform/win32/win32_platform.h"
 #include "startup/main.h"
-#include "startup/session.h"
 #include "wizard/win32/wizard_view.h"
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
@@ -18,10 +17,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   // The installer object, the shell's folder picker and ShellExecute all want COM.
   const vtr::win32::ComInit com;
 
-  vtr::Session s;
   // The wizard's real window, declared first so that it outlives the platform drawing into it.
   vtr::win32::Win32WizardView wizardWindow;
   vtr::win32::Win32Platform p(wizardWindow);
-  const int code = vtr::Main(s, p, VTR_EDITION_ID);
+  const int code = vtr::Main(p, VTR_EDITION_ID);
   return code;
 }

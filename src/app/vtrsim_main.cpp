@@ -17,7 +17,6 @@
 #include "sim/sim_platform.h"
 #include "sim/utf8.h"
 #include "startup/main.h"
-#include "startup/session.h"
 
 namespace {
 
@@ -94,11 +93,10 @@ int main(int argc, char** argv) {
   }
   std::ostream& out = outputPath.empty() ? std::cout : file;
 
-  vtr::Session session;
   int exitCode = 0;
   std::optional<nlohmann::ordered_json> uncaught;
   try {
-    exitCode = vtr::Main(session, *platform, platform->EditionId());
+    exitCode = vtr::Main(*platform, platform->EditionId());
   } catch (const vtr::RunError& e) {
     uncaught = nlohmann::ordered_json{{"number", e.number},
                                       {"description", vtr::sim::ToUtf8(e.description)}};

@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "util/text.h"
+
 namespace vtr {
 
 std::wstring SYS_GetFolderPath(Platform& p, int csidl) {
@@ -25,39 +27,38 @@ std::wstring SYS_GetSystemDir(Platform& p) {
   return p.SystemFolder();
 }
 
-void SetDefaultFolders(Session& s, Platform& p, int32_t major,
-                       const std::function<void(const RunError&)>& report) {
+void SetDefaultFolders(Folders& f, Platform& p, int32_t major,
+                       const std::function<OnError(const RunError&)>& report) {
   // The 32-bit folders exist from Windows Vista on; the program is a 32-bit one.
   if (major >= 6) {
-    s.gsProgramFiles = SYS_GetSpecialFolder(p, kCsidlProgramFilesX86);
-    s.gsSystemDir = SYS_GetSpecialFolder(p, kCsidlSystemX86);
+    f.gsProgramFiles = SYS_GetSpecialFolder(p, kCsidlProgramFilesX86);
+    f.gsSystemDir = SYS_GetSpecialFolder(p, kCsidlSystemX86);
   }
-  if (s.gsProgramFiles.empty()) {
-    s.gsProgramFiles = SYS_GetSpecialFolder(p, kCsidlProgramFiles);
-    if (s.gsProgramFiles.empty()) {
-      s.gsProgramFiles = L"C:\\Program Files (x86)";
+  if (f.gsProgramFiles.empty()) {
+    f.gsProgramFiles = SYS_GetSpecialFolder(p, kCsidlProgramFiles);
+    if (f.gsProgramFiles.empty()) {
+      f.gsProgramFiles = L"C:\\Program Files (x86)";
     }
   }
-  if (s.gsSystemDir.empty()) {
-    Attempt([&] { s.gsSystemDir = SYS_GetSystemDir(p); }, report);
+  if (f.gsSystemDir.empty()) {
+    Attempt([&] { f.gsSystemDir = SYS_GetSystemDir(p); }, report);
   }
-  Attempt([&] { s.gsDBPath = SYS_GetFolderPath(p, kCsidlCommonAppData); }, report);
-  if (s.gsDBPath.empty()) {
-    s.gsDBPath = SYS_GetSpecialFolder(p, kCsidlCommonAppData);
+  Attempt([&] { f.dataRoot = SYS_GetFolderPath(p, kCsidlCommonAppData); }, report);
+  if (f.dataRoot.empty()) {
+    f.dataRoot = SYS_GetSpecialFolder(p, kCsidlCommonAppData);
   }
-  if (s.gsDBPath.empty()) {
-    Attempt([&] { s.gsDBPath = SYS_GetFolderPath(p, kCsidlCommonDocuments); }, report);
+  if (f.dataRoot.empty()) {
+    Attempt([&] { f.dataRoot = SYS_GetFolderPath(p, kCsidlCommonDocuments); }, report);
   }
-  if (s.gsDBPath.empty()) {
-    s.gsDBPath = L"C:\\ProgramData";
+  if (f.dataRoot.empty()) {
+    f.dataRoot = L"C:\\ProgramData";
   }
 }
 
-void ShowDebugFolders(const Session& s, Platform& p) {
-  const std::wstring& crlf = s.gsCRLF;
+void ShowDebugFolders(const Folders& f, Platform& p) {
   const auto answer =
-      p.MsgBox(L"Initial Install Folders: " + crlf + L"Program: " + s.gsProgramFiles + crlf +
-                   L"DB Folder: " + s.gsDBPath + crlf + crlf + L"Show special folders?",
+      p.MsgBox(L"Initial Install Folders: " + gsCRLF + L"Program: " + f.gsProgramFiles + gsCRLF +
+                   L"DB Folder: " + f.gsDBPath + gsCRLF + gsCRLF + L"Show special folders?",
                MsgButtons::YesNo, MsgIcon::None, std::nullopt);
   if (answer != MsgAnswer::Yes) {
     return;
@@ -76,11 +77,11 @@ void ShowDebugFolders(const Session& s, Platform& p) {
       {L"feUser", kCsidlProfile}};
   std::wstring text = L"Folders using CSIDL method: ";
   for (const auto& [label, id] : oldMethod) {
-    text += crlf + label + L": " + SYS_GetSpecialFolder(p, id);
+    text += gsCRLF + label + L": " + SYS_GetSpecialFolder(p, id);
   }
-  text += crlf + crlf + L"Folders using NEW method: ";
+  text += gsCRLF + gsCRLF + L"Folders using NEW method: ";
   for (const auto& [label, id] : newMethod) {
-    text += crlf + label + L": " + SYS_GetFolderPath(p, id);
+    text += gsCRLF + label + L": " + SYS_GetFolderPath(p, id);
   }
   p.MsgBox(text, MsgButtons::Ok, MsgIcon::None, std::nullopt);
 }

@@ -6,7 +6,6 @@
 
 #include "platform/platform.h"
 #include "platform/run_error.h"
-#include "startup/session.h"
 
 namespace vtr {
 
@@ -28,13 +27,23 @@ std::wstring SYS_GetSpecialFolder(Platform& p, int csidl);
 // The system folder; "" on failure.
 std::wstring SYS_GetSystemDir(Platform& p);
 
-// Fills gsProgramFiles, gsSystemDir and the default gsDBPath for the Windows major version,
-// each with a last resort. A statement that raises is reported and the next one runs.
-void SetDefaultFolders(Session& s, Platform& p, int32_t major,
-                       const std::function<void(const RunError&)>& report);
+// The folders start-up works with. gsDBPath is the folder the database goes to (below the
+// data root), as the stored "DBPath" or the default names it.
+struct Folders {
+  std::wstring gsProgramFiles;  // where programs go (the 32-bit folder on 64-bit Windows)
+  std::wstring gsSystemDir;     // the (32-bit) system folder every system program comes from
+  std::wstring dataRoot;        // the machine's common data folder
+  std::wstring gsAppPath;       // the program folder
+  std::wstring gsDBPath;        // the database folder
+};
+
+// The program files, system and data-root folders for the Windows major version, each with a
+// last resort. A statement that raises is reported and the next one runs.
+void SetDefaultFolders(Folders& folders, Platform& p, int32_t major,
+                       const std::function<OnError(const RunError&)>& report);
 
 // The developer's listing of the folders found: the initial folders, then on request the
 // special folders by both services.
-void ShowDebugFolders(const Session& s, Platform& p);
+void ShowDebugFolders(const Folders& folders, Platform& p);
 
 }  // namespace vtr

@@ -4,17 +4,19 @@
 
 #include <string>
 
+#include "detect/run_setup.h"
 #include "platform/platform.h"
-#include "startup/session.h"
 
 namespace vtr {
 
 inline constexpr wchar_t kSection[] = L"StartUp";
 
-// The program folder: the stored "AppPath", else the default for the edition.
-std::wstring SYS_GetInstallPath(const Session& s, Platform& p);
-// The database folder: the folder of the stored "DBPath", else the default data folder with
-// "Vantora Data". Start-up must have set the default gsDBPath first.
-std::wstring SYS_GetDBInstallPath(const Session& s, Platform& p);
+// The program folder: the stored "AppPath", else the default for the edition below
+// programFiles.
+std::wstring SYS_GetInstallPath(Platform& p, const Edition& e, bool debug,
+                                const std::wstring& programFiles);
+// The database folder: the folder of the stored "DBPath", else dataRoot with "Vantora Data".
+std::wstring SYS_GetDBInstallPath(Platform& p, const Edition& e, bool debug,
+                                  const std::wstring& dataRoot);
 
 }  // namespace vtr

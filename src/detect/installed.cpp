@@ -18,30 +18,30 @@ ProductKnown Known(bool installed) {
 
 }  // namespace
 
-bool SYS_IsInstalled(Session& s, Platform& p, InstalledStates& states) {
-  states = InstalledStates{};
+void SYS_IsInstalled(Platform& p, const Edition& e, bool debug, InstalledStates& states) {
+  states.program = states.database = ProductKnown::Unknown;
+  states.failure.clear();
   bool databaseQueryBegun = false;
-  const auto report = [&](const RunError& e) {
+  const auto report = [&](const RunError& error) {
     if (states.failure.empty()) {
-      states.failure = DescribeError(e.description, e.number);
+      states.failure = DescribeError(error.description, error.number);
     }
-    if (s.gbDebug) {
-      const std::wstring& code = databaseQueryBegun ? s.gsDBProdID : s.gsProdID;
-      p.MsgBox(L"errHdl_SYS_IsInstalled: ProductID: " + code + s.gsCR +
-                   DescribeError(e.description, e.number),
+    if (debug) {
+      const std::wstring& code = databaseQueryBegun ? e.gsDBProdID : e.gsProdID;
+      p.MsgBox(L"errHdl_SYS_IsInstalled: ProductID: " + code + gsCR +
+                   DescribeError(error.description, error.number),
                MsgButtons::Ok, MsgIcon::None, std::nullopt);
     }
+    return OnError::Resume;
   };
-
   std::unique_ptr<InstallerObject> installer;
   Attempt(
       [&] {
         installer = p.CreateInstaller();
-        s.gbInstalled = IsInstalledState(installer->ProductState(s.gsProdID));
-        states.program = Known(s.gbInstalled);
+        states.gbInstalled = IsInstalledState(installer->ProductState(e.gsProdID));
+        states.program = Known(states.gbInstalled);
       },
       report);
-
   databaseQueryBegun = true;
   Attempt(
       [&] {
@@ -49,22 +49,16 @@ bool SYS_IsInstalled(Session& s, Platform& p, InstalledStates& states) {
           // The object was never created: the second query fails just as the first did.
           throw RunError{91, L"Object variable or With block variable not set"};
         }
-        s.gbDBInstalled = IsInstalledState(installer->ProductState(s.gsDBProdID));
-        states.database = Known(s.gbDBInstalled);
-        if (s.gbDebug) {
-          p.MsgBox(L"gbInstalled =" + FlagWord(s.gbInstalled) + L"  gsProdID = " + s.gsProdID +
-                       s.gsCR + L"gbDBInstalled = " + FlagWord(s.gbDBInstalled) +
-                       L"  gsDBProdID = " + s.gsDBProdID + s.gsCR,
+        states.gbDBInstalled = IsInstalledState(installer->ProductState(e.gsDBProdID));
+        states.database = Known(states.gbDBInstalled);
+        if (debug) {
+          p.MsgBox(L"gbInstalled =" + FlagWord(states.gbInstalled) + L"  gsProdID = " +
+                       e.gsProdID + gsCR + L"gbDBInstalled = " + FlagWord(states.gbDBInstalled) +
+                       L"  gsDBProdID = " + e.gsDBProdID + gsCR,
                    MsgButtons::Ok, MsgIcon::None, std::nullopt);
         }
       },
       report);
-  return true;
-}
-
-bool SYS_IsInstalled(Session& s, Platform& p) {
-  InstalledStates states;
-  return SYS_IsInstalled(s, p, states);
 }
 
 }  // namespace vtr

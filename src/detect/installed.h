@@ -2,8 +2,8 @@
 // reports them.
 #pragma once
 
+#include "detect/run_setup.h"
 #include "platform/platform.h"
-#include "startup/session.h"
 
 namespace vtr {
 
@@ -14,14 +14,18 @@ bool IsInstalledState(int32_t state);
 enum class ProductKnown { Unknown, Installed, NotInstalled };
 
 struct InstalledStates {
+  // The flags every reader uses: installed as far as is known. A query that fails leaves its
+  // flag as an earlier query (or the caller) set it.
+  bool gbInstalled = false;
+  bool gbDBInstalled = false;
   ProductKnown program = ProductKnown::Unknown;
   ProductKnown database = ProductKnown::Unknown;
   std::wstring failure;  // "description (number)" of the first query that failed
 };
 
-// Refreshes gbInstalled and gbDBInstalled. A query that fails leaves its flag as it was; the
-// wizard takes that as not installed, the install engine reads states and refuses to guess.
-bool SYS_IsInstalled(Session& s, Platform& p, InstalledStates& states);
-bool SYS_IsInstalled(Session& s, Platform& p);
+// Asks Windows Installer about the edition's program and database products. states comes in
+// with what is known so far and goes out with the answers; a query that fails leaves its flag
+// and marks its product Unknown (reported in a box to a developer).
+void SYS_IsInstalled(Platform& p, const Edition& e, bool debug, InstalledStates& states);
 
 }  // namespace vtr

@@ -1,131 +1,96 @@
 #include "engine/install.h"
 
+#include "detect/detected.h"
 #include "detect/install_paths.h"
-#include "detect/installed.h"
-#include "detect/windows_version.h"
-#include "engine/components.h"
-#include "engine/install_run.h"
+#include "engine/apply.h"
 #include "engine/msi_command.h"
+#include "engine/plan.h"
 #include "util/paths.h"
 #include "util/text.h"
 
 namespace vtr {
-
-void InstallRun::Do(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const RunError& e) {
-    bError = true;
-    const std::wstring text =
-        L"errHdl_SYS_Install: " + DescribeError(e.description, e.number) + s.gsCR + s.gsCR;
-    if (s.gbDebug) {
-      if (p.MsgBox(text + s.gsCR + L"Resume Next?", MsgButtons::YesNo, MsgIcon::None,
-                   std::nullopt) == MsgAnswer::Yes) {
-        return;
-      }
-    } else {
-      p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
-    }
-    throw EndOfRun{};
-  }
-}
-
-void InstallRun::Fail(const std::wstring& text) {
-  bError = true;
-  p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
-}
-
 namespace {
 
-// The engine acts on what Windows Installer says is installed; when it could not be asked
-// about a product the run needs, guessing "not installed" would stop the updater and
-// unregister the e-mail interface of a product that stays, and report success.
-bool StatesKnown(const InstallRun& r, const InstalledStates& states) {
-  // A database removal copies the program's switch, so it needs the program's state too.
-  const bool needProgram = r.bProgram || (r.bDatabase && r.bRemove);
-  return (!needProgram || states.program != ProductKnown::Unknown) &&
-         (!r.bDatabase || states.database != ProductKnown::Unknown);
-}
-
-void Dispatch(InstallRun& r) {
-  Session& s = r.s;
-  // Every program the engine starts comes from the system folder; without it they would be
-  // looked for at the root of the current drive.
-  if (s.gsSystemDir.empty()) {
-    r.Fail(L"Unable to locate the Windows system folder.");
-    throw EndOfRun{};
+// What the run needs to know of the machine now. False when an error that was not resumed
+// ended the run.
+bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request& r,
+               EngineFacts& f, Outcome& outcome) {
+  const auto handler = [&](const RunError& error) {
+    return ReportEngineError(p, o.gbDebug, outcome, error);
+  };
+  // Without the system folder nothing can be started; the plan says so.
+  if (f.gsSystemDir.empty()) {
+    return true;
   }
-  r.Do([&] {
-    int32_t platformId = 0, minor = 0, build = 0;
-    std::wstring servicePack, versionText;
-    SYS_GetWindowsVersion(r.p, platformId, r.major, minor, build, servicePack, versionText);
-  });
-  r.program.fileName = ProgramPackageName(s.gbPro, s.gbUpdate);
-  r.database.fileName = DatabasePackageName(s.gbPro, s.gbUpdate);
-  InstalledStates states;
-  r.Do([&] { SYS_IsInstalled(s, r.p, states); });
-  if (!StatesKnown(r, states)) {
-    r.Fail(L"Unable to ask Windows Installer which products are installed." + s.gsCR +
-           states.failure);
-    throw EndOfRun{};
+  if (!Attempt(
+          [&] {
+            const WindowsVersion v = ReadWindowsVersion(p);
+            f.windowsMajor = v.major;
+            f.windowsName = v.name;
+          },
+          handler) ||
+      !Attempt([&] { SYS_IsInstalled(p, e, o.gbDebug, f.installed); }, handler)) {
+    return false;
   }
-
-  if (r.bProgram && (r.bRepair || s.gbUpdate || r.bRemove)) {
-    r.Do([&] { StopUpdaterService(r); });
-    if (r.bRemove) {
-      r.Do([&] { UnregisterEmailInterface(r); });
-    }
+  if (!StatesKnown(r, f.installed)) {
+    return true;
   }
-  if (r.bDatabase && !r.bRepair && !r.bRemove) {
-    r.Do([&] {
-      r.oldData = LeftEqualsNoCase(r.p.GetSetting(s.gsEditionID, kSection, L"Ver", L""), 3, L"3.0");
-    });
+  if (r.bDatabase && !r.bRepair && !r.bRemove &&
+      !Attempt([&] { f.lastVersion = p.GetSetting(e.gsEditionID, kSection, L"Ver", L""); },
+               handler)) {
+    return false;
   }
-
-  ChooseSwitches(r);
-  r.Do([&] {
-    r.sourceFolder = r.p.OwnFolder();
-    r.sourceSeparator = Contains(r.sourceFolder, L"/") ? L"/" : L"\\";
-    // The developer's copy takes its packages from a "Package" folder beside it.
-    if (EqualsNoCase(r.p.OwnFileName(), L"VTR Setup")) {
-      r.sourceFolder = JoinPath(r.sourceFolder, r.sourceSeparator, L"Package");
-    }
-  });
-
-  if (r.bProgram) {
-    RunProgramPackage(r);
+  if (!Attempt(
+          [&] {
+            f.sourceFolder = p.OwnFolder();
+            f.sourceSeparator = Contains(f.sourceFolder, L"/") ? L"/" : L"\\";
+            f.ownFileName = p.OwnFileName();
+            // The developer's copy takes its packages from a "Package" folder beside it.
+            if (EqualsNoCase(f.ownFileName, L"VTR Setup")) {
+              f.sourceFolder = JoinPath(f.sourceFolder, f.sourceSeparator, L"Package");
+            }
+          },
+          handler)) {
+    return false;
   }
-  if (r.bDatabase) {
-    RunDatabasePackage(r);
+  // Only the packages the run will hand to Windows Installer must be there.
+  if (r.bProgram && !(r.bRemove && !f.installed.gbInstalled)) {
+    f.programPackageFound =
+        SYS_File_FileCheck(p, ProgramPackageName(e.gbPro, e.gbUpdate), f.sourceFolder, false);
   }
-  if (!r.bRemove) {
-    RunFollowUpSteps(r);
+  if (r.bDatabase && !(r.bRemove && !f.installed.gbDBInstalled)) {
+    f.databasePackageFound =
+        SYS_File_FileCheck(p, DatabasePackageName(e.gbPro, e.gbUpdate), f.sourceFolder, false);
   }
-  if (r.offerEngine) {
-    r.Do([&] { OfferDatabaseEngine(r); });
-  }
+  return true;
 }
 
 }  // namespace
 
-bool SYS_Install(Session& s, Platform& p, bool& bProgram, bool& bDatabase, bool& bOutlook,
-                 bool& bRepair, bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI,
-                 InstallReport& report) {
-  InstallRun r(s, p, bProgram, bDatabase, bOutlook, bRepair, bRemove, bProgramFullUI,
-               bDatabaseFullUI, report);
-  try {
-    Dispatch(r);
-  } catch (const EndOfRun&) {
-    return false;
+Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
+                    const std::wstring& systemDir, const Request& r) {
+  Outcome outcome;
+  EngineFacts facts;
+  facts.gsSystemDir = systemDir;
+  facts.installed = r.installed;
+  if (!FindFacts(p, e, o, r, facts, outcome)) {
+    return outcome;
   }
-  return !r.bError;
-}
-
-bool SYS_Install(Session& s, Platform& p, bool& bProgram, bool& bDatabase, bool& bOutlook,
-                 bool& bRepair, bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI) {
-  InstallReport report;
-  return SYS_Install(s, p, bProgram, bDatabase, bOutlook, bRepair, bRemove, bProgramFullUI,
-                     bDatabaseFullUI, report);
+  Plan plan = MakePlan(e, o, r, facts);
+  if (o.gbPlan) {
+    for (const std::wstring& line : DescribePlan(plan, r, facts)) {
+      p.WriteStandardOutput(line);
+    }
+    outcome.planOnly = true;
+    outcome.failed = plan.Refused();
+    return outcome;
+  }
+  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+    p.WriteLog(L"plan step " + std::to_wstring(i + 1) + L": " +
+               DescribeStep(plan, plan.steps[i], o.gbSilent));
+  }
+  ApplyPlan(p, plan, outcome);
+  return outcome;
 }
 
 }  // namespace vtr

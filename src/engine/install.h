@@ -1,24 +1,20 @@
-// The install engine: carries out the chosen action on the chosen packages.
+// The install engine: detect what a run needs, plan it, apply the plan.
 #pragma once
 
+#include <string>
+
+#include "detect/run_setup.h"
+#include "engine/outcome.h"
+#include "engine/request.h"
 #include "platform/platform.h"
-#include "startup/session.h"
 
 namespace vtr {
 
-// What a run tells beyond its result, for the process exit code.
-struct InstallReport {
-  bool cancelled = false;      // the developer cancelled at a debug prompt
-  bool restartNeeded = false;  // Windows Installer asked for a restart
-};
-
 // Installs, updates, repairs or removes the program and/or database packages and sets up the
-// Outlook interface. True when the run ended without a failure message. The full-interface
-// flags are set by the call.
-bool SYS_Install(Session& s, Platform& p, bool& bProgram, bool& bDatabase, bool& bOutlook,
-                 bool& bRepair, bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI);
-bool SYS_Install(Session& s, Platform& p, bool& bProgram, bool& bDatabase, bool& bOutlook,
-                 bool& bRepair, bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI,
-                 InstallReport& report);
+// Outlook interface, as the request asks. It asks Windows Installer again what is installed,
+// plans the run and carries the plan out (with PLAN, shows it on standard output instead and
+// carries out nothing). systemDir is the system folder start-up found.
+Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
+                    const std::wstring& systemDir, const Request& r);
 
 }  // namespace vtr

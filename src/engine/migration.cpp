@@ -11,31 +11,27 @@ constexpr wchar_t kPrefix[] = L"rev30_";
 
 // Gives one file the prefix unless it has it already. False when the move failed, which
 // ends the file's group.
-bool MoveAside(InstallRun& r, const std::wstring& folder, const std::wstring& name) {
+bool MoveAside(Platform& p, bool debug, const std::wstring& folder, const std::wstring& name) {
   if (LeftEqualsNoCase(name, 6, kPrefix)) {
     return true;
   }
-  if (r.p.MoveFileTo(folder + name, folder + kPrefix + name)) {
+  if (p.MoveFileTo(folder + name, folder + kPrefix + name)) {
     return true;
   }
-  if (r.s.gbDebug) {
-    r.p.MsgBox(L"Unable to rename file:" + name, MsgButtons::Ok, MsgIcon::None, std::nullopt);
+  if (debug) {
+    p.MsgBox(L"Unable to rename file:" + name, MsgButtons::Ok, MsgIcon::None, std::nullopt);
   }
   return false;
 }
 
 // A statement that fails is passed over: the migration never stops the installation.
-template <typename Statement>
-void Skipping(Statement statement) {
-  try {
-    statement();
-  } catch (const RunError&) {
-  }
+OnError PassOver(const RunError&) {
+  return OnError::Resume;
 }
 
 }  // namespace
 
-void MigrateTemplates(InstallRun& r, const std::wstring& databaseFolder,
+void MigrateTemplates(Platform& p, bool debug, const std::wstring& databaseFolder,
                       const std::wstring& separator) {
   const std::wstring templates =
       databaseFolder + separator + L"Documents" + separator + L"Templates" + separator;
@@ -43,19 +39,19 @@ void MigrateTemplates(InstallRun& r, const std::wstring& databaseFolder,
   // Every envelope of the folder, walked with one search.
   const std::wstring envelopes = templates + L"Envelopes" + separator;
   std::wstring name;
-  Skipping([&] { name = r.p.FindFirst(envelopes + L"*.env", kAttrNormal); });
+  Attempt([&] { name = p.FindFirst(envelopes + L"*.env", kAttrNormal); }, PassOver);
   while (!name.empty()) {
     bool moved = true;
     // Windows' search also matches short names, so "*.env" finds "notes.envx" too: only a
     // long name that really ends in ".env" is an envelope.
     if (EndsWithNoCase(name, L".env")) {
-      Skipping([&] { moved = MoveAside(r, envelopes, name); });
+      Attempt([&] { moved = MoveAside(p, debug, envelopes, name); }, PassOver);
     }
     if (!moved) {
       break;
     }
     name.clear();
-    Skipping([&] { name = r.p.FindNext(); });
+    Attempt([&] { name = p.FindNext(); }, PassOver);
   }
 
   // The labels and reports that the new database replaces, by name; missing ones are passed.
@@ -67,10 +63,10 @@ void MigrateTemplates(InstallRun& r, const std::wstring& databaseFolder,
     const std::wstring folder = templates + folderName + separator;
     for (const auto& file : files) {
       std::wstring found;
-      Skipping([&] { found = r.p.FindFirst(folder + file, kAttrNormal); });
+      Attempt([&] { found = p.FindFirst(folder + file, kAttrNormal); }, PassOver);
       bool moved = true;
       if (!found.empty()) {
-        Skipping([&] { moved = MoveAside(r, folder, file); });
+        Attempt([&] { moved = MoveAside(p, debug, folder, file); }, PassOver);
       }
       if (!moved) {
         break;

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "engine/install_run.h"
+#include "platform/platform.h"
 
 namespace vtr {
 
-void MigrateTemplates(InstallRun& r, const std::wstring& databaseFolder,
+void MigrateTemplates(Platform& p, bool debug, const std::wstring& databaseFolder,
                       const std::wstring& separator);
 
 }  // namespace vtr

@@ -1,11 +1,9 @@
-// The msiexec command lines: package names, switches, properties, interface levels, the debug
-// prompts that let a tester change them, and the runs themselves.
+// The pieces of msiexec command lines: package names, interface levels, folder texts that may
+// be quoted into a command line, and the debug prompts that let a tester change them.
 #pragma once
 
 #include <cstdint>
 #include <string>
-
-#include "engine/install_run.h"
 
 namespace vtr {
 
@@ -16,10 +14,6 @@ std::wstring MsiexecExitMeaning(uint32_t code);
 std::wstring ProgramPackageName(bool pro, bool update);
 std::wstring DatabasePackageName(bool pro, bool update);
 
-// Chooses both packages' switches and properties for the action and installed state, asking
-// for the reinstall letters in debug runs; sets the full-interface flags.
-void ChooseSwitches(InstallRun& r);
-
 // The interface level of each package's run, before the debug prompt.
 std::wstring ProgramLevel(bool silent, bool remove, bool repair, bool programFullUI);
 std::wstring DatabaseLevel(bool silent, bool remove, bool repair, bool databaseInstalled,
@@ -29,8 +23,9 @@ std::wstring DatabaseLevel(bool silent, bool remove, bool repair, bool databaseI
 // command line; a quote could otherwise add arguments of its own.
 bool IsSafeFolderText(const std::wstring& folder);
 
-// The program and database package runs; each ends the run when its package is missing.
-void RunProgramPackage(InstallRun& r);
-void RunDatabasePackage(InstallRun& r);
+// The debug prompts: the reinstall letters (ending in question) and each package's level.
+std::wstring ReinstallPrompt(const std::wstring& question);
+std::wstring ProgramLevelPrompt();
+std::wstring DatabaseLevelPrompt();
 
 }  // namespace vtr

@@ -23,42 +23,56 @@ ShellOutcome ClassifyShellResult(int32_t code) {
   }
 }
 
-bool SYS_CreateP(const Session& s, Platform& p, const std::wstring& applicationPath,
+std::wstring ShellFailureText(int32_t code, const std::wstring& fileNotFound,
+                              const std::wstring& missingPath, const std::wstring& file,
+                              const std::wstring& otherBefore, const std::wstring& otherAfter) {
+  switch (ClassifyShellResult(code)) {
+    case ShellOutcome::Started:
+      return {};
+    case ShellOutcome::FileNotFound:
+      return fileNotFound;
+    case ShellOutcome::PathNotFound:
+      return L"Path not found:" + missingPath;
+    case ShellOutcome::NoAssociation:
+      return L"Windows does not have a program associated for: " + file;
+    case ShellOutcome::Failed:
+      break;
+  }
+  return otherBefore + std::to_wstring(code) + otherAfter;
+}
+
+bool SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPath,
                  const std::wstring& commandLine, const std::wstring& workFolder, int32_t timeLimit,
                  std::optional<uint32_t>& exitCode) {
   exitCode.reset();
-  // Debug runs may go on past a failing statement; otherwise the run ends with false.
-  const auto resumeAfter = [&](const RunError& e) {
+  // Debug runs may go on past a failing statement; otherwise the procedure ends with false.
+  const auto handler = [&](const RunError& e) {
     const std::wstring text = L"VTR Install Error - errHdl_SYS_CreateP: " +
-                              DescribeError(e.description, e.number) + s.gsCR + s.gsCR;
-    if (s.gbDebug) {
-      return p.MsgBox(text + s.gsCR + L"Resume Next?", MsgButtons::YesNo, MsgIcon::None,
-                      std::nullopt) == MsgAnswer::Yes;
+                              DescribeError(e.description, e.number) + gsCR + gsCR;
+    if (debug) {
+      return p.MsgBox(text + gsCR + L"Resume Next?", MsgButtons::YesNo, MsgIcon::None,
+                      std::nullopt) == MsgAnswer::Yes
+                 ? OnError::Resume
+                 : OnError::Stop;
     }
     p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
-    return false;
+    return OnError::Stop;
   };
-
   const int32_t limit = timeLimit == 0 ? -1 : timeLimit;
   std::unique_ptr<ChildProcess> child;
-  try {
-    child = p.StartProcess(applicationPath, commandLine, workFolder);
-  } catch (const RunError& e) {
-    resumeAfter(e);
-    return false;
+  if (!Attempt([&] { child = p.StartProcess(applicationPath, commandLine, workFolder); },
+               handler) ||
+      !child) {
+    return false;  // even a developer who resumes has no process to wait for
   }
-  if (!child) {
-    return false;
-  }
-  try {
-    if (child->Wait(limit)) {
-      exitCode = child->ExitCode();
-    }
-  } catch (const RunError& e) {
-    return resumeAfter(e);
-  }
-  // The child's handles close here, when its owner goes.
-  return true;
+  // The child's handles close when its owner goes.
+  return Attempt(
+      [&] {
+        if (child->Wait(limit)) {
+          exitCode = child->ExitCode();
+        }
+      },
+      handler);
 }
 
 namespace {
@@ -76,28 +90,16 @@ std::wstring FolderOfProgram(const std::wstring& file) {
 
 }  // namespace
 
-bool SYS_RunProgram(const Session& s, Platform& p, const std::wstring& file,
-                    const std::wstring& parameters) {
+bool SYS_RunProgram(Platform& p, const std::wstring& file, const std::wstring& parameters) {
   const int32_t code = p.ShellOpen(L"open", file, parameters, FolderOfProgram(file), kShowNormal);
-  std::wstring text;
-  switch (ClassifyShellResult(code)) {
-    case ShellOutcome::Started:
-      return true;
-    case ShellOutcome::FileNotFound:
-      text = L"Program Not Found: " + file + s.gsCR +
-             L"Please verify that the path is correct or re-install Vantora Contact "
-             L"Management" +
-             s.gsCR;
-      break;
-    case ShellOutcome::PathNotFound:
-      text = L"Path not found:" + file;
-      break;
-    case ShellOutcome::NoAssociation:
-      text = L"Windows does not have a program associated for: " + file;
-      break;
-    case ShellOutcome::Failed:
-      text = L"Sorry, Windows was not able to open your program: " + std::to_wstring(code);
-      break;
+  const std::wstring text = ShellFailureText(
+      code,
+      L"Program Not Found: " + file + gsCR +
+          L"Please verify that the path is correct or re-install Vantora Contact Management" +
+          gsCR,
+      file, file, L"Sorry, Windows was not able to open your program: ", L"");
+  if (text.empty()) {
+    return true;
   }
   p.MsgBox(text, MsgButtons::Ok, MsgIcon::None, std::nullopt);
   return false;

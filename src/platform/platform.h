@@ -150,6 +150,12 @@ class Platform {
   virtual bool PersonCanAnswer() = 0;
   // Writes one line to standard error, when the program was given one.
   virtual void WriteStandardError(const std::wstring& line) = 0;
+  // Writes one line to standard output: where it is redirected, else to the console the
+  // program was started from (a windowed program has none of its own).
+  virtual void WriteStandardOutput(const std::wstring& line) = 0;
+  // One line for the setup log. Windows keeps no such log: only the platform start-up hands
+  // on writes it (keyword LOG).
+  virtual void WriteLog(const std::wstring& /*line*/) {}
   // GetTempPath: the user's temporary folder without a trailing separator, "" on failure.
   virtual std::wstring TempFolder() = 0;
   // Appends one line, UTF-8 and a line break, to a file that is made when missing; raises on

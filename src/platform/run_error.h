@@ -1,10 +1,8 @@
-// Run-time errors raised by platform operations, and the "report, then carry on" step runner
-// that procedures with one error handler use.
+// Run-time errors raised by platform operations, and the one way a procedure handles them.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 
 namespace vtr {
@@ -15,34 +13,21 @@ struct RunError {
   std::wstring description;
 };
 
-// What an error handler decides after it has reported an error.
+// What an error handler decides after it has reported an error: go on with the next statement,
+// or end the procedure.
 enum class OnError { Resume, Stop };
 
-// Runs the steps in order. When a step raises a RunError the handler decides: Resume goes on
-// with the next step, Stop ends the run. Returns false when a handler stopped it.
-inline bool RunSteps(std::initializer_list<std::function<void()>> steps,
-                     const std::function<OnError(const RunError&)>& handler) {
-  for (const auto& step : steps) {
-    try {
-      step();
-    } catch (const RunError& error) {
-      if (handler(error) == OnError::Stop) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
-// Runs one statement of a procedure whose handler reports the error and resumes with the
-// next statement.
-inline void Attempt(const std::function<void()>& statement,
-                    const std::function<void(const RunError&)>& report) {
+// Runs one statement of a procedure under the procedure's error handler. When the statement
+// raises, the handler reports the error (its own label and message shape) and decides. False
+// when the statement raised and the handler said Stop.
+inline bool Attempt(const std::function<void()>& statement,
+                    const std::function<OnError(const RunError&)>& handler) {
   try {
     statement();
   } catch (const RunError& error) {
-    report(error);
+    return handler(error) == OnError::Resume;
   }
+  return true;
 }
 
 }  // namespace vtr

@@ -417,6 +417,7 @@ const std::vector<std::string>& OperationNames() {
                                                   "ProductState",
                                                   "PersonCanAnswer",
                                                   "WriteStandardError",
+                                                  "WriteStandardOutput",
                                                   "TempFolder",
                                                   "AppendLine",
                                                   "Now"};

@@ -570,6 +570,10 @@ void SimPlatform::WriteStandardError(const std::wstring& text) {
   machine_->Begin("WriteStandardError", Line{{"line", Text(text)}});
 }
 
+void SimPlatform::WriteStandardOutput(const std::wstring& text) {
+  machine_->Begin("WriteStandardOutput", Line{{"line", Text(text)}});
+}
+
 std::wstring SimPlatform::TempFolder() {
   const std::size_t line = machine_->Begin("TempFolder");
   std::wstring folder = machine_->Setup().tempFolder.value_or(L"");

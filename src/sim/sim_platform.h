@@ -88,6 +88,7 @@ class SimPlatform : public Platform {
 
   bool PersonCanAnswer() override;
   void WriteStandardError(const std::wstring& line) override;
+  void WriteStandardOutput(const std::wstring& line) override;
   std::wstring TempFolder() override;
   void AppendLine(const std::wstring& path, const std::wstring& line) override;
   LocalTime Now() override;

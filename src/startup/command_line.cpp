@@ -6,7 +6,7 @@ namespace vtr {
 namespace {
 
 // Sets the flag of a keyword; false when the word is none of them.
-bool ApplyKeyword(const std::wstring& word, Session& s, CommandFlags& flags) {
+bool ApplyKeyword(const std::wstring& word, RunOptions& o, CommandFlags& flags) {
   const std::wstring upper = UpperCase(word);
   if (upper == L"REPAIR") {
     flags.bRepair = true;
@@ -19,20 +19,24 @@ bool ApplyKeyword(const std::wstring& word, Session& s, CommandFlags& flags) {
   } else if (upper == L"OL") {
     flags.bOutlook = true;
   } else if (upper == L"S") {
-    s.gbSilent = true;
+    o.gbSilent = true;
   } else if (upper == L"DEBUG") {
-    s.gbDebug = true;
+    o.gbDebug = true;
   } else if (upper == L"LOG") {
-    s.gbLog = true;
+    o.gbLog = true;
+  } else if (upper == L"PLAN") {
+    // The plan is shown and nothing is carried out: a run without a person, like S.
+    o.gbPlan = true;
+    o.gbSilent = true;
   } else {
     return false;
   }
   return true;
 }
 
-void ShowUsage(const Session& s, Platform& p, const std::wstring& invalidWord) {
-  const std::wstring& cr = s.gsCR;
-  const std::wstring& tab = s.gsTab;
+void ShowUsage(Platform& p, const std::wstring& invalidWord) {
+  const std::wstring& cr = gsCR;
+  const std::wstring& tab = gsTab;
   const std::wstring message =
       L"Parameter:" + invalidWord + cr + L"Sorry this is not a valid Parameter." + cr + cr +
       L"Available Parameters" + cr + cr + p.OwnFileName() + L" [Repair] [Program] [DB] [OL]" + cr +
@@ -43,7 +47,7 @@ void ShowUsage(const Session& s, Platform& p, const std::wstring& invalidWord) {
       L"Setup MS Outlook Office Interface" + cr + L"S" + tab +
       L"Silent operation (no user prompting)" + cr;
   const AppVersion v = p.OwnVersion();
-  const std::wstring title = p.OwnTitle() + s.gsSpace + std::to_wstring(v.major) + L"." +
+  const std::wstring title = p.OwnTitle() + gsSpace + std::to_wstring(v.major) + L"." +
                              std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision);
   p.SetMousePointer(MousePointer::Default);
   p.MsgBox(message, MsgButtons::Ok, MsgIcon::Information, title);
@@ -82,14 +86,14 @@ std::wstring sys_parse(std::wstring& text, const std::wstring& delimiter, bool t
   return word;
 }
 
-bool ReadCommandLine(Session& s, Platform& p, CommandFlags& flags) {
+bool ReadCommandLine(Platform& p, RunOptions& options, CommandFlags& flags) {
   std::wstring command = p.CommandLine();
   while (!command.empty()) {
-    const std::wstring word = sys_parse(command, s.gsSpace, true);
-    if (!ApplyKeyword(word, s, flags)) {
+    const std::wstring word = sys_parse(command, gsSpace, true);
+    if (!ApplyKeyword(word, options, flags)) {
       // Nothing chosen so far takes effect: the program ends after the usage box.
       flags.bInvalidWord = true;
-      ShowUsage(s, p, word);
+      ShowUsage(p, word);
       return false;
     }
   }

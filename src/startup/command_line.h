@@ -1,10 +1,11 @@
-// The command-line keywords: silent-run targets and action, the silent, debug and log switches.
+// The command-line keywords: silent-run targets and action, the silent, debug, log and plan
+// switches.
 #pragma once
 
 #include <string>
 
+#include "detect/run_setup.h"
 #include "platform/platform.h"
-#include "startup/session.h"
 
 namespace vtr {
 
@@ -22,9 +23,9 @@ struct CommandFlags {
 // first line; with trimLeading the blanks before the following word go too.
 std::wstring sys_parse(std::wstring& text, const std::wstring& delimiter, bool trimLeading);
 
-// Reads the command line into flags and the session's silent, debug and log switches. On a word
+// Reads the command line into flags and the run options (silent, debug, log, plan). On a word
 // that is not a keyword it sets bInvalidWord, shows the usage box and returns false: the
 // program must end, even when the box itself could not be shown.
-bool ReadCommandLine(Session& s, Platform& p, CommandFlags& flags);
+bool ReadCommandLine(Platform& p, RunOptions& options, CommandFlags& flags);
 
 }  // namespace vtr

@@ -6,44 +6,28 @@ namespace vtr {
 
 Edition EditionFor(const std::wstring& editionId, bool update) {
   Edition e;
-  e.workstation = EqualsNoCase(editionId, L"VTRPRO_WS") || EqualsNoCase(editionId, L"VTRPRO_RTF3");
-  e.pro = LeftEqualsNoCase(editionId, 6, L"VTRPRO");
+  e.gsEditionID = editionId;
+  e.gsVersion = kVersion;
+  e.gbUpdate = update;
+  e.gbWorkstation = EqualsNoCase(editionId, L"VTRPRO_WS") || EqualsNoCase(editionId, L"VTRPRO_RTF3");
+  e.gbPro = LeftEqualsNoCase(editionId, 6, L"VTRPRO");
   if (EqualsNoCase(editionId, L"VTRPRO_RTF3")) {
-    e.exeName = L"VTR3_RTF.exe";
+    e.gsExeName = L"VTR3_RTF.exe";
   } else if (EqualsNoCase(editionId, L"VTRPRO_WS")) {
-    e.exeName = L"VTR3_WS.exe";
+    e.gsExeName = L"VTR3_WS.exe";
   } else {
-    e.exeName = L"vtr3.exe";
+    e.gsExeName = L"vtr3.exe";
   }
-  if (e.pro) {
-    e.prodId = L"{590454A0-A293-4ECE-AB62-FD940586A43C}";
-    e.dbProdId = update ? L"{DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5}"
+  if (e.gbPro) {
+    e.gsProdID = L"{590454A0-A293-4ECE-AB62-FD940586A43C}";
+    e.gsDBProdID = update ? L"{DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5}"
                         : L"{9A3E077B-AC17-4655-AE22-D73047814448}";
   } else {
-    e.prodId = L"{D2D733C2-0C8D-402C-91AF-3866DF9C12A5}";
-    e.dbProdId = update ? L"{AA9A981A-7ACF-44AB-A5E0-1B34D7C95D66}"
+    e.gsProdID = L"{D2D733C2-0C8D-402C-91AF-3866DF9C12A5}";
+    e.gsDBProdID = update ? L"{AA9A981A-7ACF-44AB-A5E0-1B34D7C95D66}"
                         : L"{3A072D0A-9E8A-4E4D-B057-711765C38C73}";
   }
   return e;
-}
-
-void ApplyEdition(Session& s, const std::wstring& editionId) {
-  s.gsVersion = L"3.3.0";
-  s.gsEditionID = editionId;
-  const Edition edition = EditionFor(s.gsEditionID, s.gbUpdate);
-  s.gbWorkstation = edition.workstation;
-  s.gbPro = edition.pro;
-  s.gsExeName = edition.exeName;
-  s.gsProdID = edition.prodId;
-  s.gsDBProdID = edition.dbProdId;
-}
-
-void SetCharacterConstants(Session& s) {
-  s.gsTab = L"\t";
-  s.gsSpace = L" ";
-  s.gsQuote = L"\"";
-  s.gsCR = L"\r";
-  s.gsCRLF = L"\r\n";
 }
 
 }  // namespace vtr

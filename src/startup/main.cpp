@@ -1,9 +1,9 @@
 #include "startup/main.h"
 
-#include "detect/folders.h"
-#include "detect/install_paths.h"
-#include "detect/installed.h"
-#include "detect/windows_version.h"
+#include <exception>
+#include <new>
+
+#include "detect/detected.h"
 #include "engine/install.h"
 #include "startup/command_line.h"
 #include "startup/edition.h"
@@ -16,18 +16,19 @@ namespace vtr {
 namespace {
 
 // What start-up found, for the setup log.
-void LogDetection(const Session& s, SetupLog& log, const std::wstring& windowsName,
-                  int32_t platformId, int32_t major, int32_t minor, int32_t build) {
-  log.Write(L"windows: " + windowsName + L" (platform " + std::to_wstring(platformId) +
-            L", version " + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." +
-            std::to_wstring(build) + L")");
-  log.Write(L"installed: program " + FlagWord(s.gbInstalled) + L", database " +
-            FlagWord(s.gbDBInstalled));
-  log.Write(L"folders: program files \"" + s.gsProgramFiles + L"\", system \"" + s.gsSystemDir +
-            L"\", program \"" + s.gsAppPath + L"\", database \"" + s.gsDBPath + L"\"");
+void LogDetection(const Detected& d, SetupLog& log) {
+  const WindowsVersion& v = d.windows;
+  log.Write(L"windows: " + v.name + L" (platform " + std::to_wstring(v.platformId) +
+            L", version " + std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) + L"." +
+            std::to_wstring(v.build) + L")");
+  log.Write(L"installed: program " + FlagWord(d.installed.gbInstalled) + L", database " +
+            FlagWord(d.installed.gbDBInstalled));
+  const Folders& f = d.folders;
+  log.Write(L"folders: program files \"" + f.gsProgramFiles + L"\", system \"" + f.gsSystemDir +
+            L"\", program \"" + f.gsAppPath + L"\", database \"" + f.gsDBPath + L"\"");
 }
 
-int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
+int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::wstring& editionId) {
   // Start-up reports a failing statement to the user and carries on with the next one, so a
   // failing detection leaves its fields empty or false and the wizard still opens.
   // A silent run that showed such a box does not tell its deployment tool that all went well.
@@ -36,69 +37,56 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
     startFailed = true;
     p.MsgBox(L"errHdl_Main: " + DescribeError(e.description, e.number), MsgButtons::Ok,
              MsgIcon::None, std::nullopt);
+    return OnError::Resume;
   };
 
   // Run mode: the developer's copy asks; a copy named "Update..." is the updater.
+  bool update = false;
   Attempt(
       [&] {
         const std::wstring ownName = p.OwnFileName();
         if (EqualsNoCase(ownName, L"VTR Setup")) {
-          s.gbUpdate = p.MsgBox(L"Run as Full Install (no = run as update)?", MsgButtons::YesNo,
-                                MsgIcon::None, std::nullopt) == MsgAnswer::No;
+          update = p.MsgBox(L"Run as Full Install (no = run as update)?", MsgButtons::YesNo,
+                            MsgIcon::None, std::nullopt) == MsgAnswer::No;
         } else {
-          s.gbUpdate = LeftEqualsNoCase(ownName, 6, L"Update");
+          update = LeftEqualsNoCase(ownName, 6, L"Update");
         }
       },
       report);
-
-  ApplyEdition(s, editionId);
-  SetCharacterConstants(s);
+  edition = EditionFor(editionId, update);
 
   CommandFlags flags;
   bool keepGoing = true;
-  Attempt([&] { keepGoing = ReadCommandLine(s, p, flags); }, report);
+  Attempt([&] { keepGoing = ReadCommandLine(p, options, flags); }, report);
   p.CommandLineRead();
   if (!keepGoing || flags.bInvalidWord) {
     return kExitUsage;
   }
 
-  Attempt([&] { SYS_IsInstalled(s, p); }, report);
-
-  int32_t platformId = 0, major = 0, minor = 0, build = 0;
-  std::wstring servicePack, versionText, windowsName;
-  Attempt(
-      [&] {
-        windowsName =
-            SYS_GetWindowsVersion(p, platformId, major, minor, build, servicePack, versionText);
-      },
-      report);
-
-  SetDefaultFolders(s, p, major, report);
-
-  Attempt([&] { s.gsAppPath = SYS_GetInstallPath(s, p); }, report);
-  Attempt([&] { s.gsDBPath = SYS_GetDBInstallPath(s, p); }, report);
-
-  LogDetection(s, p.Log(), windowsName, platformId, major, minor, build);
-
-  if (s.gbDebug) {
-    Attempt([&] { ShowDebugFolders(s, p); }, report);
+  const Detected detected = DetectMachine(p, edition, options.gbDebug, report);
+  LogDetection(detected, p.Log());
+  if (options.gbDebug) {
+    Attempt([&] { ShowDebugFolders(detected.folders, p); }, report);
   }
 
-  if (s.gbSilent) {
+  if (options.gbSilent) {
     // A silent run always includes the program package; DB and OL add to it.
-    flags.bProgram = true;
-    bool programFullUI = false;
-    bool databaseFullUI = false;
-    bool succeeded = false;
-    InstallReport outcome;
+    Request request;
+    request.bProgram = true;
+    request.bDatabase = flags.bDatabase;
+    request.bOutlook = flags.bOutlook;
+    request.bRepair = flags.bRepair;
+    request.bRemove = flags.bRemove;
+    request.gsAppPath = detected.folders.gsAppPath;
+    request.gsDBPath = detected.folders.gsDBPath;
+    request.installed = detected.installed;
+    int code = kExitInstallFailed;  // unless the engine comes back
     Attempt(
         [&] {
-          succeeded =
-              SYS_Install(s, p, flags.bProgram, flags.bDatabase, flags.bOutlook, flags.bRepair,
-                          flags.bRemove, programFullUI, databaseFullUI, outcome);
+          code = ExitCodeFor(
+              SYS_Install(p, edition, options, detected.folders.gsSystemDir, request));
         },
         report);
-    const int code = ExitCodeFor(succeeded, outcome);
     // Also when the packages only ask for a restart: that is success too, and a tool that
     // reads it would restart the machine believing all went well.
     const bool success = code == kExitSuccess || code == kExitRestartNeeded;
@@ -109,29 +97,59 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
   int code = kExitCancelled;
   Attempt(
       [&] {
-        code = ShowWizard(s, p, p.WizardView(),
-                          [&](fmMain& form) { p.RunEventLoop([&] { return form.IsUnloaded(); }); });
+        code = ShowWizard(p, edition, options, detected, p.WizardView(), [&](fmMain& form) {
+          p.RunEventLoop([&] { return form.IsUnloaded(); });
+        });
       },
       report);
   return code;
 }
 
+// Says on standard error and in the log why the run ended early; neither may stop the exit.
+void ReportEscaped(SetupPlatform& p, const std::wstring& what) {
+  const std::wstring line = L"the run ended on an unexpected error: " + what;
+  try {
+    p.WriteStandardError(L"VTR Setup: " + line);
+  } catch (...) {  // NOLINT(bugprone-empty-catch): standard error is given up
+  }
+  try {
+    p.Log().Write(line);
+  } catch (...) {  // NOLINT(bugprone-empty-catch): the log is given up
+  }
+}
+
+std::wstring Widen(const char* text) {
+  std::wstring wide;
+  for (const char* c = text; c != nullptr && *c != '\0'; ++c) {
+    wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+  }
+  return wide;
+}
+
 }  // namespace
 
-int Main(Session& s, Platform& p, const std::wstring& editionId) {
-  SetupPlatform setup(s, p);
-  // An error that a handler's own box or a note on standard error raises ends the run as a
-  // failure, never as an error escaping the program.
+int Main(Platform& p, const std::wstring& editionId) {
+  Edition edition;
+  RunOptions options;
+  SetupPlatform setup(edition, options, p);
+  // Every run ends with a code from the table: an error that a handler's own box or a note on
+  // standard error raises, memory running out, or anything else that escapes the run ends it
+  // as a failure, never as an abort.
   int code = kExitInstallFailed;
   try {
-    code = Start(s, setup, editionId);
-  } catch (const RunError&) {
-    code = kExitInstallFailed;
+    code = Start(edition, options, setup, editionId);
+  } catch (const RunError& e) {
+    ReportEscaped(setup, L"errHdl_Main: " + DescribeError(e.description, e.number));
+  } catch (const std::bad_alloc&) {
+    ReportEscaped(setup, L"out of memory");
+  } catch (const std::exception& e) {
+    ReportEscaped(setup, Widen(e.what()));
+  } catch (...) {
+    ReportEscaped(setup, L"an error of an unknown kind");
   }
   try {
     setup.Log().Finish(code);
-  } catch (const RunError&) {
-    // the log is given up; the exit code stands
+  } catch (...) {  // NOLINT(bugprone-empty-catch): the log is given up; the exit code stands
   }
   return code;
 }

@@ -5,13 +5,11 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "startup/exit_codes.h"
-#include "startup/session.h"
 
 namespace vtr {
 
 // Runs start-up against the platform. editionId is the edition fixed into this build.
-// Returns the process exit code.
-int Main(Session& s, Platform& p, const std::wstring& editionId);
+// Returns the process exit code, always one of the codes deployment tools are told of.
+int Main(Platform& p, const std::wstring& editionId);
 
 }  // namespace vtr

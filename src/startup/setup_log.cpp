@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "startup/exit_codes.h"
+#include "engine/outcome.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -10,37 +10,16 @@ namespace {
 
 constexpr wchar_t kLogName[] = L"VTR Setup.log";
 
-std::wstring RunMode(const Session& s) {
-  std::wstring mode = s.gbUpdate ? L"update" : L"full install";
-  mode += s.gbSilent ? L", silent" : L", wizard";
-  if (s.gbDebug) {
+std::wstring RunMode(const Edition& e, const RunOptions& o) {
+  std::wstring mode = e.gbUpdate ? L"update" : L"full install";
+  mode += o.gbPlan ? L", plan only" : o.gbSilent ? L", silent" : L", wizard";
+  if (o.gbDebug) {
     mode += L", debug";
   }
   return mode;
 }
 
 }  // namespace
-
-std::wstring OneLine(const std::wstring& text) {
-  std::wstring joined;
-  std::wstring line;
-  const auto endLine = [&] {
-    const std::wstring trimmed = TrimTrailingSpaces(TrimLeadingSpaces(line));
-    if (!trimmed.empty()) {
-      joined += (joined.empty() ? L"" : L" | ") + trimmed;
-    }
-    line.clear();
-  };
-  for (wchar_t c : text) {
-    if (c == L'\r' || c == L'\n') {
-      endLine();
-    } else {
-      line += c < 32 ? L' ' : c;
-    }
-  }
-  endLine();
-  return joined;
-}
 
 std::wstring FormatTime(const LocalTime& t) {
   wchar_t text[32];
@@ -55,7 +34,7 @@ void SetupLog::Start() {
   }
   std::vector<std::wstring> waiting;
   waiting.swap(waiting_);
-  if (!s_.gbLog) {
+  if (!o_.gbLog) {
     state_ = State::Off;
     return;
   }
@@ -74,7 +53,7 @@ void SetupLog::Start() {
   }
   path_ = folder + L"\\" + kLogName;
   state_ = State::On;
-  s_.gsLogFolder = folder;
+  o_.gsLogFolder = folder;
 
   std::vector<std::wstring> header;
   try {
@@ -89,9 +68,9 @@ void SetupLog::Start() {
     header = {L"==== VTR Setup, " + TimeNow() + L" ====",
               L"program: unknown (" + DescribeError(e.description, e.number) + L")"};
   }
-  header.push_back(L"run mode: " + RunMode(s_));
-  header.push_back(L"edition: " + s_.gsEditionID + (s_.gbPro ? L" (Professional)" : L" (Lite)") +
-                   L", version " + s_.gsVersion);
+  header.push_back(L"run mode: " + RunMode(e_, o_));
+  header.push_back(L"edition: " + e_.gsEditionID + (e_.gbPro ? L" (Professional)" : L" (Lite)") +
+                   L", version " + e_.gsVersion);
   for (const std::wstring& line : header) {
     Append(line);
   }
@@ -140,7 +119,7 @@ void SetupLog::Append(const std::wstring& line) {
     // The run matters more than its log: give the log up, and Windows Installer's too, since
     // they would go to the same folder.
     state_ = State::Off;
-    s_.gsLogFolder.clear();
+    o_.gsLogFolder.clear();
     p_.WriteStandardError(L"VTR Setup: the setup log " + path_ + L" cannot be written: " +
                           DescribeError(e.description, e.number) +
                           L". The run goes on without it.");

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "startup/session.h"
+#include "detect/run_setup.h"
 
 namespace vtr {
 
 class SetupLog {
  public:
-  SetupLog(Session& s, Platform& p) : s_(s), p_(p) {}
+  // Reads the edition and options as start-up fills them; sets the options' log folder.
+  SetupLog(const Edition& e, RunOptions& o, Platform& p) : e_(e), o_(o), p_(p) {}
 
   // Called once the command line is read: with LOG the log starts (the run's header, then the
   // lines written so far); without it those lines are forgotten and nothing more is kept.
@@ -29,16 +30,13 @@ class SetupLog {
   // The local time for the block's first and last lines; a clock that cannot be read is named.
   std::wstring TimeNow();
 
-  Session& s_;
+  const Edition& e_;
+  RunOptions& o_;
   Platform& p_;
   State state_ = State::Waiting;
   std::vector<std::wstring> waiting_;
   std::wstring path_;
 };
-
-// A box's text on one line: its lines joined by " | ", blank lines and control characters
-// left out.
-std::wstring OneLine(const std::wstring& text);
 
 // "2024-05-01 10:22:33".
 std::wstring FormatTime(const LocalTime& t);

@@ -148,7 +148,7 @@ bool SetupPlatform::PersonCanAnswer() {
 }
 
 bool SetupPlatform::Unattended() {
-  if (commandLineRead_ && !s_.gbSilent) {
+  if (commandLineRead_ && !o_.gbSilent) {
     return false;  // the wizard's runs are a person's
   }
   return !PersonCanAnswer();

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "startup/session.h"
+#include "detect/run_setup.h"
 #include "startup/setup_log.h"
 
 namespace vtr {
@@ -16,7 +16,8 @@ MsgAnswer CautiousAnswer(MsgButtons buttons);
 
 class SetupPlatform final : public Platform {
  public:
-  SetupPlatform(Session& s, Platform& windows) : s_(s), windows_(windows), log_(s, windows) {}
+  SetupPlatform(const Edition& e, RunOptions& o, Platform& windows)
+      : o_(o), windows_(windows), log_(e, o, windows) {}
   SetupPlatform(const SetupPlatform&) = delete;
   SetupPlatform& operator=(const SetupPlatform&) = delete;
 
@@ -79,6 +80,12 @@ class SetupPlatform final : public Platform {
 
   bool PersonCanAnswer() override;
   void WriteStandardError(const std::wstring& line) override { windows_.WriteStandardError(line); }
+  // The plan's listing goes to standard output and, with LOG, into the setup log.
+  void WriteStandardOutput(const std::wstring& line) override {
+    windows_.WriteStandardOutput(line);
+    log_.Write(line);
+  }
+  void WriteLog(const std::wstring& line) override { log_.Write(line); }
   std::wstring TempFolder() override { return windows_.TempFolder(); }
   void AppendLine(const std::wstring& path, const std::wstring& line) override {
     windows_.AppendLine(path, line);
@@ -91,7 +98,7 @@ class SetupPlatform final : public Platform {
   // A box answered without a person: on standard error and in the log.
   void ReportUnattended(const std::wstring& what);
 
-  Session& s_;
+  const RunOptions& o_;
   Platform& windows_;
   SetupLog log_;
   bool commandLineRead_ = false;

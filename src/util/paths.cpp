@@ -156,14 +156,8 @@ bool SYS_FolderExists(Platform& p, const std::wstring& path, bool bCreate) {
   return false;
 }
 
-bool SYS_File_FileCheck(const Session& s, Platform& p, const std::wstring& fileName,
-                        const std::wstring& folder, bool bCreate, bool bQuiet) {
-  const auto report = [&](const RunError& e) {
-    if (!bQuiet && s.gbDebug) {
-      p.MsgBox(L"errHdl_SYS_File_FileCheck: " + DescribeError(e.description, e.number),
-               MsgButtons::Ok, MsgIcon::None, std::nullopt);
-    }
-  };
+bool SYS_File_FileCheck(Platform& p, const std::wstring& fileName, const std::wstring& folder,
+                        bool bCreate) {
   if (!SYS_FolderExists(p, folder, bCreate)) {
     return false;
   }
@@ -171,21 +165,14 @@ bool SYS_File_FileCheck(const Session& s, Platform& p, const std::wstring& fileN
   const std::wstring fullPath = JoinPath(folder, separator, fileName);
   bool found = false;
   const auto test = [&] { found = EqualsNoCase(p.FindFirst(fullPath, kAttrNormal), fileName); };
+  const auto ignore = [](const RunError&) { return OnError::Resume; };
 
-  Attempt(test, report);
+  Attempt(test, ignore);
   if (found || !bCreate) {
     return found;
   }
-  Attempt([&] { p.CreateEmptyFile(fullPath); }, report);
-  Attempt(test, report);
-  if (!found && !bQuiet) {
-    p.MsgBox(L"FILE: " + fileName + s.gsCR + L"PATH: " + folder + s.gsCR + s.gsCR +
-                 L"Windows was unable to create this file:" + s.gsCR +
-                 L"Please ensure you have permission to write to this drive and that there "
-                 L"is available space." +
-                 s.gsCR,
-             MsgButtons::Ok, MsgIcon::Critical, std::wstring(L"File Create Error"));
-  }
+  Attempt([&] { p.CreateEmptyFile(fullPath); }, ignore);
+  Attempt(test, ignore);
   return found;
 }
 

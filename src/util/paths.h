@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "startup/session.h"
 
 namespace vtr {
 
@@ -39,8 +38,8 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& separator,
 bool SYS_FolderExists(Platform& p, const std::wstring& path, bool bCreate);
 
 // True when fileName exists in folder; with bCreate the folder and an empty file are made.
-// Unless bQuiet, a file that cannot be made is reported in a "File Create Error" box.
-bool SYS_File_FileCheck(const Session& s, Platform& p, const std::wstring& fileName,
-                        const std::wstring& folder, bool bCreate, bool bQuiet);
+// Never reports an error: a caller that must explain a missing file does so itself.
+bool SYS_File_FileCheck(Platform& p, const std::wstring& fileName, const std::wstring& folder,
+                        bool bCreate);
 
 }  // namespace vtr

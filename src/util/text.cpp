@@ -67,4 +67,25 @@ std::wstring DescribeError(const std::wstring& description, long long number) {
   return description + L" (" + std::to_wstring(number) + L")";
 }
 
+std::wstring OneLine(const std::wstring& text) {
+  std::wstring joined;
+  std::wstring line;
+  const auto endLine = [&] {
+    const std::wstring trimmed = TrimTrailingSpaces(TrimLeadingSpaces(line));
+    if (!trimmed.empty()) {
+      joined += (joined.empty() ? L"" : L" | ") + trimmed;
+    }
+    line.clear();
+  };
+  for (wchar_t c : text) {
+    if (c == L'\r' || c == L'\n') {
+      endLine();
+    } else {
+      line += c < 32 ? L' ' : c;
+    }
+  }
+  endLine();
+  return joined;
+}
+
 }  // namespace vtr

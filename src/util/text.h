@@ -7,6 +7,14 @@
 
 namespace vtr {
 
+// The characters every message and command line is built with: a lone carriage return breaks
+// a box's lines, the double quote surrounds paths on command lines.
+inline const std::wstring gsSpace = L" ";
+inline const std::wstring gsTab = L"\t";
+inline const std::wstring gsQuote = L"\"";
+inline const std::wstring gsCR = L"\r";
+inline const std::wstring gsCRLF = L"\r\n";
+
 std::wstring UpperCase(std::wstring text);
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
 // The first n characters of text equal prefix (a shorter text compares as it is).
@@ -22,5 +30,9 @@ std::wstring TrimTrailingSpaces(const std::wstring& text);
 std::wstring FlagWord(bool flag);
 // The text "description (number)" that most error handlers show after their label.
 std::wstring DescribeError(const std::wstring& description, long long number);
+
+// A box's text on one line: its lines joined by " | ", blank lines and control characters
+// left out.
+std::wstring OneLine(const std::wstring& text);
 
 }  // namespace vtr

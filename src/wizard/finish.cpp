@@ -16,8 +16,8 @@ void fmMain::cmdFinish_Click() {
     // The launch box is only offered after an install, and never after a removal.
     const bool offered = form_.At(ckOpt(1)).visible && !st.bRemove;
     if (offered && form_.Ticked(ckOpt(1))) {
-      const std::wstring separator = Contains(s_.gsAppPath, L"/") ? L"/" : L"\\";
-      SYS_RunProgram(s_, p_, JoinPath(s_.gsAppPath, separator, s_.gsExeName), L"");
+      const std::wstring separator = Contains(folders_.gsAppPath, L"/") ? L"/" : L"\\";
+      SYS_RunProgram(p_, JoinPath(folders_.gsAppPath, separator, e_.gsExeName), L"");
     }
     Unload(UnloadMode::FromCode);
     return;
@@ -49,12 +49,12 @@ void fmMain::cmdFinish_Click() {
   const std::wstring& programFolder = form_.At(txPath(1)).caption;
   const std::wstring& databaseFolder = form_.At(txPath(2)).caption;
   if (!programFolder.empty()) {
-    s_.gsAppPath = programFolder;
+    folders_.gsAppPath = programFolder;
   }
   if (!databaseFolder.empty()) {
     // A typed folder gets "Vantora Data" as browsing adds it, so "DBPath" names the folder
     // the database lands in; the folder start-up found (or read from the store) is kept.
-    s_.gsDBPath = databaseFolder == s_.gsDBPath ? databaseFolder : WithDataFolder(databaseFolder);
+    folders_.gsDBPath = databaseFolder == folders_.gsDBPath ? databaseFolder : WithDataFolder(databaseFolder);
   }
 
   // The Outlook interface comes with the program, or alone when configuring.
@@ -71,12 +71,18 @@ void fmMain::cmdFinish_Click() {
 
   // The window stays hidden while Windows Installer works.
   form_.HideWindow();
-  bool programFullUI = false;
-  bool databaseFullUI = false;
+  Request request;
+  request.bProgram = st.bProgram;
+  request.bDatabase = st.bDatabase;
+  request.bOutlook = st.bOutlook;
+  request.bRepair = st.bRepair;
+  request.bRemove = st.bRemove;
+  request.gsAppPath = folders_.gsAppPath;
+  request.gsDBPath = folders_.gsDBPath;
+  request.installed = installed_;
   ran_ = true;
-  succeeded_ = engine_(s_, p_, st.bProgram, st.bDatabase, st.bOutlook, st.bRepair, st.bRemove,
-                       programFullUI, databaseFullUI, report_);
-  if (!succeeded_) {
+  outcome_ = engine_(p_, request);
+  if (outcome_.failed || outcome_.cancelled) {
     Unload(UnloadMode::FromCode);  // the engine has told the user what went wrong
     return;
   }
@@ -99,11 +105,12 @@ void fmMain::Form_QueryUnload(bool& /*cancel*/, UnloadMode /*unloadMode*/) {
   // Closing the wizard by any means ends the program; the close is never refused.
   Attempt([&] { form_.UnloadWindow(); },
           [&](const RunError& e) {
-            if (s_.gbDebug) {
+            if (o_.gbDebug) {
               p_.MsgBox(L"errHdl_Form_QueryUnload: " + e.description + L"(" +
                             std::to_wstring(e.number) + L")",
                         MsgButtons::Ok, MsgIcon::None, std::wstring(L"VTR Install"));
             }
+            return OnError::Resume;
           });
 }
 

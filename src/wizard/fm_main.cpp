@@ -1,6 +1,5 @@
 #include "wizard/fm_main.h"
 
-#include "startup/exit_codes.h"
 #include "util/text.h"
 #include "wizard/controls.h"
 #include "wizard/layout.h"
@@ -23,16 +22,21 @@ class Running {
 
 }  // namespace
 
-InstallEngine RealInstallEngine() {
-  return [](Session& s, Platform& p, bool& bProgram, bool& bDatabase, bool& bOutlook, bool& bRepair,
-            bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI, InstallReport& report) {
-    return SYS_Install(s, p, bProgram, bDatabase, bOutlook, bRepair, bRemove, bProgramFullUI,
-                       bDatabaseFullUI, report);
+InstallEngine RealInstallEngine(const Edition& e, const RunOptions& o, const Detected& d) {
+  return [&e, &o, systemDir = d.folders.gsSystemDir](Platform& p, const Request& request) {
+    return SYS_Install(p, e, o, systemDir, request);
   };
 }
 
-fmMain::fmMain(Session& s, Platform& p, WindowView& view, InstallEngine engine)
-    : s_(s), p_(p), form_(view), engine_(std::move(engine)) {
+fmMain::fmMain(Platform& p, const Edition& e, const RunOptions& o, const Detected& d,
+               WindowView& view, InstallEngine engine)
+    : p_(p),
+      e_(e),
+      o_(o),
+      installed_(d.installed),
+      folders_(d.folders),
+      form_(view),
+      engine_(engine ? std::move(engine) : RealInstallEngine(e, o, d)) {
   LayOutForm(form_);
   // Setting a check box or selecting an option button from code runs its click handler, as
   // a user's click does.
@@ -49,7 +53,7 @@ int fmMain::ExitCode() const {
   if (!ran_) {
     return kExitCancelled;
   }
-  return ExitCodeFor(succeeded_, report_);
+  return ExitCodeFor(outcome_);
 }
 
 int fmMain::PanelOnShow() const {
@@ -60,7 +64,7 @@ int fmMain::PanelOnShow() const {
 }
 
 bool fmMain::IsRtf3() const {
-  return EqualsNoCase(s_.gsEditionID, L"VTRPRO_RTF3");
+  return EqualsNoCase(e_.gsEditionID, L"VTRPRO_RTF3");
 }
 
 void fmMain::HidePanel(int panel) {
@@ -118,7 +122,7 @@ bool fmMain::Click(const ControlRef& control) {
     }
   } catch (const RunError& e) {
     p_.MsgBox(
-        L"Run-time error '" + std::to_wstring(e.number) + L"':" + s_.gsCR + s_.gsCR + e.description,
+        L"Run-time error '" + std::to_wstring(e.number) + L"':" + gsCR + gsCR + e.description,
         MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
   }
   return true;
@@ -166,9 +170,9 @@ void fmMain::Unload(UnloadMode mode) {
   Form_QueryUnload(cancel, mode);
 }
 
-int ShowWizard(Session& s, Platform& p, WindowView& view,
-               const std::function<void(fmMain&)>& runEventLoop) {
-  fmMain form(s, p, view);
+int ShowWizard(Platform& p, const Edition& e, const RunOptions& o, const Detected& d,
+               WindowView& view, const std::function<void(fmMain&)>& runEventLoop) {
+  fmMain form(p, e, o, d, view);
   form.Load();
   if (!form.IsUnloaded()) {
     runEventLoop(form);

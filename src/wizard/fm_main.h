@@ -8,19 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "detect/detected.h"
 #include "engine/install.h"
 #include "platform/platform.h"
 #include "platform/window_view.h"
-#include "startup/session.h"
 #include "wizard/form_model.h"
 
 namespace vtr {
 
 // The install engine as Finish calls it: SYS_Install, unless a test wraps it to watch the call.
-using InstallEngine = std::function<bool(
-    Session&, Platform&, bool& bProgram, bool& bDatabase, bool& bOutlook, bool& bRepair,
-    bool& bRemove, bool& bProgramFullUI, bool& bDatabaseFullUI, InstallReport& report)>;
-InstallEngine RealInstallEngine();
+using InstallEngine = std::function<Outcome(Platform&, const Request&)>;
+// SYS_Install for the edition, options and system folder start-up fixed.
+InstallEngine RealInstallEngine(const Edition& e, const RunOptions& o, const Detected& d);
 
 // The fields of the window that the wizard's handlers share.
 struct FormState {
@@ -42,7 +41,9 @@ enum class UnloadMode { FromCode, CloseBox };
 
 class fmMain : public WizardEvents {
  public:
-  fmMain(Session& s, Platform& p, WindowView& view, InstallEngine engine = RealInstallEngine());
+  // The wizard for what start-up fixed and found; without an engine it runs SYS_Install.
+  fmMain(Platform& p, const Edition& e, const RunOptions& o, const Detected& d, WindowView& view,
+         InstallEngine engine = {});
   fmMain(const fmMain&) = delete;
   fmMain& operator=(const fmMain&) = delete;
 
@@ -100,20 +101,24 @@ class fmMain : public WizardEvents {
   // Both folder boxes back to the folders start-up found, without any error marks.
   void RestoreStartUpFolders();
 
-  Session& s_;
   Platform& p_;
+  const Edition& e_;
+  const RunOptions& o_;
+  // What start-up found. The updater shows no full database as installed, and Finish keeps
+  // the folders the user chose here.
+  InstalledStates installed_;
+  Folders folders_;
   FormModel form_;
   InstallEngine engine_;
   FormState state_;
   int handlersRunning_ = 0;
   bool ran_ = false;
-  bool succeeded_ = false;
-  InstallReport report_;
+  Outcome outcome_;
 };
 
 // The character check of a folder name: true when the last folder name of path has none of
 // the characters Windows forbids. Unless bQuiet, the first forbidden one is named in a box.
-bool SYS_StrCheck(const Session& s, Platform& p, const std::wstring& path, bool bQuiet);
+bool SYS_StrCheck(Platform& p, const std::wstring& path, bool bQuiet);
 
 // The database folder Finish hands to the engine for a folder the user typed: the package
 // makes "Vantora Data\MainDB" below it, so one that ends neither in "Vantora Data" nor in
@@ -123,7 +128,7 @@ std::wstring WithDataFolder(const std::wstring& folder);
 // Loads the wizard into view, lets runEventLoop deliver the user's actions until the form is
 // unloaded, and returns the wizard's exit code. A loop that ends while the form is still
 // loaded (the end of the Windows session) closes the form as the close box does.
-int ShowWizard(Session& s, Platform& p, WindowView& view,
-               const std::function<void(fmMain&)>& runEventLoop);
+int ShowWizard(Platform& p, const Edition& e, const RunOptions& o, const Detected& d,
+               WindowView& view, const std::function<void(fmMain&)>& runEventLoop);
 
 }  // namespace vtr

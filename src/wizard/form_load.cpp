@@ -12,35 +12,36 @@ void fmMain::Form_Load() {
   const auto report = [&](const RunError& e) {
     p_.MsgBox(L"errHdl_Form_Load: " + DescribeError(e.description, e.number), MsgButtons::Ok,
               MsgIcon::None, std::nullopt);
+    return OnError::Resume;
   };
   const auto step = [&](const std::function<void()>& statement) { Attempt(statement, report); };
 
   step([&] { form_.SetWindowSize(7425, 6345); });
-  const std::wstring editionWord = s_.gbPro ? L"Professional" : L"Lite";
+  const std::wstring editionWord = e_.gbPro ? L"Professional" : L"Lite";
   std::wstring versionText;
   step([&] {
-    if (!s_.gbUpdate) {
+    if (!e_.gbUpdate) {
       form_.SetWindowTitle(L"Vantora Contact Management Install Wizard");
-      versionText = editionWord + s_.gsSpace + s_.gsVersion.substr(0, 3);
+      versionText = editionWord + gsSpace + e_.gsVersion.substr(0, 3);
     } else {
       form_.SetWindowTitle(L"Vantora Contact Management Update Wizard");
       // The update packages carry their own database product: whatever full database is
       // installed is not the one an update repairs or removes.
-      s_.gbDBInstalled = false;
-      versionText = L"Update to " + s_.gsVersion;
+      installed_.gbDBInstalled = false;
+      versionText = L"Update to " + e_.gsVersion;
     }
   });
   step([&] { form_.SetCaption(lbVersion(), versionText); });
   step([&] {
-    form_.SetCaption(lbRev(), L"Rev: " + s_.gsVersion);
-    form_.SetVisible(lbRev(), !s_.gbUpdate);
+    form_.SetCaption(lbRev(), L"Rev: " + e_.gsVersion);
+    form_.SetVisible(lbRev(), !e_.gbUpdate);
   });
   step([&] { form_.SetEnabled(ckInstall(2), true); });
   step([&] {
-    form_.SetCaption(txPath(1), s_.gsAppPath);
-    form_.SetCaption(txPath(2), s_.gsDBPath);
+    form_.SetCaption(txPath(1), folders_.gsAppPath);
+    form_.SetCaption(txPath(2), folders_.gsDBPath);
   });
-  if (s_.gbUpdate) {
+  if (e_.gbUpdate) {
     step([&] {
       form_.SetCaption(ckInstall(1), L"Install &Program Update");
       form_.SetCaption(ckInstall(2), L"Install &Database Update");
@@ -49,26 +50,26 @@ void fmMain::Form_Load() {
 
   // Repair and remove offer only what is there to repair or remove.
   step([&] {
-    form_.SetEnabled(ckOpt(4), s_.gbInstalled);
+    form_.SetEnabled(ckOpt(4), installed_.gbInstalled);
     form_.SetEnabled(ckOpt(5), !IsRtf3());
   });
-  if (s_.gbUpdate) {
+  if (e_.gbUpdate) {
     step([&] { form_.SetCaption(ckOpt(5), L"Re-install &Database Update"); });
   }
   step([&] {
-    form_.SetEnabled(ckOpt(2), s_.gbInstalled);
-    form_.SetEnabled(ckOpt(3), !IsRtf3() && s_.gbDBInstalled);
+    form_.SetEnabled(ckOpt(2), installed_.gbInstalled);
+    form_.SetEnabled(ckOpt(3), !IsRtf3() && installed_.gbDBInstalled);
   });
   step([&] {
-    if (!s_.gbInstalled) {
+    if (!installed_.gbInstalled) {
       form_.SetValue(ckOpt(2), 0);
-      if (s_.gbDBInstalled) {
+      if (installed_.gbDBInstalled) {
         form_.SetValue(ckOpt(3), 1);
       }
     }
   });
 
-  if (s_.gbUpdate) {
+  if (e_.gbUpdate) {
     step([&] {
       form_.Select(optInstall(1));
       form_.Select(optInstall(2));
@@ -78,14 +79,14 @@ void fmMain::Form_Load() {
       form_.SetCaption(frWiz(kCompletionPanel), L" Update Completed ");
     });
   }
-  step([&] { form_.SetVisible(lbProOnly(), !s_.gbPro); });
+  step([&] { form_.SetVisible(lbProOnly(), !e_.gbPro); });
   step([&] { form_.SetVisible(ckOpt(1), true); });
 
   // The first panel offers the install choices, or the maintenance choices once the program
   // is installed. The choice buttons lay down the rest of the road.
   step([&] {
     state_.iPanelPos = 0;
-    state_.iPanelSeq = {static_cast<int16_t>(s_.gbInstalled ? 6 : 0), 1, 2, kCompletionPanel};
+    state_.iPanelSeq = {static_cast<int16_t>(installed_.gbInstalled ? 6 : 0), 1, 2, kCompletionPanel};
   });
   step([&] { form_.SetEnabled(cmdCancel(), true); });
   state_.bLoaded = true;

@@ -1,5 +1,6 @@
 // The choice buttons, which decide the whole road through the wizard, and the handlers that
 // keep Next and Finish in step with what the user has ticked.
+#include "util/text.h"
 #include "wizard/controls.h"
 #include "wizard/fm_main.h"
 
@@ -8,9 +9,9 @@ namespace vtr {
 void fmMain::cmdOpt_Click(int index) {
   using namespace ctl;
   state_.iPanelPos = 0;
-  std::wstring completion = s_.gsCR + (s_.gbUpdate ? L"Update to " : L"") +
+  std::wstring completion = gsCR + (e_.gbUpdate ? L"Update to " : L"") +
                             L"Vantora Contact Management " +
-                            (s_.gbPro ? L"Professional " : L"Lite ") + s_.gsVersion;
+                            (e_.gbPro ? L"Professional " : L"Lite ") + e_.gsVersion;
   const wchar_t* const kInstalled = L" has been successfully installed.";
   const wchar_t* const kCompleted = L" has been successfully completed.";
 
@@ -22,7 +23,7 @@ void fmMain::cmdOpt_Click(int index) {
       RestoreStartUpFolders();
       state_.bInstall = true;
       state_.iPanelSeq = {0, 2};
-      completion += s_.gbUpdate ? kCompleted : kInstalled;
+      completion += e_.gbUpdate ? kCompleted : kInstalled;
       form_.Select(optInstall(0));
       form_.SetValue(ckInstall(1), 1);
       form_.SetValue(ckInstall(2), 1);
@@ -34,8 +35,8 @@ void fmMain::cmdOpt_Click(int index) {
       }
       state_.bInstall = true;
       state_.iPanelSeq = {0, 7, 2};
-      completion += s_.gbUpdate ? kCompleted : kInstalled;
-      if (s_.gbUpdate) {
+      completion += e_.gbUpdate ? kCompleted : kInstalled;
+      if (e_.gbUpdate) {
         form_.Select(optInstall(1));
       }
       form_.SetValue(ckInstall(1), 1);
@@ -49,7 +50,7 @@ void fmMain::cmdOpt_Click(int index) {
     case 4:
       state_.bConfigure = true;
       state_.iPanelSeq = {6, 2};
-      completion += s_.gbUpdate ? kCompleted : L" has been successfully updated.";
+      completion += e_.gbUpdate ? kCompleted : L" has been successfully updated.";
       break;
     case 5:
       state_.bRemove = true;

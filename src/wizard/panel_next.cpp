@@ -42,10 +42,11 @@ void fmMain::Panel_Next(bool bBack, bool bFirst) {
   // Nothing here may stop the wizard: a failing statement (a focus the window cannot take
   // yet, a disabled target) is passed over, and shown only to a developer.
   const auto report = [&](const RunError& e) {
-    if (s_.gbDebug) {
+    if (o_.gbDebug) {
       p_.MsgBox(L"errHdl_Panel_Next: " + DescribeError(e.description, e.number), MsgButtons::Ok,
                 MsgIcon::None, std::nullopt);
     }
+    return OnError::Resume;
   };
   const auto step = [&](const std::function<void()>& statement) { Attempt(statement, report); };
 
@@ -174,7 +175,7 @@ void fmMain::Panel_Next(bool bBack, bool bFirst) {
       step([&] {
         // The launch box is only offered after an install that leaves the program
         // installed: it was part of the run, or it was there before.
-        const bool offered = state_.bInstall && (state_.bProgram || s_.gbInstalled);
+        const bool offered = state_.bInstall && (state_.bProgram || installed_.gbInstalled);
         form_.SetVisible(ckOpt(1), offered);
         form_.SetValue(ckOpt(1), offered ? 1 : 0);
       });

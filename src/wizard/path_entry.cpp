@@ -35,14 +35,14 @@ void fmMain::ClearFolderErrors() {
 
 void fmMain::RestoreStartUpFolders() {
   using namespace ctl;
-  form_.SetCaption(txPath(1), s_.gsAppPath);
-  form_.SetCaption(txPath(2), s_.gsDBPath);
+  form_.SetCaption(txPath(1), folders_.gsAppPath);
+  form_.SetCaption(txPath(2), folders_.gsDBPath);
   ClearFolderErrors();
 }
 
 void fmMain::cmdPath_Click(int index) {
   std::wstring prompt =
-      L"Vantora Contact Management " + s_.gsVersion.substr(0, 3) + s_.gsCR + s_.gsCR;
+      L"Vantora Contact Management " + e_.gsVersion.substr(0, 3) + gsCR + gsCR;
   if (index == 1) {
     prompt += L"Select folder for Program Files Installation:";
   } else {
@@ -68,7 +68,7 @@ std::wstring fmMain::BrowseFolder(std::wstring& title, bool bProgramFilesRoot) {
     return p_.BrowseForFolder(title, bProgramFilesRoot).value_or(L"");
   } catch (const RunError& e) {
     // A picker that fails is a cancel to the caller; only a developer hears why.
-    if (s_.gbDebug) {
+    if (o_.gbDebug) {
       p_.MsgBox(L"errHdl_BrowseFolder: " + DescribeError(e.description, e.number), MsgButtons::Ok,
                 MsgIcon::None, std::nullopt);
     }
@@ -84,11 +84,12 @@ bool fmMain::Check_Paths() {
   bool bErr = false;
   std::wstring lastPath;
   const auto report = [&](const RunError& e) {
-    if (s_.gbDebug) {
+    if (o_.gbDebug) {
       p_.MsgBox(
-          L"errHdl_Check_Paths: " + DescribeError(e.description, e.number) + s_.gsCR + lastPath,
+          L"errHdl_Check_Paths: " + DescribeError(e.description, e.number) + gsCR + lastPath,
           MsgButtons::Ok, MsgIcon::None, std::nullopt);
     }
+    return OnError::Resume;
   };
 
   // Each ticked box is examined afresh: back to the normal colour, red again if it fails.
@@ -103,7 +104,7 @@ bool fmMain::Check_Paths() {
           form_.SetForeColour(txPath(i), kWindowText);
           lastPath = form_.At(txPath(i)).caption;
           // A relative folder would be made wherever the current folder happens to be.
-          if (!SYS_StrCheck(s_, p_, lastPath, bErr) || !IsAbsoluteFolder(lastPath) ||
+          if (!SYS_StrCheck(p_, lastPath, bErr) || !IsAbsoluteFolder(lastPath) ||
               !SYS_FolderExists(p_, lastPath, true)) {
             form_.SetForeColour(txPath(i), kRed);
             bErr = true;

@@ -1,6 +1,7 @@
 // SYS_StrCheck: the last folder name of a path may not hold the characters Windows forbids
 // in file names.
 #include "util/paths.h"
+#include "util/text.h"
 #include "wizard/fm_main.h"
 
 namespace vtr {
@@ -31,7 +32,7 @@ bool Forbidden(wchar_t c) {
 
 }  // namespace
 
-bool SYS_StrCheck(const Session& s, Platform& p, const std::wstring& path, bool bQuiet) {
+bool SYS_StrCheck(Platform& p, const std::wstring& path, bool bQuiet) {
   std::wstring leading;
   const std::wstring name = SYS_FolderName(path, leading);
   if (name.empty()) {
@@ -43,9 +44,9 @@ bool SYS_StrCheck(const Session& s, Platform& p, const std::wstring& path, bool 
     }
     if (!bQuiet) {
       p.MsgBox(L"Sorry, certain characters like '  " + std::wstring(1, c) + L"  ' are not allowed" +
-                   s.gsCR + L" / \\ : * ? " + s.gsQuote +
-                   L" < > | are not allowed in Windows Folder Names" + s.gsCR + s.gsCR +
-                   L"Please enter a valid folder name" + s.gsCR + s.gsCR,
+                   gsCR + L" / \\ : * ? " + gsQuote +
+                   L" < > | are not allowed in Windows Folder Names" + gsCR + gsCR +
+                   L"Please enter a valid folder name" + gsCR + gsCR,
                MsgButtons::Ok, MsgIcon::Information, std::nullopt);
     }
     return false;

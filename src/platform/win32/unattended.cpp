@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/unique_resources.h"
 #include "platform/win32/win32_strings.h"
 
 namespace vtr::win32 {
@@ -22,6 +23,23 @@ std::string Utf8(const std::wstring& text) {
                           size, nullptr, nullptr);
   }
   return bytes;
+}
+
+// One line to a console (as wide characters) or to a file or pipe (as UTF-8).
+void WriteLineTo(HANDLE handle, const std::wstring& line) {
+  DWORD written = 0;
+  DWORD mode = 0;
+  if (::GetConsoleMode(handle, &mode)) {
+    const std::wstring text = line + L"\r\n";
+    ::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return;
+  }
+  const std::string bytes = Utf8(line + L"\r\n");
+  ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+bool Usable(HANDLE handle) {
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
@@ -42,18 +60,28 @@ void Win32Platform::WriteStandardError(const std::wstring& line) {
   // A windowed program has standard error only when its starter gave it one (a redirection,
   // a deployment tool that collects the output).
   HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
-  if (error == nullptr || error == INVALID_HANDLE_VALUE) {
+  if (Usable(error)) {
+    WriteLineTo(error, line);
+  }
+}
+
+void Win32Platform::WriteStandardOutput(const std::wstring& line) {
+  HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (Usable(output)) {
+    WriteLineTo(output, line);
     return;
   }
-  DWORD written = 0;
-  DWORD mode = 0;
-  if (::GetConsoleMode(error, &mode)) {
-    const std::wstring text = line + L"\r\n";
-    ::WriteConsoleW(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    return;
+  // Typed at a prompt, a windowed program's output goes nowhere: it writes to the console of
+  // the prompt it was started from, when there is one.
+  if (!::AttachConsole(ATTACH_PARENT_PROCESS) && ::GetLastError() != ERROR_ACCESS_DENIED) {
+    return;  // no console to write to (ERROR_ACCESS_DENIED: attached already)
   }
-  const std::string bytes = Utf8(line + L"\r\n");
-  ::WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const UniqueFileHandle console(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+  if (console) {
+    WriteLineTo(console.get(), line);
+  }
 }
 
 std::wstring Win32Platform::TempFolder() {

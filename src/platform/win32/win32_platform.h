@@ -73,6 +73,7 @@ class Win32Platform final : public Platform {
 
   bool PersonCanAnswer() override;
   void WriteStandardError(const std::wstring& line) override;
+  void WriteStandardOutput(const std::wstring& line) override;
   std::wstring TempFolder() override;
   void AppendLine(const std::wstring& path, const std::wstring& line) override;
   LocalTime Now() override;

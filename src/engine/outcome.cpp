@@ -1,12 +1,26 @@
-#include "startup/exit_codes.h"
+#include "engine/outcome.h"
 
 namespace vtr {
 
-int ExitCodeFor(bool succeeded, const InstallReport& outcome) {
+std::wstring StatusWord(StepStatus status) {
+  switch (status) {
+    case StepStatus::Done:
+      return L"done";
+    case StepStatus::Failed:
+      return L"failed";
+    case StepStatus::Skipped:
+      return L"skipped";
+    case StepStatus::NotReached:
+      break;
+  }
+  return L"not reached";
+}
+
+int ExitCodeFor(const Outcome& outcome) {
   if (outcome.cancelled) {
     return kExitCancelled;
   }
-  if (!succeeded) {
+  if (outcome.failed) {
     return kExitInstallFailed;
   }
   return outcome.restartNeeded ? kExitRestartNeeded : kExitSuccess;

@@ -1,0 +1,32 @@
+// What start-up fixes before anything is detected, handed as values to every floor above it:
+// the edition this build and run mode are about, and the run options of the command line.
+// The field names are those the whole program uses.
+#pragma once
+
+#include <string>
+
+namespace vtr {
+
+// The edition fixed into the build, and the run mode its file name chose.
+struct Edition {
+  std::wstring gsEditionID;  // "VTRPRO_3", "VTRPRO_WS", ...
+  std::wstring gsVersion;    // the version these packages install
+  bool gbPro = false;        // Professional; false is the Lite edition
+  bool gbUpdate = false;     // the updater: the update packages, another database product
+  bool gbWorkstation = false;  // a workstation edition, which needs the ACE database engine
+  std::wstring gsExeName;      // the product's main executable
+  std::wstring gsProdID;       // Windows Installer product code of the program package
+  std::wstring gsDBProdID;     // ... of the database package (the update build is another one)
+};
+
+// What the command line asked of the run.
+struct RunOptions {
+  bool gbSilent = false;  // S: no wizard and no prompts
+  bool gbDebug = false;   // DEBUG: the developer's prompts and diagnostic boxes
+  bool gbLog = false;     // LOG: the setup log and Windows Installer's own logs are written
+  bool gbPlan = false;    // PLAN: the plan is shown and nothing is carried out
+  // The folder the logs go to; empty unless LOG was given and the setup log could be written.
+  std::wstring gsLogFolder;
+};
+
+}  // namespace vtr

@@ -1,0 +1,41 @@
+// What a run of the install engine came to, and the process exit codes that deployment tools
+// read (the codes Windows Installer itself uses).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vtr {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitCancelled = 1602;
+inline constexpr int kExitInstallFailed = 1603;
+inline constexpr int kExitUsage = 1639;
+inline constexpr int kExitRestartNeeded = 3010;
+
+// What one step of the plan did.
+enum class StepStatus { NotReached, Done, Failed, Skipped };
+
+// "done", "failed", ... for the setup log.
+std::wstring StatusWord(StepStatus status);
+
+struct StepResult {
+  StepStatus status = StepStatus::NotReached;
+  std::wstring detail;  // the exit code, the answer given, what was left out and why
+};
+
+struct Outcome {
+  bool failed = false;         // a failure was reported (the run may have gone on after it)
+  bool cancelled = false;      // cancelled at a debug prompt
+  bool restartNeeded = false;  // Windows Installer asked for a restart
+  bool planOnly = false;       // PLAN: the plan was shown and nothing was carried out
+  std::vector<StepResult> steps;  // one for each step of the plan
+};
+
+// The process exit code of a run of the install engine.
+int ExitCodeFor(const Outcome& outcome);
+
+// What an exit code means, in words (for the setup log).
+std::wstring ExitCodeMeaning(int code);
+
+}  // namespace vtr

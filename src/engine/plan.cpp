@@ -1,0 +1,324 @@
+#include "engine/plan.h"
+
+#include "detect/install_paths.h"
+#include "engine/msi_command.h"
+#include "util/paths.h"
+#include "util/text.h"
+
+namespace vtr {
+namespace {
+
+// Everything the engine starts comes from the system folder, by its full path, never by a
+// search that would look in the (download) folder the setup program runs from first.
+std::wstring SystemFile(const EngineFacts& f, const wchar_t* name) {
+  return f.gsSystemDir + L"\\" + name;
+}
+
+// A folder with characters Windows never allows, or a relative one (Windows Installer would
+// take it from its own current folder), is refused before it reaches a command line.
+bool TargetFolderValid(const std::wstring& folder) {
+  return IsSafeFolderText(folder) && (folder.empty() || IsAbsoluteFolder(folder));
+}
+
+std::wstring WithTargetDir(std::wstring properties, const std::wstring& target) {
+  if (!properties.empty()) {
+    properties.insert(0, L" ");
+  }
+  if (!target.empty()) {
+    properties += L" TARGETDIR=" + gsQuote + target + gsQuote;
+  }
+  return properties;
+}
+
+// With LOG, Windows Installer writes its own verbose log of the package's run beside the
+// setup log.
+std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName) {
+  if (o.gsLogFolder.empty()) {
+    return {};
+  }
+  return L" /l*v " + gsQuote + o.gsLogFolder + L"\\VTR Setup " + fileName + L".log" + gsQuote;
+}
+
+Step Make(StepKind kind, PackageId package = PackageId::Program) {
+  Step step;
+  step.kind = kind;
+  step.package = package;
+  return step;
+}
+
+Step WithText(StepKind kind, std::wstring text, PackageId package = PackageId::Program) {
+  Step step = Make(kind, package);
+  step.text = std::move(text);
+  return step;
+}
+
+Step Setting(const std::wstring& key, const std::wstring& value) {
+  Step step = Make(StepKind::SaveSetting);
+  step.what = key;
+  step.value = value;
+  return step;
+}
+
+std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& path) {
+  return L"SYS_Install: Unable to open installation package: " + gsCR + path + gsCR + gsCR +
+         L"NOTE: The installation file must be in the same directory as this setup program (" +
+         f.ownFileName + L")." + gsCR;
+}
+
+std::wstring InvalidFolderText(const std::wstring& folder) {
+  return L"Invalid folder name:" + gsCR + folder + gsCR;
+}
+
+// The switches and properties of both packages for the action and installed state, and the
+// reinstall-letter prompts of a debug run. Returns the full-interface flags through the runs.
+struct Switches {
+  bool programFullUI = false;
+  bool databaseFullUI = false;
+};
+
+Switches ChooseSwitches(const Edition& e, const RunOptions& o, const Request& r,
+                        const InstalledStates& is, Plan& plan) {
+  Switches ui;
+  PackageRun& prog = plan.program;
+  PackageRun& db = plan.database;
+  if (r.bRemove) {
+    if (is.gbInstalled) {
+      prog.switches = L"/x ";
+      prog.properties = L"REMOVE=ALL";
+    }
+    if (is.gbDBInstalled) {
+      db.switches = prog.switches;  // empty when the program is not installed
+      db.properties = L"REMOVE=ALL REINSTALLMODE=aums";
+    }
+  } else if (r.bRepair || is.gbInstalled || is.gbDBInstalled) {
+    // An update package is a newer package of the installed product: without "v" Windows
+    // Installer reinstalls from its cached old package and nothing is updated.
+    if (is.gbInstalled) {
+      prog.switches = e.gbUpdate ? L"/fvamus " : L"/famus ";
+      ui.programFullUI = !r.bRepair;
+      if (r.bProgram && o.gbDebug) {
+        plan.steps.push_back(WithText(StepKind::AskSwitches,
+                                      ReinstallPrompt(L"Enter params (blank=use default): ")));
+      }
+    }
+    if (is.gbDBInstalled) {
+      db.switches = e.gbUpdate ? L"/fvamu " : L"/famu ";
+      ui.databaseFullUI = !r.bRepair;
+      if (r.bDatabase && o.gbDebug) {
+        plan.steps.push_back(WithText(StepKind::AskSwitches,
+                                      ReinstallPrompt(L"Enter DB params (blank=use default): "),
+                                      PackageId::Database));
+      }
+    }
+  }
+  // Whatever is left installs; a database removal carried over from an uninstalled program
+  // keeps its remove properties.
+  for (PackageRun* package : {&prog, &db}) {
+    if (package->switches.empty()) {
+      package->switches = L"/I ";
+      if (package->properties.empty()) {
+        package->properties = L"ALLUSERS=2";
+      }
+    }
+  }
+  return ui;
+}
+
+// The program package's steps. False when the run ends at them (a missing package).
+bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bool fullUI,
+                 Plan& plan) {
+  if (r.bRemove && !f.installed.gbInstalled) {
+    return true;  // removing what is not there would install it
+  }
+  PackageRun& prog = plan.program;
+  prog.level = ProgramLevel(o.gbSilent, r.bRemove, r.bRepair, fullUI);
+  if (o.gbDebug && !EqualsNoCase(prog.level, L" /qf")) {
+    plan.steps.push_back(WithText(StepKind::AskLevel, ProgramLevelPrompt()));
+  }
+  if (!f.programPackageFound) {
+    plan.steps.push_back(WithText(StepKind::MissingPackage, MissingPackageText(f, prog.path)));
+    return false;
+  }
+  if (!TargetFolderValid(r.gsAppPath)) {
+    plan.steps.push_back(WithText(StepKind::InvalidFolder, InvalidFolderText(r.gsAppPath)));
+    return true;
+  }
+  prog.properties = WithTargetDir(prog.properties, r.gsAppPath);
+  plan.steps.push_back(Make(StepKind::RunPackage));
+  return true;
+}
+
+// The database package's steps. False when the run ends at them (a missing package).
+bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
+                  bool fullUI, bool oldData, Plan& plan) {
+  const bool installed = f.installed.gbDBInstalled;
+  if (r.bRemove && !installed) {
+    return true;  // removing what is not there would install it
+  }
+  PackageRun& db = plan.database;
+  db.level = DatabaseLevel(o.gbSilent, r.bRemove, r.bRepair, installed, fullUI);
+  if ((r.bRepair && !installed) || (!r.bRepair && !r.bRemove && installed)) {
+    db.properties = L"ALLUSERS=2";
+  }
+  if (o.gbDebug && !EqualsNoCase(db.level, L" /qf")) {
+    plan.steps.push_back(
+        WithText(StepKind::AskLevel, DatabaseLevelPrompt(), PackageId::Database));
+  }
+  if (!f.databasePackageFound) {
+    plan.steps.push_back(WithText(StepKind::MissingPackage, MissingPackageText(f, db.path),
+                                  PackageId::Database));
+    return false;
+  }
+
+  std::wstring folder = r.gsDBPath;
+  const std::wstring separator = Contains(folder, L"/") ? L"/" : L"\\";
+  if (!folder.empty() && folder.back() == separator.front()) {
+    folder.pop_back();
+  }
+  // The folder is the one the package makes "MainDB" in; a folder that names "MainDB" itself
+  // stands for its parent.
+  std::wstring target = EndsWithNoCase(folder, L"MainDB") ? SYS_ParentFolder(folder, folder) : folder;
+  if (!TargetFolderValid(target)) {
+    plan.steps.push_back(
+        WithText(StepKind::InvalidFolder, InvalidFolderText(target), PackageId::Database));
+    return true;
+  }
+  if (!r.bRemove && !e.gbUpdate) {
+    plan.steps.push_back(Setting(L"DBPath", target + separator + L"MainDB" + separator));
+  }
+  if (oldData) {
+    Step move = Make(StepKind::MoveTemplates, PackageId::Database);
+    move.what = target;
+    move.value = separator;
+    plan.steps.push_back(move);
+  }
+  // The package itself makes "Vantora Data": it gets the folder above it.
+  if (EndsWithNoCase(target, L"Vantora Data")) {
+    target = SYS_ParentFolder(target, folder);
+  }
+  db.properties = WithTargetDir(db.properties, target);
+  if (o.gbDebug) {
+    plan.steps.push_back(Make(StepKind::ShowCommand, PackageId::Database));
+  }
+  plan.steps.push_back(Make(StepKind::RunPackage, PackageId::Database));
+  return true;
+}
+
+// After the packages of an install or repair: the updater service again, the components, the
+// e-mail form and the installed version.
+void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan& plan) {
+  std::wstring emailForm;
+  if (r.bProgram) {
+    if (r.bRepair || e.gbUpdate) {
+      plan.steps.push_back(Make(StepKind::StartUpdater));
+    }
+    if (f.windowsMajor == 6) {
+      Step reg = WithText(StepKind::Register,
+                          L"Sorry, Windows was not able to register a necessary component");
+      reg.what = SystemFile(f, L"mscomm32.ocx");
+      plan.steps.push_back(reg);
+    }
+    emailForm = e.gbPro ? L"13" : L"2";
+  }
+  std::wstring emailFormRegistered = emailForm;
+  if (r.bOutlook) {
+    Step reg = WithText(StepKind::Register,
+                        L"Sorry, Windows was not able to register the Outlook Email Interface");
+    reg.what = SystemFile(f, L"vtremail.dll");
+    reg.emailInterface = true;
+    plan.steps.push_back(reg);
+    if (e.gbPro) {
+      emailFormRegistered = L"12";
+    }
+  }
+  if (!emailForm.empty() || !emailFormRegistered.empty()) {
+    Step save = Make(StepKind::SaveEmailForm);
+    save.what = L"EmailForm";
+    save.value = emailForm;
+    save.valueIfRegistered = emailFormRegistered;
+    plan.steps.push_back(save);
+  }
+  if (r.bProgram) {
+    plan.steps.push_back(Setting(L"Ver", e.gsVersion));
+  }
+}
+
+}  // namespace
+
+std::wstring MsiexecArguments(const PackageRun& run) {
+  return run.switches + gsQuote + run.path + gsQuote + run.properties + run.level +
+         run.logArgument;
+}
+
+bool Plan::Refused() const {
+  for (const Step& step : steps) {
+    if (step.kind == StepKind::Refuse || step.kind == StepKind::MissingPackage ||
+        step.kind == StepKind::InvalidFolder) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool StatesKnown(const Request& r, const InstalledStates& states) {
+  // A database removal copies the program's switch, so it needs the program's state too.
+  const bool needProgram = r.bProgram || (r.bDatabase && r.bRemove);
+  return (!needProgram || states.program != ProductKnown::Unknown) &&
+         (!r.bDatabase || states.database != ProductKnown::Unknown);
+}
+
+Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f) {
+  Plan plan;
+  plan.debug = o.gbDebug;
+  plan.silent = o.gbSilent;
+  plan.remove = r.bRemove;
+  plan.editionId = e.gsEditionID;
+  plan.systemDir = f.gsSystemDir;
+  plan.sourceFolder = f.sourceFolder;
+  plan.sourceSeparator = f.sourceSeparator;
+  if (f.gsSystemDir.empty()) {
+    plan.steps.push_back(WithText(StepKind::Refuse, L"Unable to locate the Windows system folder."));
+    return plan;
+  }
+  if (!StatesKnown(r, f.installed)) {
+    plan.steps.push_back(
+        WithText(StepKind::Refuse, L"Unable to ask Windows Installer which products are installed." +
+                                       gsCR + f.installed.failure));
+    return plan;
+  }
+  for (auto [run, name] : {std::pair{&plan.program, ProgramPackageName(e.gbPro, e.gbUpdate)},
+                           std::pair{&plan.database, DatabasePackageName(e.gbPro, e.gbUpdate)}}) {
+    run->fileName = name;
+    run->path = JoinPath(f.sourceFolder, f.sourceSeparator, name);
+    run->logArgument = VerboseLogArgument(o, name);
+  }
+
+  if (r.bProgram && (r.bRepair || e.gbUpdate || r.bRemove)) {
+    plan.steps.push_back(Make(StepKind::StopUpdater));
+    if (r.bRemove) {
+      plan.steps.push_back(Make(StepKind::UnregisterEmail));
+    }
+  }
+  const bool oldData = r.bDatabase && !r.bRepair && !r.bRemove &&
+                       LeftEqualsNoCase(f.lastVersion, 3, L"3.0");
+  const Switches ui = ChooseSwitches(e, o, r, f.installed, plan);
+  if (r.bProgram && !PlanProgram(o, r, f, ui.programFullUI, plan)) {
+    return plan;
+  }
+  if (r.bDatabase && !PlanDatabase(e, o, r, f, ui.databaseFullUI, oldData, plan)) {
+    return plan;
+  }
+  if (!r.bRemove) {
+    PlanFollowUp(e, r, f, plan);
+  }
+  bool programRuns = false;
+  for (const Step& step : plan.steps) {
+    programRuns |= step.kind == StepKind::RunPackage && step.package == PackageId::Program;
+  }
+  if (programRuns && e.gbWorkstation) {
+    plan.steps.push_back(Make(StepKind::OfferEngine));
+  }
+  return plan;
+}
+
+}  // namespace vtr

@@ -1,0 +1,109 @@
+// The plan of a run: what the engine found when it started, and the ordered steps it will
+// carry out, each a plain value. Planning is a pure function; applying carries the steps out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "detect/installed.h"
+#include "detect/run_setup.h"
+#include "engine/request.h"
+
+namespace vtr {
+
+// What the engine asks of the machine when a run starts (what start-up found may be stale).
+struct EngineFacts {
+  std::wstring gsSystemDir;  // every system program is started from here; "" when unknown
+  InstalledStates installed;
+  int32_t windowsMajor = 0;
+  std::wstring windowsName;
+  std::wstring lastVersion;   // the stored "Ver" (read for a database install only)
+  std::wstring ownFileName;   // the setup program's own name, for the missing-package message
+  std::wstring sourceFolder;  // where the packages are: the program's own folder
+  std::wstring sourceSeparator;
+  bool programPackageFound = false;
+  bool databasePackageFound = false;
+};
+
+enum class PackageId { Program, Database };
+
+// One package's Windows Installer run. Debug prompts may change the switches and the level
+// before the run.
+struct PackageRun {
+  std::wstring fileName;    // "vtr3p.msi", ...
+  std::wstring path;        // the package in the source folder
+  std::wstring switches;    // "/I ", "/x ", "/famus ", ... always ending in a blank
+  std::wstring properties;  // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
+  std::wstring level;       // " /qn", " /qb-", ...
+  std::wstring logArgument;  // " /l*v \"...\"" with LOG, else ""
+};
+
+// msiexec's arguments for the package, as they are started.
+std::wstring MsiexecArguments(const PackageRun& run);
+
+enum class StepKind {
+  Refuse,           // text: why nothing can run; the run fails before any step
+  StopUpdater,      // the product's updater service is stopped
+  UnregisterEmail,  // the Outlook e-mail interface is unregistered
+  AskSwitches,      // debug: the reinstall letters of the package (text: the question)
+  AskLevel,         // debug: the interface level of the package (text: the prompt)
+  MissingPackage,   // text: the box; the run ends
+  InvalidFolder,    // text: the box; the package's run is left out
+  SaveSetting,      // what: the key, value: the value
+  MoveTemplates,    // a 3.0 database's templates moved aside; what: the database folder
+  ShowCommand,      // debug: the database package's command line in a box
+  RunPackage,       // msiexec on the package
+  StartUpdater,     // the updater service is installed again
+  Register,         // regsvr32 on what; text: the start of the failure message
+  SaveEmailForm,    // "EmailForm": value, or valueIfRegistered after the e-mail interface
+  OfferEngine,      // the ACE database engine offered (only after the program's run started)
+};
+
+struct Step {
+  StepKind kind = StepKind::Refuse;
+  PackageId package = PackageId::Program;
+  std::wstring what;   // the key, component, folder or file the step is about
+  std::wstring value;  // the setting's value, or the folder's separator
+  std::wstring valueIfRegistered;  // SaveEmailForm: the value once the interface registered
+  std::wstring text;   // the box, question or prompt
+  bool emailInterface = false;  // Register: the Outlook e-mail interface
+};
+
+struct Plan {
+  // What applying needs besides the steps.
+  bool debug = false;
+  bool silent = false;
+  bool remove = false;
+  std::wstring editionId;
+  std::wstring systemDir;
+  std::wstring sourceFolder;
+  std::wstring sourceSeparator;
+  std::wstring aceInstaller = L"AccessDatabaseEngine2010_SP2.exe";
+  PackageRun program;
+  PackageRun database;
+  std::vector<Step> steps;
+
+  PackageRun& Package(PackageId id) { return id == PackageId::Program ? program : database; }
+  const PackageRun& Package(PackageId id) const {
+    return id == PackageId::Program ? program : database;
+  }
+  // True when the run would stop or fail before it is through: a refusal, a missing package
+  // or an invalid folder.
+  bool Refused() const;
+};
+
+// True when the engine knows enough of the installed states for the request: it acts on what
+// Windows Installer says and never guesses "not installed".
+bool StatesKnown(const Request& r, const InstalledStates& states);
+
+// The plan for the request on the machine the facts describe.
+Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f);
+
+// The step as one line for the plan's listing and the setup log.
+std::wstring DescribeStep(const Plan& plan, const Step& step, bool silent);
+
+// The listing PLAN prints: what was found, each step, and the exit code a good run ends with.
+std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const EngineFacts& f);
+
+}  // namespace vtr

@@ -1,0 +1,127 @@
+// The plan in words: what PLAN prints and what the setup log keeps of a run.
+#include "detect/install_paths.h"
+#include "engine/msi_command.h"
+#include "engine/outcome.h"
+#include "engine/plan.h"
+#include "util/text.h"
+
+namespace vtr {
+namespace {
+
+std::wstring Quoted(const std::wstring& text) {
+  return L"\"" + text + L"\"";
+}
+
+std::wstring StateWord(ProductKnown known) {
+  switch (known) {
+    case ProductKnown::Installed:
+      return L"installed";
+    case ProductKnown::NotInstalled:
+      return L"not installed";
+    case ProductKnown::Unknown:
+      break;
+  }
+  return L"unknown (Windows Installer could not be asked)";
+}
+
+std::wstring SystemProgram(const Plan& plan, const wchar_t* name, const std::wstring& parameters) {
+  return L"shell open " + Quoted(plan.systemDir + L"\\" + name) + L" with parameters " +
+         Quoted(parameters) + L" in " + Quoted(plan.systemDir);
+}
+
+// What a box with a question gets when no person is there to answer it.
+std::wstring Unattended(bool silent) {
+  return silent ? L" => an unattended run answers No" : L"";
+}
+
+std::wstring SettingName(const Plan& plan, const std::wstring& key) {
+  return L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + plan.editionId + L"\\" +
+         kSection + L" " + Quoted(key);
+}
+
+}  // namespace
+
+std::wstring DescribeStep(const Plan& plan, const Step& step, bool silent) {
+  const std::wstring& package = plan.Package(step.package).fileName;
+  switch (step.kind) {
+    case StepKind::Refuse:
+      return L"refuse, with the box: " + OneLine(step.text);
+    case StepKind::StopUpdater:
+      return L"stop the updater service: " + SystemProgram(plan, L"wodUpdSv.exe", L"-u");
+    case StepKind::UnregisterEmail:
+      return L"unregister the Outlook e-mail interface: " +
+             SystemProgram(plan, L"regsvr32.exe",
+                           std::wstring(plan.debug ? L"" : L"/s ") + L"/u " + plan.systemDir +
+                               L"\\vtremail.dll");
+    case StepKind::AskSwitches:
+      return L"ask (debug) the reinstall switches of " + package + L", offering " +
+             Quoted(plan.Package(step.package).switches);
+    case StepKind::AskLevel:
+      return L"ask (debug) the interface level of " + package + L", offering " +
+             Quoted(plan.Package(step.package).level);
+    case StepKind::MissingPackage:
+      return L"end the run, failed, with the box: " + OneLine(step.text);
+    case StepKind::InvalidFolder:
+      return L"leave " + package + L" out, failed, with the box: " + OneLine(step.text);
+    case StepKind::SaveSetting:
+      return L"record " + SettingName(plan, step.what) + L" = " + Quoted(step.value);
+    case StepKind::MoveTemplates:
+      return L"move the templates, labels, reports and envelopes of a 3.0 database aside "
+             L"(prefix \"rev30_\") below " +
+             Quoted(step.what);
+    case StepKind::ShowCommand:
+      return L"show (debug) the command line of " + package;
+    case StepKind::RunPackage: {
+      const std::wstring msiexec = plan.systemDir + L"\\msiexec.exe";
+      return L"run Windows Installer on " + package + L": process " + Quoted(msiexec) +
+             L": msiexec.exe " + MsiexecArguments(plan.Package(step.package)) + L" in " +
+             Quoted(plan.systemDir);
+    }
+    case StepKind::StartUpdater:
+      return L"install the updater service again: " +
+             SystemProgram(plan, L"wodUpdSv.exe", L"-i");
+    case StepKind::Register:
+      return L"register " + step.what + L": " +
+             SystemProgram(plan, L"regsvr32.exe",
+                           (plan.debug && !plan.silent ? L"" : L"/s ") + step.what);
+    case StepKind::SaveEmailForm:
+      if (step.value == step.valueIfRegistered) {
+        return L"record " + SettingName(plan, step.what) + L" = " + Quoted(step.value);
+      }
+      return L"record " + SettingName(plan, step.what) + L" = " +
+             (step.value.empty() ? L"nothing" : Quoted(step.value)) + L", or " +
+             Quoted(step.valueIfRegistered) + L" when the e-mail interface was registered";
+    case StepKind::OfferEngine:
+      return std::wstring(L"offer to ") + (plan.remove ? L"remove" : L"install") +
+             L" the Microsoft ACE 2010 Database Engine (32-bit) with a Yes/No box" +
+             Unattended(silent) + L" (only when the program package's run was started)";
+  }
+  return {};
+}
+
+std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const EngineFacts& f) {
+  std::vector<std::wstring> lines;
+  lines.push_back(L"VTR Setup plan: what this run would do; nothing is carried out");
+  lines.push_back(L"detected: program " + StateWord(f.installed.program) + L", database " +
+                  StateWord(f.installed.database));
+  lines.push_back(L"windows: " + f.windowsName + L" (major version " +
+                  std::to_wstring(f.windowsMajor) + L")");
+  lines.push_back(L"folders: system " + Quoted(f.gsSystemDir) + L", packages " +
+                  Quoted(f.sourceFolder) + L", program " + Quoted(r.gsAppPath) + L", database " +
+                  Quoted(r.gsDBPath));
+  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+    lines.push_back(L"step " + std::to_wstring(i + 1) + L": " +
+                    DescribeStep(plan, plan.steps[i], plan.silent));
+  }
+  if (plan.steps.empty()) {
+    lines.push_back(L"no step: there is nothing to do");
+  }
+  const int code = plan.Refused() ? kExitInstallFailed : kExitSuccess;
+  lines.push_back(L"exit code: " + std::to_wstring(code) + L" (" +
+                  (plan.Refused() ? L"the run would fail: see the box above"
+                                  : L"when every step succeeds") +
+                  L")");
+  return lines;
+}
+
+}  // namespace vtr
