@@ -56,6 +56,8 @@ class fmMain : public WizardEvents {
 
   const FormModel& Form() const { return form_; }
   const FormState& State() const { return state_; }
+  // The products' states as the wizard knows them (and hands them to the engine).
+  const InstalledStates& Installed() const { return installed_; }
   // The panel on show: iPanelSeq(iPanelPos), or -1 when the position is outside the sequence.
   int PanelOnShow() const;
 

@@ -9,17 +9,15 @@
 
 #include "fuzz_support.h"
 #include "sim/sim_platform.h"
-#include "startup/exit_codes.h"
+#include "engine/outcome.h"
 #include "startup/main.h"
-#include "startup/session.h"
 
 namespace vtr::fuzz {
 
 inline int RunProgram(SimPlatform& p) {
-  Session s;
   int code = 0;
   try {
-    code = Main(s, p, p.EditionId());
+    code = Main(p, p.EditionId());
   } catch (const RunError& e) {
     std::fprintf(stderr, "error %d escaped Main: %ls\n", e.number, e.description.c_str());
     std::abort();

@@ -11,7 +11,6 @@
 #include "fuzz_support.h"
 #include "platform/win32/text_rules.h"
 #include "sim/sim_platform.h"
-#include "startup/session.h"
 #include "util/paths.h"
 
 using vtr::fuzz::Check;
@@ -44,10 +43,9 @@ void SplittingFromTheRight(const std::wstring& text) {
 }
 
 void FolderParts(const std::wstring& text) {
-  vtr::Session s;
-  s.gsDBPath = L"D:\\Shared\\Vantora Data";
-  const std::wstring source = text.empty() ? s.gsDBPath : text;
-  Check(StartsWith(source, vtr::SYS_ParentFolder(text, s.gsDBPath)),
+  const std::wstring dataFolder = L"D:\\Shared\\Vantora Data";
+  const std::wstring source = text.empty() ? dataFolder : text;
+  Check(StartsWith(source, vtr::SYS_ParentFolder(text, dataFolder)),
         "a parent is the start of its path");
 
   std::wstring leading = L"unchanged";
@@ -94,16 +92,14 @@ void FolderAndFileTests(const std::wstring& text) {
   vtr::SimPlatform p(nlohmann::json{
       {"files",
        {"C:\\Data\\a.txt", {{"path", "D:\\Locked"}, {"folder", true}, {"readOnly", true}}}}});
-  vtr::Session s;
-  s.gsCR = L"\r";
   vtr::SYS_FolderExists(p, text, false);
-  vtr::SYS_File_FileCheck(s, p, L"a.txt", text, false, true);
+  vtr::SYS_File_FileCheck(p, L"a.txt", text, false);
   Check(p.Calls("MakeFolder").empty() && p.Calls("CreateEmptyFile").empty() &&
             p.Calls("MsgBox").empty(),
         "a quiet test without create writes nothing and shows nothing");
   vtr::SYS_FolderExists(p, text, true);
-  vtr::SYS_File_FileCheck(s, p, L"x.txt", text, true, false);
-  vtr::SYS_File_FileCheck(s, p, text, L"C:\\Data", true, true);
+  vtr::SYS_File_FileCheck(p, L"x.txt", text, true);
+  vtr::SYS_File_FileCheck(p, text, L"C:\\Data", true);
 }
 
 }  // namespace

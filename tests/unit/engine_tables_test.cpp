@@ -5,7 +5,7 @@
 #include "engine/msi_command.h"
 #include "engine/run_programs.h"
 #include "sim/sim_platform.h"
-#include "startup/main.h"
+#include "engine/outcome.h"
 
 namespace vtr {
 namespace {
@@ -78,11 +78,9 @@ TEST(RunProgram, EachShellFailureIsNamedAndTheProgramStartsInItsOwnFolder) {
       {31, "Windows does not have a program associated for: C:\\Apps\\vtr3.exe"},
       {5, "Sorry, Windows was not able to open your program: 5"},
   };
-  Session s;
-  s.gsCR = L"\r";
   for (const auto& c : cases) {
     SimPlatform p(nlohmann::json{{"shell", {{{"match", "vtr3.exe"}, {"result", c.result}}}}});
-    EXPECT_FALSE(SYS_RunProgram(s, p, program, L""));
+    EXPECT_FALSE(SYS_RunProgram(p, program, L""));
     const auto opened = p.Calls("ShellOpen");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0]["args"]["workFolder"], "C:\\Apps");
@@ -91,21 +89,24 @@ TEST(RunProgram, EachShellFailureIsNamedAndTheProgramStartsInItsOwnFolder) {
     EXPECT_EQ(boxes[0]["args"]["text"], c.text);
   }
   SimPlatform started(nlohmann::json::object());
-  EXPECT_TRUE(SYS_RunProgram(s, started, program, L""));
+  EXPECT_TRUE(SYS_RunProgram(started, program, L""));
   EXPECT_TRUE(started.Calls("MsgBox").empty());
 }
 
 TEST(ExitCodes, FromTheRunsOutcome) {
-  InstallReport plain;
-  EXPECT_EQ(ExitCodeFor(true, plain), 0);
-  EXPECT_EQ(ExitCodeFor(false, plain), 1603);
-  InstallReport restart;
+  Outcome plain;
+  EXPECT_EQ(ExitCodeFor(plain), 0);
+  plain.failed = true;
+  EXPECT_EQ(ExitCodeFor(plain), 1603);
+  Outcome restart;
   restart.restartNeeded = true;
-  EXPECT_EQ(ExitCodeFor(true, restart), 3010);
-  EXPECT_EQ(ExitCodeFor(false, restart), 1603);  // a failure outranks the restart
-  InstallReport cancelled;
+  EXPECT_EQ(ExitCodeFor(restart), 3010);
+  restart.failed = true;
+  EXPECT_EQ(ExitCodeFor(restart), 1603);  // a failure outranks the restart
+  Outcome cancelled;
   cancelled.cancelled = true;
-  EXPECT_EQ(ExitCodeFor(false, cancelled), 1602);
+  cancelled.failed = true;
+  EXPECT_EQ(ExitCodeFor(cancelled), 1602);
 }
 
 }  // namespace

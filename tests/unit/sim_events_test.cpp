@@ -9,8 +9,8 @@
 #include "platform/recording_view.h"
 #include "sim/form_snapshot.h"
 #include "sim/sim_platform.h"
+#include "engine/outcome.h"
 #include "startup/main.h"
-#include "startup/session.h"
 
 namespace vtr {
 namespace {
@@ -71,7 +71,7 @@ struct WizardRun {
   explicit WizardRun(json scenario) {
     scenario["files"] = {"C:\\Downloads\\vtr3p.msi", "C:\\Downloads\\vtr3db.msi"};
     p = std::make_unique<SimPlatform>(scenario);
-    exitCode = Main(s, *p, p->EditionId());
+    exitCode = Main(*p, p->EditionId());
   }
   // The transcript's lines from the wizard's event loop on.
   std::vector<ordered_json> WizardLines() const {
@@ -87,7 +87,6 @@ struct WizardRun {
   }
   std::string Dump(std::size_t i) const { return WizardLines().at(i).dump(); }
 
-  Session s;
   std::unique_ptr<SimPlatform> p;
   int exitCode = 0;
 };

@@ -119,11 +119,10 @@ TEST(SimFindFile, RootsAndShortNamesAsWindowsFindsThem) {
 
 TEST(FileCheck, FindsPackagesInMixedSeparatorFoldersAndAtRoots) {
   SimPlatform p(json{{"files", {"C:\\Apps\\Sub\\vtr3p.msi", "E:\\vtr3db.msi"}}});
-  const Session s;
-  EXPECT_TRUE(SYS_File_FileCheck(s, p, L"vtr3p.msi", L"C:\\Apps/Sub", false, true));
-  EXPECT_TRUE(SYS_File_FileCheck(s, p, L"vtr3db.msi", L"E:\\", false, true));
-  EXPECT_TRUE(SYS_File_FileCheck(s, p, L"vtr3db.msi", L"E:", false, true));
-  EXPECT_FALSE(SYS_File_FileCheck(s, p, L"vtr3p.msi", L"E:\\", false, true));
+  EXPECT_TRUE(SYS_File_FileCheck(p, L"vtr3p.msi", L"C:\\Apps/Sub", false));
+  EXPECT_TRUE(SYS_File_FileCheck(p, L"vtr3db.msi", L"E:\\", false));
+  EXPECT_TRUE(SYS_File_FileCheck(p, L"vtr3db.msi", L"E:", false));
+  EXPECT_FALSE(SYS_File_FileCheck(p, L"vtr3p.msi", L"E:\\", false));
 }
 
 TEST(SimFindFile, ContinuedSearches) {

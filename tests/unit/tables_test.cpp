@@ -38,13 +38,13 @@ TEST(EditionTable, EveryRow) {
   for (const auto& row : rows) {
     for (bool update : {false, true}) {
       const Edition e = EditionFor(row.id, update);
-      EXPECT_EQ(e.pro, row.pro) << row.id;
-      EXPECT_EQ(e.workstation, row.workstation) << row.id;
-      EXPECT_EQ(e.exeName, row.exe) << row.id;
-      EXPECT_EQ(e.prodId, row.pro ? kProProgram : kLiteProgram) << row.id;
+      EXPECT_EQ(e.gbPro, row.pro) << row.id;
+      EXPECT_EQ(e.gbWorkstation, row.workstation) << row.id;
+      EXPECT_EQ(e.gsExeName, row.exe) << row.id;
+      EXPECT_EQ(e.gsProdID, row.pro ? kProProgram : kLiteProgram) << row.id;
       const wchar_t* db =
           row.pro ? (update ? kProDbUpdate : kProDb) : (update ? kLiteDbUpdate : kLiteDb);
-      EXPECT_EQ(e.dbProdId, db) << row.id << " update " << update;
+      EXPECT_EQ(e.gsDBProdID, db) << row.id << " update " << update;
     }
   }
 }

@@ -79,10 +79,8 @@ TEST(ParentFolder, DropsTheLastComponent) {
 }
 
 TEST(ParentFolder, EmptyPathUsesTheDatabaseFolder) {
-  Session s;
-  EXPECT_EQ(SYS_ParentFolder(L"", s.gsDBPath), L"");
-  s.gsDBPath = L"D:\\Shared\\Vantora Data";
-  EXPECT_EQ(SYS_ParentFolder(L"", s.gsDBPath), L"D:\\Shared");
+  EXPECT_EQ(SYS_ParentFolder(L"", L""), L"");
+  EXPECT_EQ(SYS_ParentFolder(L"", L"D:\\Shared\\Vantora Data"), L"D:\\Shared");
 }
 
 TEST(FolderName, ReturnsTheLastNameAndWhatLeadsToIt) {

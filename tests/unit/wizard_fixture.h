@@ -15,7 +15,6 @@
 #include "sim/sim_platform.h"
 #include "sim/utf8.h"
 #include "startup/edition.h"
-#include "startup/session.h"
 #include "wizard/controls.h"
 #include "wizard/fm_main.h"
 
@@ -33,9 +32,10 @@ struct Start {
   nlohmann::json scenario = nlohmann::json::object();  // added to the machine's scenario
 };
 
-// The seven flags one SYS_Install call received, and what it answered.
+// What one SYS_Install call was asked, and whether the run succeeded.
 struct InstallCall {
-  bool program, database, outlook, repair, remove, programFullUI, databaseFullUI;
+  bool program, database, outlook, repair, remove;
+  std::wstring appPath, dbPath;
   bool result;
   bool windowShown;  // the wizard window was on screen while the engine ran
 };
@@ -63,16 +63,14 @@ inline std::string Targets(const InstallCall& call) {
 class Wizard {
  public:
   explicit Wizard(const Start& start) {
-    s.gbUpdate = start.update;
-    ApplyEdition(s, start.edition);
-    SetCharacterConstants(s);
-    s.gbDebug = start.debug;
-    s.gbInstalled = start.installed;
-    s.gbDBInstalled = start.dbInstalled;
-    s.gsProgramFiles = L"C:\\Program Files (x86)";
-    s.gsSystemDir = L"C:\\windows\\system32";
-    s.gsAppPath = start.appPath;
-    s.gsDBPath = start.dbPath;
+    edition = EditionFor(start.edition, start.update);
+    options.gbDebug = start.debug;
+    detected.installed.gbInstalled = start.installed;
+    detected.installed.gbDBInstalled = start.dbInstalled;
+    detected.folders.gsProgramFiles = L"C:\\Program Files (x86)";
+    detected.folders.gsSystemDir = L"C:\\windows\\system32";
+    detected.folders.gsAppPath = start.appPath;
+    detected.folders.gsDBPath = start.dbPath;
 
     nlohmann::json scenario = {
         {"editionId", Utf8(start.edition)},
@@ -83,8 +81,8 @@ class Wizard {
           "C:\\Downloads\\vtr3dbl_update.msi"}},
         {"installer",
          {{"productStates",
-           {{Utf8(s.gsProdID), start.installed ? 5 : -1},
-            {Utf8(s.gsDBProdID), start.dbInstalled ? 5 : -1}}}}}};
+           {{Utf8(edition.gsProdID), start.installed ? 5 : -1},
+            {Utf8(edition.gsDBProdID), start.dbInstalled ? 5 : -1}}}}}};
     for (const auto& [key, value] : start.scenario.items()) {
       if (key == "files") {
         for (const auto& file : value) {
@@ -96,19 +94,15 @@ class Wizard {
     }
     p = std::make_unique<SimPlatform>(scenario);
 
-    InstallEngine engine = [this](Session& session, Platform& platform, bool& program,
-                                  bool& database, bool& outlook, bool& repair, bool& remove,
-                                  bool& programFullUI, bool& databaseFullUI,
-                                  InstallReport& report) {
-      InstallCall call{program,        database, outlook,
-                       repair,         remove,   programFullUI,
-                       databaseFullUI, false,    form->Form().Window().visible};
-      call.result = RealInstallEngine()(session, platform, program, database, outlook, repair,
-                                        remove, programFullUI, databaseFullUI, report);
+    InstallEngine engine = [this](Platform& platform, const Request& r) {
+      InstallCall call{r.bProgram, r.bDatabase, r.bOutlook, r.bRepair, r.bRemove,
+                       r.gsAppPath, r.gsDBPath,  false,      form->Form().Window().visible};
+      const Outcome outcome = RealInstallEngine(edition, options, detected)(platform, r);
+      call.result = !outcome.failed && !outcome.cancelled;
       installs.push_back(call);
-      return call.result;
+      return outcome;
     };
-    form = std::make_unique<fmMain>(s, *p, view, engine);
+    form = std::make_unique<fmMain>(*p, edition, options, detected, view, engine);
     form->Load();
   }
   // The form keeps references into this object.
@@ -189,7 +183,9 @@ class Wizard {
     return files;
   }
 
-  Session s;
+  Edition edition;
+  RunOptions options;
+  Detected detected;
   std::unique_ptr<SimPlatform> p;
   RecordingView view;
   std::vector<InstallCall> installs;

@@ -273,7 +273,7 @@ TEST(WizardEventsTest, NoClickGetsInWhileAHandlerRuns) {
   };
   Wizard machine(Start{});  // for its session and platform
   ImpatientView view;
-  fmMain form(machine.s, *machine.p, view);
+  fmMain form(*machine.p, machine.edition, machine.options, machine.detected, view);
   form.Load();
   ASSERT_TRUE(form.Click(cmdOpt(2)));
   ASSERT_TRUE(form.TextChanged(txPath(1), L"C:\\Bad?"));

@@ -106,7 +106,7 @@ TEST_P(WizardOpens, WithTheCaptionsAndOffersOfItsRun) {
   EXPECT_FALSE(w.C(txPath(1)).enabled);
   EXPECT_FALSE(w.C(txPath(2)).enabled);
 
-  EXPECT_EQ(w.s.gbDBInstalled, o.dbInstalled && !o.update);
+  EXPECT_EQ(w.form->Installed().gbDBInstalled, o.dbInstalled && !o.update);
   EXPECT_TRUE(w.Boxes().empty());
   EXPECT_FALSE(w.form->IsUnloaded());
 }

@@ -48,7 +48,7 @@ TEST(FolderNameCheck, JudgesTheLastFolderName) {
   };
   for (const Case& c : cases) {
     const std::size_t before = w.Boxes().size();
-    EXPECT_EQ(SYS_StrCheck(w.s, *w.p, c.path, false), c.ok) << Utf8(c.path);
+    EXPECT_EQ(SYS_StrCheck(*w.p, c.path, false), c.ok) << Utf8(c.path);
     const auto boxes = w.Boxes();
     if (*c.named != '\0') {
       ASSERT_EQ(boxes.size(), before + 1) << Utf8(c.path);
@@ -58,7 +58,7 @@ TEST(FolderNameCheck, JudgesTheLastFolderName) {
       EXPECT_EQ(boxes.size(), before) << Utf8(c.path);
     }
     // Quietly: the same answer and never a message.
-    EXPECT_EQ(SYS_StrCheck(w.s, *w.p, c.path, true), c.ok);
+    EXPECT_EQ(SYS_StrCheck(*w.p, c.path, true), c.ok);
     EXPECT_EQ(w.Boxes().size(), boxes.size());
   }
 }

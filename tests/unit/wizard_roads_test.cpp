@@ -79,7 +79,8 @@ TEST(SingleUserRoad, InstallsBothIntoTheStartUpFoldersAndLaunches) {
   EXPECT_TRUE(w.form->IsUnloaded());
   EXPECT_TRUE(w.view.Unloaded());
   EXPECT_EQ(w.form->ExitCode(), 0);
-  EXPECT_EQ(w.s.gsAppPath, kAppPath);
+  ASSERT_EQ(w.installs.size(), 1u);
+  EXPECT_EQ(w.installs[0].appPath, kAppPath);
   EXPECT_EQ(w.p->UnscriptedDialogs(), 0);
 }
 
@@ -240,7 +241,8 @@ TEST(CustomRoad, TypedFoldersAreWhatGetsInstalled) {
   w.Click(cmdNext());
   ASSERT_EQ(w.Panel(), 2);
   w.Click(cmdFinish());
-  EXPECT_EQ(w.s.gsAppPath, L"D:\\Apps\\VTR");
+  ASSERT_EQ(w.installs.size(), 1u);
+  EXPECT_EQ(w.installs[0].appPath, L"D:\\Apps\\VTR");
   ASSERT_EQ(w.Processes().size(), 2u);
   EXPECT_NE(w.Processes()[0].find("TARGETDIR=\"D:\\Apps\\VTR\""), std::string::npos);
   EXPECT_NE(w.Processes()[1].find("TARGETDIR=\"D:\\Apps\""), std::string::npos);
@@ -509,7 +511,7 @@ TEST(Ending, ShowWizardReturnsWhenTheFormIsUnloaded) {
   Wizard w(start);  // for its session and machine
   RecordingView view;
   int loops = 0;
-  const int cancelled = ShowWizard(w.s, *w.p, view, [&](fmMain& form) {
+  const int cancelled = ShowWizard(*w.p, w.edition, w.options, w.detected, view, [&](fmMain& form) {
     ++loops;
     EXPECT_TRUE(form.Form().Window().visible);
     view.Events()->Click(cmdCancel());
@@ -520,11 +522,11 @@ TEST(Ending, ShowWizardReturnsWhenTheFormIsUnloaded) {
 
   // A loop that ends on its own (the Windows session ends) closes the form.
   RecordingView ended;
-  EXPECT_EQ(ShowWizard(w.s, *w.p, ended, [](fmMain&) {}), 1602);
+  EXPECT_EQ(ShowWizard(*w.p, w.edition, w.options, w.detected, ended, [](fmMain&) {}), 1602);
   EXPECT_TRUE(ended.Unloaded());
 
   RecordingView installed;
-  const int code = ShowWizard(w.s, *w.p, installed, [&](fmMain&) {
+  const int code = ShowWizard(*w.p, w.edition, w.options, w.detected, installed, [&](fmMain&) {
     installed.Events()->Click(cmdOpt(0));
     installed.Events()->Click(cmdFinish());
     installed.Events()->Click(cmdFinish());
