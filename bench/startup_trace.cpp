@@ -21,7 +21,6 @@
 #include "platform/win32/unique_resources.h"
 #include "platform/win32/win32_platform.h"
 #include "startup/main.h"
-#include "startup/session.h"
 #include "wizard/win32/wizard_view.h"
 
 namespace {
@@ -200,6 +199,7 @@ class TimedPlatform final : public vtr::Platform {
     return Timed([&] { return inner_.PersonCanAnswer(); });
   }
   void WriteStandardError(const std::wstring& line) override { inner_.WriteStandardError(line); }
+  void WriteStandardOutput(const std::wstring& line) override { inner_.WriteStandardOutput(line); }
   std::wstring TempFolder() override {
     return Timed([&] { return inner_.TempFolder(); });
   }
@@ -232,7 +232,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   const vtr::win32::ComInit com;
   trace.comDone = Ticks();
 
-  vtr::Session s;
   TimedPlatform p(trace);
-  return vtr::Main(s, p, VTR_EDITION_ID);
+  return vtr::Main(p, VTR_EDITION_ID);
 }

@@ -2,8 +2,7 @@
 """Fails when a file under src/ includes across the floors of docs/layout.md.
 
 From the ground floor up: platform/, util/, detect/, engine/, wizard/, startup/; a folder of
-these includes only itself and the folders below it. Every floor above platform/ may also
-include the session state and the exit-code table of startup/. The win32/ folders are the
+these includes only itself and the folders below it, with no exception. The win32/ folders are the
 Windows side of their floor: only they (and what stands on top) may include a win32/ folder
 or <windows.h>, and platform/win32/ never includes wizard/win32/. sim/ and app/ stand on top
 and may include everything.
@@ -14,7 +13,6 @@ import sys
 
 FLOORS = ["platform", "util", "detect", "engine", "wizard", "startup"]
 ON_TOP = {"sim", "app"}
-SHARED = {"startup/session.h", "startup/exit_codes.h"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
 
@@ -38,8 +36,6 @@ def fault(including, included):
         return "only the win32/ folders include the Windows side"
     if including == "platform/win32" and target == "wizard/win32":
         return "the Windows layer never includes the wizard's window"
-    if included in SHARED and including.split("/")[0] != "platform":
-        return None
     here, there = including.split("/")[0], target.split("/")[0]
     if there not in FLOORS:
         return f"{there}/ stands above the core"

@@ -8,8 +8,8 @@ namespace vtr {
 WindowsVersion ReadWindowsVersion(Platform& p) {
   WindowsVersion v;
   std::wstring servicePack, versionText;
-  v.name = SYS_GetWindowsVersion(p, v.platformId, v.major, v.minor, v.build, servicePack,
-                                 versionText);
+  v.name =
+      SYS_GetWindowsVersion(p, v.platformId, v.major, v.minor, v.build, servicePack, versionText);
   return v;
 }
 

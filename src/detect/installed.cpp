@@ -52,8 +52,8 @@ void SYS_IsInstalled(Platform& p, const Edition& e, bool debug, InstalledStates&
         states.gbDBInstalled = IsInstalledState(installer->ProductState(e.gsDBProdID));
         states.database = Known(states.gbDBInstalled);
         if (debug) {
-          p.MsgBox(L"gbInstalled =" + FlagWord(states.gbInstalled) + L"  gsProdID = " +
-                       e.gsProdID + gsCR + L"gbDBInstalled = " + FlagWord(states.gbDBInstalled) +
+          p.MsgBox(L"gbInstalled =" + FlagWord(states.gbInstalled) + L"  gsProdID = " + e.gsProdID +
+                       gsCR + L"gbDBInstalled = " + FlagWord(states.gbDBInstalled) +
                        L"  gsDBProdID = " + e.gsDBProdID + gsCR,
                    MsgButtons::Ok, MsgIcon::None, std::nullopt);
         }

@@ -9,10 +9,10 @@ namespace vtr {
 
 // The edition fixed into the build, and the run mode its file name chose.
 struct Edition {
-  std::wstring gsEditionID;  // "VTRPRO_3", "VTRPRO_WS", ...
-  std::wstring gsVersion;    // the version these packages install
-  bool gbPro = false;        // Professional; false is the Lite edition
-  bool gbUpdate = false;     // the updater: the update packages, another database product
+  std::wstring gsEditionID;    // "VTRPRO_3", "VTRPRO_WS", ...
+  std::wstring gsVersion;      // the version these packages install
+  bool gbPro = false;          // Professional; false is the Lite edition
+  bool gbUpdate = false;       // the updater: the update packages, another database product
   bool gbWorkstation = false;  // a workstation edition, which needs the ACE database engine
   std::wstring gsExeName;      // the product's main executable
   std::wstring gsProdID;       // Windows Installer product code of the program package

@@ -41,11 +41,11 @@ bool RegisterComponent(Platform& p, const Plan& plan, const Step& step) {
   const std::wstring& component = step.what;
   const int32_t code =
       Shell(p, SystemFile(plan, L"regsvr32.exe"), QuietSwitch(plan) + component, plan.systemDir);
-  const std::wstring text = ShellFailureText(
-      code,
-      L"File Not Found:" + component + gsCR + L"Please re-install Vantora Contact Management" +
-          gsCR,
-      plan.systemDir, component, step.text + L" (", L"):" + gsCR + component);
+  const std::wstring text =
+      ShellFailureText(code,
+                       L"File Not Found:" + component + gsCR +
+                           L"Please re-install Vantora Contact Management" + gsCR,
+                       plan.systemDir, component, step.text + L" (", L"):" + gsCR + component);
   if (text.empty()) {
     return true;
   }
@@ -58,15 +58,16 @@ bool OfferDatabaseEngine(Platform& p, const Plan& plan) {
       plan.remove
           ? L"Would you like to also remove the Microsoft ACE 2010 Database Engine (32-bit)?" +
                 gsCR + L"(NOTE: This is a necessary component of Microsoft Office 2010)" + gsCR
-          : L"Microsoft ACE 2010 Database Engine (32-bit) must be installed on your system" +
-                gsCR + L"Would you like to install this now?" + gsCR;
+          : L"Microsoft ACE 2010 Database Engine (32-bit) must be installed on your system" + gsCR +
+                L"Would you like to install this now?" + gsCR;
   if (p.MsgBox(question, MsgButtons::YesNo, MsgIcon::Question,
                std::wstring(L"Install Database Engine")) != MsgAnswer::Yes) {
     return true;
   }
   // The engine's installer does both: it offers removal when the engine is there.
-  const int32_t code = Shell(p, JoinPath(plan.sourceFolder, plan.sourceSeparator, plan.aceInstaller),
-                             L"", plan.sourceFolder);
+  const int32_t code =
+      Shell(p, JoinPath(plan.sourceFolder, plan.sourceSeparator, plan.aceInstaller), L"",
+            plan.sourceFolder);
   std::wstring text = ShellFailureText(
       code,
       L"File Not Found:" + plan.aceInstaller + gsCR +

@@ -13,8 +13,8 @@ namespace {
 
 // What the run needs to know of the machine now. False when an error that was not resumed
 // ended the run.
-bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request& r,
-               EngineFacts& f, Outcome& outcome) {
+bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request& r, EngineFacts& f,
+               Outcome& outcome) {
   const auto handler = [&](const RunError& error) {
     return ReportEngineError(p, o.gbDebug, outcome, error);
   };

@@ -5,7 +5,8 @@
 namespace vtr {
 namespace {
 
-std::wstring PromptLines(std::initializer_list<const wchar_t*> lines, const std::wstring& question) {
+std::wstring PromptLines(std::initializer_list<const wchar_t*> lines,
+                         const std::wstring& question) {
   std::wstring text;
   for (const auto* line : lines) {
     text += line + gsCR;
@@ -26,19 +27,19 @@ std::wstring ReinstallPrompt(const std::wstring& question) {
 }
 
 std::wstring ProgramLevelPrompt() {
-  return PromptLines({L"Interface level (sUI)", L"/passive   unattended mode progress bar only",
-                      L"/q,/qn  no ui", L"/qb+ basic with end dlg",
-                      L"/qb- basic less modal at end (does auto restart)",
-                      L"/qb  basic (qb - hides cancel button)",
-                      L"/qr  reduced (no modal dlg at end)", L"/qf  full UI"},
-                     L"Enter params (default=/qb-): ");
+  return PromptLines(
+      {L"Interface level (sUI)", L"/passive   unattended mode progress bar only", L"/q,/qn  no ui",
+       L"/qb+ basic with end dlg", L"/qb- basic less modal at end (does auto restart)",
+       L"/qb  basic (qb - hides cancel button)", L"/qr  reduced (no modal dlg at end)",
+       L"/qf  full UI"},
+      L"Enter params (default=/qb-): ");
 }
 
 std::wstring DatabaseLevelPrompt() {
-  return PromptLines({L"Interface level (sUI)", L"q,qn  no ui", L"qb- basic less modal at end",
-                      L"qb  basic (qb! hides cancel but)", L"qr  reduced (no modal dlg at end)",
-                      L"qf  full"},
-                     L"Enter params (default=/qb-): ");
+  return PromptLines(
+      {L"Interface level (sUI)", L"q,qn  no ui", L"qb- basic less modal at end",
+       L"qb  basic (qb! hides cancel but)", L"qr  reduced (no modal dlg at end)", L"qf  full"},
+      L"Enter params (default=/qb-): ");
 }
 
 std::wstring MsiexecExitMeaning(uint32_t code) {

@@ -161,12 +161,11 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
     db.properties = L"ALLUSERS=2";
   }
   if (o.gbDebug && !EqualsNoCase(db.level, L" /qf")) {
-    plan.steps.push_back(
-        WithText(StepKind::AskLevel, DatabaseLevelPrompt(), PackageId::Database));
+    plan.steps.push_back(WithText(StepKind::AskLevel, DatabaseLevelPrompt(), PackageId::Database));
   }
   if (!f.databasePackageFound) {
-    plan.steps.push_back(WithText(StepKind::MissingPackage, MissingPackageText(f, db.path),
-                                  PackageId::Database));
+    plan.steps.push_back(
+        WithText(StepKind::MissingPackage, MissingPackageText(f, db.path), PackageId::Database));
     return false;
   }
 
@@ -177,7 +176,8 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
   }
   // The folder is the one the package makes "MainDB" in; a folder that names "MainDB" itself
   // stands for its parent.
-  std::wstring target = EndsWithNoCase(folder, L"MainDB") ? SYS_ParentFolder(folder, folder) : folder;
+  std::wstring target =
+      EndsWithNoCase(folder, L"MainDB") ? SYS_ParentFolder(folder, folder) : folder;
   if (!TargetFolderValid(target)) {
     plan.steps.push_back(
         WithText(StepKind::InvalidFolder, InvalidFolderText(target), PackageId::Database));
@@ -246,8 +246,7 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
 }  // namespace
 
 std::wstring MsiexecArguments(const PackageRun& run) {
-  return run.switches + gsQuote + run.path + gsQuote + run.properties + run.level +
-         run.logArgument;
+  return run.switches + gsQuote + run.path + gsQuote + run.properties + run.level + run.logArgument;
 }
 
 bool Plan::Refused() const {
@@ -277,13 +276,14 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   plan.sourceFolder = f.sourceFolder;
   plan.sourceSeparator = f.sourceSeparator;
   if (f.gsSystemDir.empty()) {
-    plan.steps.push_back(WithText(StepKind::Refuse, L"Unable to locate the Windows system folder."));
+    plan.steps.push_back(
+        WithText(StepKind::Refuse, L"Unable to locate the Windows system folder."));
     return plan;
   }
   if (!StatesKnown(r, f.installed)) {
-    plan.steps.push_back(
-        WithText(StepKind::Refuse, L"Unable to ask Windows Installer which products are installed." +
-                                       gsCR + f.installed.failure));
+    plan.steps.push_back(WithText(
+        StepKind::Refuse, L"Unable to ask Windows Installer which products are installed." + gsCR +
+                              f.installed.failure));
     return plan;
   }
   for (auto [run, name] : {std::pair{&plan.program, ProgramPackageName(e.gbPro, e.gbUpdate)},
@@ -299,8 +299,8 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
       plan.steps.push_back(Make(StepKind::UnregisterEmail));
     }
   }
-  const bool oldData = r.bDatabase && !r.bRepair && !r.bRemove &&
-                       LeftEqualsNoCase(f.lastVersion, 3, L"3.0");
+  const bool oldData =
+      r.bDatabase && !r.bRepair && !r.bRemove && LeftEqualsNoCase(f.lastVersion, 3, L"3.0");
   const Switches ui = ChooseSwitches(e, o, r, f.installed, plan);
   if (r.bProgram && !PlanProgram(o, r, f, ui.programFullUI, plan)) {
     return plan;

@@ -31,11 +31,11 @@ enum class PackageId { Program, Database };
 // One package's Windows Installer run. Debug prompts may change the switches and the level
 // before the run.
 struct PackageRun {
-  std::wstring fileName;    // "vtr3p.msi", ...
-  std::wstring path;        // the package in the source folder
-  std::wstring switches;    // "/I ", "/x ", "/famus ", ... always ending in a blank
-  std::wstring properties;  // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
-  std::wstring level;       // " /qn", " /qb-", ...
+  std::wstring fileName;     // "vtr3p.msi", ...
+  std::wstring path;         // the package in the source folder
+  std::wstring switches;     // "/I ", "/x ", "/famus ", ... always ending in a blank
+  std::wstring properties;   // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
+  std::wstring level;        // " /qn", " /qb-", ...
   std::wstring logArgument;  // " /l*v \"...\"" with LOG, else ""
 };
 
@@ -63,11 +63,11 @@ enum class StepKind {
 struct Step {
   StepKind kind = StepKind::Refuse;
   PackageId package = PackageId::Program;
-  std::wstring what;   // the key, component, folder or file the step is about
-  std::wstring value;  // the setting's value, or the folder's separator
+  std::wstring what;               // the key, component, folder or file the step is about
+  std::wstring value;              // the setting's value, or the folder's separator
   std::wstring valueIfRegistered;  // SaveEmailForm: the value once the interface registered
-  std::wstring text;   // the box, question or prompt
-  bool emailInterface = false;  // Register: the Outlook e-mail interface
+  std::wstring text;               // the box, question or prompt
+  bool emailInterface = false;     // Register: the Outlook e-mail interface
 };
 
 struct Plan {

@@ -78,8 +78,7 @@ std::wstring DescribeStep(const Plan& plan, const Step& step, bool silent) {
              Quoted(plan.systemDir);
     }
     case StepKind::StartUpdater:
-      return L"install the updater service again: " +
-             SystemProgram(plan, L"wodUpdSv.exe", L"-i");
+      return L"install the updater service again: " + SystemProgram(plan, L"wodUpdSv.exe", L"-i");
     case StepKind::Register:
       return L"register " + step.what + L": " +
              SystemProgram(plan, L"regsvr32.exe",
@@ -116,11 +115,17 @@ std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const
   if (plan.steps.empty()) {
     lines.push_back(L"no step: there is nothing to do");
   }
-  const int code = plan.Refused() ? kExitInstallFailed : kExitSuccess;
-  lines.push_back(L"exit code: " + std::to_wstring(code) + L" (" +
-                  (plan.Refused() ? L"the run would fail: see the box above"
-                                  : L"when every step succeeds") +
-                  L")");
+  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+    const Step& step = plan.steps[i];
+    if (step.kind == StepKind::Refuse || step.kind == StepKind::MissingPackage ||
+        step.kind == StepKind::InvalidFolder) {
+      lines.push_back(L"exit code: " + std::to_wstring(kExitInstallFailed) +
+                      L" (the run would fail at step " + std::to_wstring(i + 1) + L": " +
+                      OneLine(step.text) + L")");
+      return lines;
+    }
+  }
+  lines.push_back(L"exit code: " + std::to_wstring(kExitSuccess) + L" (when every step succeeds)");
   return lines;
 }
 

@@ -9,7 +9,7 @@
 namespace vtr {
 
 struct Request {
-  bool bProgram = false;  // the program package
+  bool bProgram = false;   // the program package
   bool bDatabase = false;  // the database package
   bool bOutlook = false;   // set up the Outlook e-mail interface
   bool bRepair = false;

@@ -95,8 +95,7 @@ bool SYS_RunProgram(Platform& p, const std::wstring& file, const std::wstring& p
   const std::wstring text = ShellFailureText(
       code,
       L"Program Not Found: " + file + gsCR +
-          L"Please verify that the path is correct or re-install Vantora Contact Management" +
-          gsCR,
+          L"Please verify that the path is correct or re-install Vantora Contact Management" + gsCR,
       file, file, L"Sorry, Windows was not able to open your program: ", L"");
   if (text.empty()) {
     return true;

@@ -9,7 +9,8 @@ Edition EditionFor(const std::wstring& editionId, bool update) {
   e.gsEditionID = editionId;
   e.gsVersion = kVersion;
   e.gbUpdate = update;
-  e.gbWorkstation = EqualsNoCase(editionId, L"VTRPRO_WS") || EqualsNoCase(editionId, L"VTRPRO_RTF3");
+  e.gbWorkstation =
+      EqualsNoCase(editionId, L"VTRPRO_WS") || EqualsNoCase(editionId, L"VTRPRO_RTF3");
   e.gbPro = LeftEqualsNoCase(editionId, 6, L"VTRPRO");
   if (EqualsNoCase(editionId, L"VTRPRO_RTF3")) {
     e.gsExeName = L"VTR3_RTF.exe";
@@ -21,11 +22,11 @@ Edition EditionFor(const std::wstring& editionId, bool update) {
   if (e.gbPro) {
     e.gsProdID = L"{590454A0-A293-4ECE-AB62-FD940586A43C}";
     e.gsDBProdID = update ? L"{DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5}"
-                        : L"{9A3E077B-AC17-4655-AE22-D73047814448}";
+                          : L"{9A3E077B-AC17-4655-AE22-D73047814448}";
   } else {
     e.gsProdID = L"{D2D733C2-0C8D-402C-91AF-3866DF9C12A5}";
     e.gsDBProdID = update ? L"{AA9A981A-7ACF-44AB-A5E0-1B34D7C95D66}"
-                        : L"{3A072D0A-9E8A-4E4D-B057-711765C38C73}";
+                          : L"{3A072D0A-9E8A-4E4D-B057-711765C38C73}";
   }
   return e;
 }

@@ -18,8 +18,8 @@ namespace {
 // What start-up found, for the setup log.
 void LogDetection(const Detected& d, SetupLog& log) {
   const WindowsVersion& v = d.windows;
-  log.Write(L"windows: " + v.name + L" (platform " + std::to_wstring(v.platformId) +
-            L", version " + std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) + L"." +
+  log.Write(L"windows: " + v.name + L" (platform " + std::to_wstring(v.platformId) + L", version " +
+            std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) + L"." +
             std::to_wstring(v.build) + L")");
   log.Write(L"installed: program " + FlagWord(d.installed.gbInstalled) + L", database " +
             FlagWord(d.installed.gbDBInstalled));
@@ -83,8 +83,8 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
     int code = kExitInstallFailed;  // unless the engine comes back
     Attempt(
         [&] {
-          code = ExitCodeFor(
-              SYS_Install(p, edition, options, detected.folders.gsSystemDir, request));
+          code =
+              ExitCodeFor(SYS_Install(p, edition, options, detected.folders.gsSystemDir, request));
         },
         report);
     // Also when the packages only ask for a restart: that is success too, and a tool that
@@ -97,9 +97,8 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
   int code = kExitCancelled;
   Attempt(
       [&] {
-        code = ShowWizard(p, edition, options, detected, p.WizardView(), [&](fmMain& form) {
-          p.RunEventLoop([&] { return form.IsUnloaded(); });
-        });
+        code = ShowWizard(p, edition, options, detected, p.WizardView(),
+                          [&](fmMain& form) { p.RunEventLoop([&] { return form.IsUnloaded(); }); });
       },
       report);
   return code;

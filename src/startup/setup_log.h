@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "detect/run_setup.h"
+#include "platform/platform.h"
 
 namespace vtr {
 

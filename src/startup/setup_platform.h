@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/platform.h"
 #include "detect/run_setup.h"
+#include "platform/platform.h"
 #include "startup/setup_log.h"
 
 namespace vtr {

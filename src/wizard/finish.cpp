@@ -54,7 +54,8 @@ void fmMain::cmdFinish_Click() {
   if (!databaseFolder.empty()) {
     // A typed folder gets "Vantora Data" as browsing adds it, so "DBPath" names the folder
     // the database lands in; the folder start-up found (or read from the store) is kept.
-    folders_.gsDBPath = databaseFolder == folders_.gsDBPath ? databaseFolder : WithDataFolder(databaseFolder);
+    folders_.gsDBPath =
+        databaseFolder == folders_.gsDBPath ? databaseFolder : WithDataFolder(databaseFolder);
   }
 
   // The Outlook interface comes with the program, or alone when configuring.

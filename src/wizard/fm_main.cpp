@@ -121,9 +121,8 @@ bool fmMain::Click(const ControlRef& control) {
         break;  // labels, frames and the logo have no click handler
     }
   } catch (const RunError& e) {
-    p_.MsgBox(
-        L"Run-time error '" + std::to_wstring(e.number) + L"':" + gsCR + gsCR + e.description,
-        MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
+    p_.MsgBox(L"Run-time error '" + std::to_wstring(e.number) + L"':" + gsCR + gsCR + e.description,
+              MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
   }
   return true;
 }

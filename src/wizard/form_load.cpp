@@ -86,7 +86,8 @@ void fmMain::Form_Load() {
   // is installed. The choice buttons lay down the rest of the road.
   step([&] {
     state_.iPanelPos = 0;
-    state_.iPanelSeq = {static_cast<int16_t>(installed_.gbInstalled ? 6 : 0), 1, 2, kCompletionPanel};
+    state_.iPanelSeq = {static_cast<int16_t>(installed_.gbInstalled ? 6 : 0), 1, 2,
+                        kCompletionPanel};
   });
   step([&] { form_.SetEnabled(cmdCancel(), true); });
   state_.bLoaded = true;

@@ -41,8 +41,7 @@ void fmMain::RestoreStartUpFolders() {
 }
 
 void fmMain::cmdPath_Click(int index) {
-  std::wstring prompt =
-      L"Vantora Contact Management " + e_.gsVersion.substr(0, 3) + gsCR + gsCR;
+  std::wstring prompt = L"Vantora Contact Management " + e_.gsVersion.substr(0, 3) + gsCR + gsCR;
   if (index == 1) {
     prompt += L"Select folder for Program Files Installation:";
   } else {
@@ -85,9 +84,8 @@ bool fmMain::Check_Paths() {
   std::wstring lastPath;
   const auto report = [&](const RunError& e) {
     if (o_.gbDebug) {
-      p_.MsgBox(
-          L"errHdl_Check_Paths: " + DescribeError(e.description, e.number) + gsCR + lastPath,
-          MsgButtons::Ok, MsgIcon::None, std::nullopt);
+      p_.MsgBox(L"errHdl_Check_Paths: " + DescribeError(e.description, e.number) + gsCR + lastPath,
+                MsgButtons::Ok, MsgIcon::None, std::nullopt);
     }
     return OnError::Resume;
   };

@@ -7,9 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "engine/outcome.h"
 #include "fuzz_support.h"
 #include "sim/sim_platform.h"
-#include "engine/outcome.h"
 #include "startup/main.h"
 
 namespace vtr::fuzz {

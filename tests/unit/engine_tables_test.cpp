@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/msi_command.h"
+#include "engine/outcome.h"
 #include "engine/run_programs.h"
 #include "sim/sim_platform.h"
-#include "engine/outcome.h"
 
 namespace vtr {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/outcome.h"
 #include "platform/recording_view.h"
 #include "sim/form_snapshot.h"
 #include "sim/sim_platform.h"
-#include "engine/outcome.h"
 #include "startup/main.h"
 
 namespace vtr {

@@ -95,8 +95,9 @@ class Wizard {
     p = std::make_unique<SimPlatform>(scenario);
 
     InstallEngine engine = [this](Platform& platform, const Request& r) {
-      InstallCall call{r.bProgram, r.bDatabase, r.bOutlook, r.bRepair, r.bRemove,
-                       r.gsAppPath, r.gsDBPath,  false,      form->Form().Window().visible};
+      InstallCall call{r.bProgram, r.bDatabase, r.bOutlook,
+                       r.bRepair,  r.bRemove,   r.gsAppPath,
+                       r.gsDBPath, false,       form->Form().Window().visible};
       const Outcome outcome = RealInstallEngine(edition, options, detected)(platform, r);
       call.result = !outcome.failed && !outcome.cancelled;
       installs.push_back(call);

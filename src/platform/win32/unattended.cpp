@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/win32/win32_platform.h"
 #include "platform/win32/unique_resources.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_strings.h"
 
 namespace vtr::win32 {

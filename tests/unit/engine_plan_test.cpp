@@ -1,0 +1,223 @@
+// The install engine's plans as tables: a machine as the engine finds it and a request in, the
+// ordered steps out. Scenarios pin the texts of whole runs; these pin which steps a run takes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/plan.h"
+#include "sim/utf8.h"
+#include "startup/edition.h"
+
+namespace vtr {
+namespace {
+
+// A step in a few words: what it does and to what.
+std::string Brief(const Plan& plan, const Step& step) {
+  const PackageRun& run = plan.Package(step.package);
+  const std::string package = sim::ToUtf8(run.fileName);
+  switch (step.kind) {
+    case StepKind::Refuse:
+      return "refuse";
+    case StepKind::StopUpdater:
+      return "stop updater";
+    case StepKind::UnregisterEmail:
+      return "unregister e-mail";
+    case StepKind::AskSwitches:
+      return "ask switches " + package;
+    case StepKind::AskLevel:
+      return "ask level " + package;
+    case StepKind::MissingPackage:
+      return "missing " + package;
+    case StepKind::InvalidFolder:
+      return "invalid folder " + package;
+    case StepKind::SaveSetting:
+      return "save " + sim::ToUtf8(step.what) + "=" + sim::ToUtf8(step.value);
+    case StepKind::MoveTemplates:
+      return "move templates " + sim::ToUtf8(step.what);
+    case StepKind::ShowCommand:
+      return "show command " + package;
+    case StepKind::RunPackage:
+      return "msiexec " + sim::ToUtf8(MsiexecArguments(run));
+    case StepKind::StartUpdater:
+      return "start updater";
+    case StepKind::Register:
+      return "register " + sim::ToUtf8(step.what.substr(step.what.rfind(L'\\') + 1));
+    case StepKind::SaveEmailForm:
+      return "save EmailForm=" + sim::ToUtf8(step.value) + "|" +
+             sim::ToUtf8(step.valueIfRegistered);
+    case StepKind::OfferEngine:
+      return "offer engine";
+  }
+  return "?";
+}
+
+struct Row {
+  const char* name;
+  const wchar_t* edition = L"VTRPRO_3";
+  bool update = false;
+  bool silent = true;
+  bool debug = false;
+  // The request.
+  bool program = true, database = false, outlook = false, repair = false, remove = false;
+  const wchar_t* appPath = L"C:\\Program Files (x86)\\Vantora Contact Management";
+  const wchar_t* dbPath = L"C:\\ProgramData\\Vantora Data";
+  // The machine.
+  ProductKnown programState = ProductKnown::NotInstalled;
+  ProductKnown databaseState = ProductKnown::NotInstalled;
+  const wchar_t* systemDir = L"C:\\windows\\syswow64";
+  const wchar_t* lastVersion = L"";
+  int major = 6;
+  bool programFound = true, databaseFound = true;
+  std::vector<std::string> steps;
+};
+
+Plan PlanFor(const Row& row) {
+  const Edition e = EditionFor(row.edition, row.update);
+  RunOptions o;
+  o.gbSilent = row.silent;
+  o.gbDebug = row.debug;
+  Request r;
+  r.bProgram = row.program;
+  r.bDatabase = row.database;
+  r.bOutlook = row.outlook;
+  r.bRepair = row.repair;
+  r.bRemove = row.remove;
+  r.gsAppPath = row.appPath;
+  r.gsDBPath = row.dbPath;
+  EngineFacts f;
+  f.gsSystemDir = row.systemDir;
+  f.installed.program = row.programState;
+  f.installed.database = row.databaseState;
+  f.installed.gbInstalled = row.programState == ProductKnown::Installed;
+  f.installed.gbDBInstalled = row.databaseState == ProductKnown::Installed;
+  f.installed.failure = L"Automation error (-2147221005)";
+  f.windowsMajor = row.major;
+  f.lastVersion = row.lastVersion;
+  f.ownFileName = L"SetupVTR";
+  f.sourceFolder = L"D:\\Media";
+  f.sourceSeparator = L"\\";
+  f.programPackageFound = row.programFound;
+  f.databasePackageFound = row.databaseFound;
+  return MakePlan(e, o, r, f);
+}
+
+constexpr ProductKnown kIn = ProductKnown::Installed;
+constexpr ProductKnown kUnknown = ProductKnown::Unknown;
+
+TEST(EnginePlan, StepsForEachMachineAndRequest) {
+  Row rows[] = {
+      {.name = "silent first install of both",
+       .database = true,
+       .steps =
+           {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+            "(x86)\\Vantora Contact Management\" /qn",
+            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\",
+            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
+            "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0"}},
+      {.name = "removal of both",
+       .database = true,
+       .remove = true,
+       .programState = kIn,
+       .databaseState = kIn,
+       .steps = {"stop updater", "unregister e-mail",
+                 "msiexec /x \"D:\\Media\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qn",
+                 "msiexec /x \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
+                 "TARGETDIR=\"C:\\ProgramData\" /qn"}},
+      {.name = "removal of the database when the program is not installed keeps its properties",
+       .program = false,
+       .database = true,
+       .remove = true,
+       .databaseState = kIn,
+       .steps = {"msiexec /I \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
+                 "TARGETDIR=\"C:\\ProgramData\" /qn"}},
+      {.name = "a database removal refuses when the program's state is unknown",
+       .program = false,
+       .database = true,
+       .remove = true,
+       .programState = kUnknown,
+       .databaseState = kIn,
+       .steps = {"refuse"}},
+      {.name = "an install needs no state of a product it leaves alone",
+       .program = false,
+       .database = true,
+       .programState = kUnknown,
+       .steps =
+           {"save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\",
+            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn"}},
+      {.name = "update of both, the updater service around the packages",
+       .update = true,
+       .database = true,
+       .programState = kIn,
+       .databaseState = kIn,
+       .major = 10,
+       .steps = {"stop updater",
+                 "msiexec /fvamus \"D:\\Media\\vtr3p_update.msi\" "
+                 "TARGETDIR=\"C:\\Program Files (x86)\\Vantora Contact Management\" /qn",
+                 "msiexec /fvamu \"D:\\Media\\vtr3db_update.msi\" ALLUSERS=2 "
+                 "TARGETDIR=\"C:\\ProgramData\" /qn",
+                 "start updater", "save EmailForm=13|13", "save Ver=3.3.0"}},
+      {.name = "a 3.0 database: templates aside, typed MainDB folder stands for its parent",
+       .program = false,
+       .database = true,
+       .dbPath = L"D:\\Shared\\Vantora Data\\MainDB\\",
+       .lastVersion = L"3.0.2",
+       .steps = {"save DBPath=D:\\Shared\\Vantora Data\\MainDB\\",
+                 "move templates D:\\Shared\\Vantora Data",
+                 "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"D:\\Shared\" /qn"}},
+      {.name = "a missing database package ends the run after the program",
+       .database = true,
+       .databaseFound = false,
+       .steps = {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qn",
+                 "missing vtr3db.msi"}},
+      {.name = "an invalid program folder leaves the program out, the database still runs",
+       .database = true,
+       .appPath = L"Apps\\Vantora",
+       .major = 5,
+       .steps =
+           {"invalid folder vtr3p.msi", "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\",
+            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
+            "save EmailForm=13|13", "save Ver=3.3.0"}},
+      {.name = "no system folder: nothing can be started", .systemDir = L"", .steps = {"refuse"}},
+      {.name = "workstation repair in the wizard, with the developer's prompts",
+       .edition = L"VTRPRO_WS",
+       .silent = false,
+       .debug = true,
+       .database = true,
+       .repair = true,
+       .programState = kIn,
+       .databaseState = kIn,
+       .steps = {"stop updater", "ask switches vtr3p.msi", "ask switches vtr3db.msi",
+                 "ask level vtr3p.msi",
+                 "msiexec /famus \"D:\\Media\\vtr3p.msi\" TARGETDIR=\"C:\\Program "
+                 "Files (x86)\\Vantora Contact Management\" /qb /norestart",
+                 "ask level vtr3db.msi", "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\",
+                 "show command vtr3db.msi",
+                 "msiexec /famu \"D:\\Media\\vtr3db.msi\" TARGETDIR=\"C:\\ProgramData\" "
+                 "/qb",
+                 "start updater", "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0",
+                 "offer engine"}},
+      {.name = "the Outlook interface alone: the e-mail form only once it registered",
+       .program = false,
+       .outlook = true,
+       .steps = {"register vtremail.dll", "save EmailForm=|12"}},
+      {.name = "the Outlook interface alone on Lite records nothing",
+       .edition = L"VTRLITE_3",
+       .program = false,
+       .outlook = true,
+       .steps = {"register vtremail.dll"}},
+  };
+  for (const Row& row : rows) {
+    const Plan plan = PlanFor(row);
+    std::vector<std::string> steps;
+    for (const Step& step : plan.steps) {
+      steps.push_back(Brief(plan, step));
+    }
+    EXPECT_EQ(steps, row.steps) << row.name;
+  }
+}
+
+}  // namespace
+}  // namespace vtr
