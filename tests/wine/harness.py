@@ -84,6 +84,8 @@ class DriveResult:
         self.stderr = stderr
         # What the program wrote to the standard error it was given (drive(stderr=True)).
         self.program_stderr = program_stderr
+        # ... and to the standard output (drive(stdout=True)).
+        self.program_stdout = None
 
     @property
     def boxes(self):
@@ -292,12 +294,14 @@ class Machine:
 
     def drive(self, exe, args=(), answers=(), inputs=(), steps=(), cmdline=None,
               close_windows=False, timeout=90, screenshots=True, window_shots=False,
-              step_timeout=None, invisible_station=False, stderr=False) -> DriveResult:
+              step_timeout=None, invisible_station=False, stderr=False,
+              stdout=False) -> DriveResult:
         """Runs a program through vtrdrive, answering its boxes and doing the steps at its wizard
         window (see wizard.py); saves the transcript and a screenshot of every box under the
         test's artifacts folder. `invisible_station` starts it in a window station nobody sees,
         as a deployment tool running as the system account does; `stderr` gives it a standard
-        error, whose text the result keeps as `program_stderr`."""
+        error, whose text the result keeps as `program_stderr`; `stdout` likewise a standard
+        output (`program_stdout`)."""
         self.runs += 1
         run_dir = self.artifacts / f"run{self.runs}"
         run_dir.mkdir()
@@ -327,6 +331,9 @@ class Machine:
         stderr_path = run_dir / "program-stderr.txt"
         if stderr:
             command += ["--stderr", self.unix_to_windows(stderr_path)]
+        stdout_path = run_dir / "program-stdout.txt"
+        if stdout:
+            command += ["--stdout", self.unix_to_windows(stdout_path)]
         command += ["--", exe, *args]
         done = self.wine(*command, timeout=timeout + 60)
         lines = []
@@ -339,6 +346,8 @@ class Machine:
             program_stderr = stderr_path.read_text(encoding="utf-8", errors="replace")
         result = DriveResult(lines, done.returncode, done.stderr.decode("utf-8", "replace"),
                              program_stderr)
+        if stdout and stdout_path.exists():
+            result.program_stdout = stdout_path.read_text(encoding="utf-8", errors="replace")
         (run_dir / "transcript.jsonl").write_text(result.transcript() + "\n", encoding="utf-8")
         self._convert_screenshots(run_dir, result)
         self.last_run = result

@@ -3,9 +3,12 @@ station that is not visible, as for the system account), with the setup log (LOG
 administrator checks: the run ends by itself with the right exit code, no window appears, the
 reason is on standard error and in the setup log, and Windows Installer's own logs are there."""
 
+import time
+
 from harness import SHIP, check, check_equal, wine_test
-from test_engine import (DATA_TARGET, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, msiexec_ends,
-                         msiexec_lines, settled)
+from test_engine import (DATA_TARGET, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
+                         msiexec_ends, msiexec_lines, settled)
+from test_startup import DB_CODE, PROGRAM_CODE, STARTUP
 
 SETUP_LOG = "VTR Setup.log"
 MISSING_PACKAGE = "SYS_Install: Unable to open installation package: | " + SHIP + "\\vtr3p.msi"
@@ -66,3 +69,29 @@ def logged_install_keeps_the_setup_log_and_windows_installer_logs(machine):
     check_equal([line for line in lines if line.startswith("exit code of msiexec.exe")],
                 ["exit code of msiexec.exe: 0 (success)"] * 2, "msiexec exit codes in the log")
     check_equal(lines[-2], "exit code: 0 (success)", "the log's exit line")
+
+
+@wine_test
+def plan_shows_the_runs_command_lines_and_carries_out_nothing(machine):
+    exe = machine.ship()
+    plan = machine.drive(exe, args=("S", "DB", "PLAN"), stdout=True)
+    plan.check_finished()
+    check_equal((plan.boxes, plan.exit_code), ([], EXIT_SUCCESS), "boxes and exit code of PLAN")
+    output = (plan.program_stdout or "").splitlines()
+    check(output and output[0].startswith("VTR Setup plan"), f"the plan printed: {output}")
+    check_equal(output[-1], "exit code: 0 (when every step succeeds)", "the plan's last line")
+    planned = [line.split(": msiexec.exe ", 1)[1].rsplit(" in \"", 1)[0]
+               for line in output if ": process " in line and "msiexec.exe" in line]
+    check_equal(len(planned), 2, f"msiexec runs in the plan:\n" + "\n".join(output))
+    time.sleep(1)
+    check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs of PLAN")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after PLAN")
+    check_equal(machine.reg_value(STARTUP, "DBPath"), None, "DBPath after PLAN")
+
+    run = machine.drive(exe, args=("S", "DB"))
+    run.check_finished()
+    check_equal((run.boxes, run.exit_code), ([], EXIT_SUCCESS), "boxes and exit code of the run")
+    calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not end")
+    check_equal(msiexec_lines(calls), ["msiexec.exe " + line for line in planned],
+                "the command lines the run started, against the plan")

@@ -49,7 +49,7 @@ std::wstring FolderOf(const std::wstring& path) {
 
 std::optional<Child> Child::Start(const std::wstring& exe, const std::wstring& argumentText,
                                   const std::wstring& desktop, HANDLE standardError,
-                                  std::wstring& error) {
+                                  HANDLE standardOutput, std::wstring& error) {
   const std::wstring path = FullPath(exe);
   std::wstring commandLine = QuoteArgument(path);
   if (!argumentText.empty()) {
@@ -62,15 +62,16 @@ std::optional<Child> Child::Start(const std::wstring& exe, const std::wstring& a
   if (!desktopName.empty()) {
     startup.lpDesktop = desktopName.data();
   }
-  if (standardError != nullptr) {
-    // As a deployment tool collects the output: only standard error is given.
+  // As a deployment tool collects the output: only the handles given are passed on.
+  const bool inherit = standardError != nullptr || standardOutput != nullptr;
+  if (inherit) {
     startup.dwFlags |= STARTF_USESTDHANDLES;
     startup.hStdError = standardError;
+    startup.hStdOutput = standardOutput;
   }
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr,
-                      standardError != nullptr ? TRUE : FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, inherit ? TRUE : FALSE, 0,
+                      nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
     error =
         L"could not start " + path + L" (Windows error " + std::to_wstring(GetLastError()) + L")";
     return std::nullopt;

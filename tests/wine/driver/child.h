@@ -19,12 +19,12 @@ std::wstring QuoteArgument(const std::wstring& arg);
 class Child {
  public:
   // Starts exe with the argument text after its quoted full path, in exe's own folder; on
-  // the named desktop ("station\desktop") when one is given, and with standardError (an
-  // inheritable handle) as its standard error when there is one. On failure returns nothing
-  // and sets error to a readable sentence.
+  // the named desktop ("station\desktop") when one is given, and with standardError and
+  // standardOutput (inheritable handles) as its standard error and output where given. On
+  // failure returns nothing and sets error to a readable sentence.
   static std::optional<Child> Start(const std::wstring& exe, const std::wstring& argumentText,
                                     const std::wstring& desktop, HANDLE standardError,
-                                    std::wstring& error);
+                                    HANDLE standardOutput, std::wstring& error);
 
   DWORD Id() const { return id_; }
   // The exit code once the process has ended; nothing while it runs.

@@ -81,10 +81,25 @@ class Run {
         return kStartError;
       }
     }
+    std::optional<UniqueFile> standardOutput;
+    if (!options_.stdoutFile.empty()) {
+      SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+      standardOutput.emplace(CreateFileW(options_.stdoutFile.c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!*standardOutput) {
+        error = L"could not make " + options_.stdoutFile;
+        JsonLine().Add("error", error).Write();
+        Complain(error);
+        return kStartError;
+      }
+    }
     std::optional<Child> child =
         Child::Start(options_.exe, argumentText, station_ ? station_->DesktopName() : L"",
-                     standardError ? standardError->Get() : nullptr, error);
-    standardError.reset();  // the program holds its own copy
+                     standardError ? standardError->Get() : nullptr,
+                     standardOutput ? standardOutput->Get() : nullptr, error);
+    standardError.reset();  // the program holds its own copies
+    standardOutput.reset();
     if (!child) {
       JsonLine().Add("error", error).Write();
       Complain(error);

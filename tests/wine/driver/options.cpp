@@ -9,6 +9,7 @@ const wchar_t* const kUsage =
     L"                    [--timeout SECONDS] [--step-timeout SECONDS]\n"
     L"                    [--screenshot-dir DIR] [--window-shots] [--cmdline TEXT]\n"
     L"                    [--close-windows] [--invisible-station] [--stderr FILE]\n"
+    L"                    [--stdout FILE]\n"
     L"                    -- EXE [ARGS...]\n"
     L"  --answer BUTTON      caption of the button to press in the next message box\n"
     L"                       (without '&': OK, Yes, No, Cancel ...); when none is left,\n"
@@ -26,6 +27,7 @@ const wchar_t* const kUsage =
     L"  --invisible-station  start EXE in a new window station no one sees, as a\n"
     L"                       service runs; its windows there are reported, not answered\n"
     L"  --stderr FILE        give EXE this file as its standard error\n"
+    L"  --stdout FILE        give EXE this file as its standard output\n"
     L"Steps work the wizard window (class VantoraSetupWizard), in order, each once the\n"
     L"wizard is shown, not busy and no box stands over it:\n"
     L"  --click ID           click the control with this ID (waits until it is usable)\n"
@@ -68,7 +70,8 @@ int ValueCount(const std::wstring& name) {
   }
   for (const wchar_t* one :
        {L"--answer", L"--input", L"--timeout", L"--step-timeout", L"--screenshot-dir", L"--cmdline",
-        L"--click", L"--key", L"--screenshot", L"--expect-panel", L"--read", L"--stderr"}) {
+        L"--click", L"--key", L"--screenshot", L"--expect-panel", L"--read", L"--stderr",
+        L"--stdout"}) {
     if (name == one) {
       return 1;
     }
@@ -131,6 +134,8 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::wstring>& words,
       options.invisibleStation = true;
     } else if (name == L"--stderr") {
       options.stderrFile = first;
+    } else if (name == L"--stdout") {
+      options.stdoutFile = first;
     } else if (name == L"--end-task") {
       step.kind = StepKind::EndTask;
       options.steps.push_back(step);

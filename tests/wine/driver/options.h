@@ -50,6 +50,8 @@ struct RunOptions {
   bool invisibleStation = false;
   // A file that receives the program's standard error; empty: it has none.
   std::wstring stderrFile;
+  // A file that receives the program's standard output; empty: it has none.
+  std::wstring stdoutFile;
 };
 
 inline constexpr const wchar_t* kCancelInput = L"<cancel>";
