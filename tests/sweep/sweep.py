@@ -21,7 +21,7 @@ REPO = Path(__file__).resolve().parents[2]
 TIME_LIMIT = 10  # seconds a run may take
 RAISED = {"number": 70, "description": "Permission denied"}
 
-KEYWORDS = {"REPAIR", "REMOVE", "PROGRAM", "DB", "OL", "S", "DEBUG", "LOG"}
+KEYWORDS = {"REPAIR", "REMOVE", "PROGRAM", "DB", "OL", "S", "DEBUG", "LOG", "PLAN"}
 PROGRAM_PACKAGE = re.compile(r'[\\/]vtr3[pl](_update)?\.msi"', re.IGNORECASE)
 DATABASE_PACKAGE = re.compile(r'[\\/]vtr3dbl?(_update)?\.msi"', re.IGNORECASE)
 PROGRAM_CODES = {"{590454A0-A293-4ECE-AB62-FD940586A43C}", "{D2D733C2-0C8D-402C-91AF-3866DF9C12A5}"}
