@@ -384,43 +384,108 @@ LocalTime ReadTime(const Field& field) {
   return t;
 }
 
+// "pin": "actions", an operation's name, or a list of them.
+Pin ReadPin(const Field& field) {
+  field.Expect(field.Value().is_string() || field.Value().is_array(),
+               "\"actions\", an operation's name or a list of them");
+  std::vector<Field> parts;
+  if (field.Value().is_string()) {
+    parts.push_back(field);
+  } else {
+    field.Items([&](const Field& item) { parts.push_back(item); });
+    if (parts.empty()) {
+      field.Fail(
+          "an empty list would pin nothing; leave the field out to pin the whole transcript");
+    }
+  }
+  Pin pin;
+  pin.whole = false;
+  for (const Field& part : parts) {
+    part.Expect(part.Value().is_string(), "a text");
+    const std::string name = part.Value().get<std::string>();
+    bool known = false;
+    for (const Operation& operation : Operations()) {
+      if (name == operation.name || (name == "actions" && operation.action)) {
+        pin.ops.insert(operation.name);
+        known = true;
+      }
+    }
+    if (!known) {
+      std::string list;
+      for (const auto& op : OperationNames()) {
+        list += ", " + op;
+      }
+      part.Fail("\"" + name + "\" is neither \"actions\" nor an operation (known: actions" + list +
+                ")");
+    }
+  }
+  return pin;
+}
+
 }  // namespace
 
+const std::vector<Operation>& Operations() {
+  static const std::vector<Operation> kOperations = {
+      {"MsgBox", true},
+      {"InputBox", true},
+      {"SetMousePointer", true},
+      {"OwnFileName", false},
+      {"OwnFolder", false},
+      {"OwnTitle", false},
+      {"OwnVersion", false},
+      {"CommandLine", false},
+      {"WizardView", true},
+      {"RunEventLoop", true},
+      {"GetSetting", false},
+      {"SaveSetting", true},
+      {"FindFirst", false},
+      {"FindNext", false},
+      {"MakeFolder", true},
+      {"CreateEmptyFile", true},
+      {"MoveFileTo", true},
+      {"ShellOpen", true},
+      {"StartProcess", true},
+      // How a started process ended belongs to starting it.
+      {"Wait", true},
+      {"ExitCode", true},
+      {"OsVersion", false},
+      {"FolderPath", false},
+      {"SpecialFolderPath", false},
+      {"SystemFolder", false},
+      {"BrowseForFolder", true},
+      {"CreateInstaller", false},
+      {"ProductState", false},
+      {"PersonCanAnswer", false},
+      {"WriteStandardError", true},
+      {"TempFolder", false},
+      {"AppendLine", true},
+      {"Now", false},
+  };
+  return kOperations;
+}
+
 const std::vector<std::string>& OperationNames() {
-  static const std::vector<std::string> kNames = {"MsgBox",
-                                                  "InputBox",
-                                                  "SetMousePointer",
-                                                  "OwnFileName",
-                                                  "OwnFolder",
-                                                  "OwnTitle",
-                                                  "OwnVersion",
-                                                  "CommandLine",
-                                                  "WizardView",
-                                                  "RunEventLoop",
-                                                  "GetSetting",
-                                                  "SaveSetting",
-                                                  "FindFirst",
-                                                  "FindNext",
-                                                  "MakeFolder",
-                                                  "CreateEmptyFile",
-                                                  "MoveFileTo",
-                                                  "ShellOpen",
-                                                  "StartProcess",
-                                                  "Wait",
-                                                  "ExitCode",
-                                                  "OsVersion",
-                                                  "FolderPath",
-                                                  "SpecialFolderPath",
-                                                  "SystemFolder",
-                                                  "BrowseForFolder",
-                                                  "CreateInstaller",
-                                                  "ProductState",
-                                                  "PersonCanAnswer",
-                                                  "WriteStandardError",
-                                                  "TempFolder",
-                                                  "AppendLine",
-                                                  "Now"};
+  static const std::vector<std::string> kNames = [] {
+    std::vector<std::string> names;
+    for (const Operation& operation : Operations()) {
+      names.emplace_back(operation.name);
+    }
+    return names;
+  }();
   return kNames;
+}
+
+nlohmann::ordered_json OperationKinds() {
+  nlohmann::ordered_json kinds = nlohmann::ordered_json::object();
+  for (const Operation& operation : Operations()) {
+    kinds[operation.name] = operation.action ? "action" : "query";
+  }
+  return kinds;
+}
+
+bool PinKeeps(const Pin& pin, const nlohmann::ordered_json& line) {
+  // Lines that are not calls (the user's events, snapshots, notes) are always kept.
+  return pin.whole || !line.contains("op") || pin.ops.count(line["op"].get<std::string>()) > 0;
 }
 
 const nlohmann::ordered_json& FailureResults() {
@@ -485,7 +550,8 @@ Scenario ParseScenario(const nlohmann::json& json) {
        "events",
        "personCanAnswer",
        "tempFolder",
-       "now"},
+       "now",
+       "pin"},
       [&](const std::string& key, const Field& f) {
         if (key == "description") {
           f.Text();
@@ -552,6 +618,8 @@ Scenario ParseScenario(const nlohmann::json& json) {
           tempFolder = f.TextOrNull();
         } else if (key == "now") {
           s.now = ReadTime(f);
+        } else if (key == "pin") {
+          s.pin = ReadPin(f);
         } else if (key == "faults") {
           f.Items([&](const Field& item) { s.faults.push_back(ReadFault(item)); });
         } else {
