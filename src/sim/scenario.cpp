@@ -405,7 +405,7 @@ Pin ReadPin(const Field& field) {
     const std::string name = part.Value().get<std::string>();
     bool known = false;
     for (const Operation& operation : Operations()) {
-      if (name == operation.name || (name == "actions" && operation.action)) {
+      if (name == operation.name || (name == "actions" && operation.kind == OpKind::Action)) {
         pin.ops.insert(operation.name);
         known = true;
       }
@@ -425,41 +425,43 @@ Pin ReadPin(const Field& field) {
 }  // namespace
 
 const std::vector<Operation>& Operations() {
+  constexpr OpKind kAction = OpKind::Action;
+  constexpr OpKind kQuery = OpKind::Query;
   static const std::vector<Operation> kOperations = {
-      {"MsgBox", true},
-      {"InputBox", true},
-      {"SetMousePointer", true},
-      {"OwnFileName", false},
-      {"OwnFolder", false},
-      {"OwnTitle", false},
-      {"OwnVersion", false},
-      {"CommandLine", false},
-      {"WizardView", true},
-      {"RunEventLoop", true},
-      {"GetSetting", false},
-      {"SaveSetting", true},
-      {"FindFirst", false},
-      {"FindNext", false},
-      {"MakeFolder", true},
-      {"CreateEmptyFile", true},
-      {"MoveFileTo", true},
-      {"ShellOpen", true},
-      {"StartProcess", true},
+      {"MsgBox", kAction},
+      {"InputBox", kAction},
+      {"SetMousePointer", kAction},
+      {"OwnFileName", kQuery},
+      {"OwnFolder", kQuery},
+      {"OwnTitle", kQuery},
+      {"OwnVersion", kQuery},
+      {"CommandLine", kQuery},
+      {"WizardView", kAction},
+      {"RunEventLoop", kAction},
+      {"GetSetting", kQuery},
+      {"SaveSetting", kAction},
+      {"FindFirst", kQuery},
+      {"FindNext", kQuery},
+      {"MakeFolder", kAction},
+      {"CreateEmptyFile", kAction},
+      {"MoveFileTo", kAction},
+      {"ShellOpen", kAction},
+      {"StartProcess", kAction},
       // How a started process ended belongs to starting it.
-      {"Wait", true},
-      {"ExitCode", true},
-      {"OsVersion", false},
-      {"FolderPath", false},
-      {"SpecialFolderPath", false},
-      {"SystemFolder", false},
-      {"BrowseForFolder", true},
-      {"CreateInstaller", false},
-      {"ProductState", false},
-      {"PersonCanAnswer", false},
-      {"WriteStandardError", true},
-      {"TempFolder", false},
-      {"AppendLine", true},
-      {"Now", false},
+      {"Wait", kAction},
+      {"ExitCode", kAction},
+      {"OsVersion", kQuery},
+      {"FolderPath", kQuery},
+      {"SpecialFolderPath", kQuery},
+      {"SystemFolder", kQuery},
+      {"BrowseForFolder", kAction},
+      {"CreateInstaller", kQuery},
+      {"ProductState", kQuery},
+      {"PersonCanAnswer", kQuery},
+      {"WriteStandardError", kAction},
+      {"TempFolder", kQuery},
+      {"AppendLine", kAction},
+      {"Now", kQuery},
   };
   return kOperations;
 }
@@ -478,14 +480,20 @@ const std::vector<std::string>& OperationNames() {
 nlohmann::ordered_json OperationKinds() {
   nlohmann::ordered_json kinds = nlohmann::ordered_json::object();
   for (const Operation& operation : Operations()) {
-    kinds[operation.name] = operation.action ? "action" : "query";
+    kinds[operation.name] = operation.kind == OpKind::Action ? "action" : "query";
   }
   return kinds;
 }
 
 bool PinKeeps(const Pin& pin, const nlohmann::ordered_json& line) {
-  // Lines that are not calls (the user's events, snapshots, notes) are always kept.
-  return pin.whole || !line.contains("op") || pin.ops.count(line["op"].get<std::string>()) > 0;
+  // Lines that are not calls (the user's events, snapshots, notes) are always kept, and so is
+  // an operation missing from the list above: it may be an action.
+  if (pin.whole || !line.contains("op")) {
+    return true;
+  }
+  static const std::set<std::string> kListed(OperationNames().begin(), OperationNames().end());
+  const std::string& op = line["op"].get_ref<const std::string&>();
+  return pin.ops.count(op) > 0 || kListed.count(op) == 0;
 }
 
 const nlohmann::ordered_json& FailureResults() {

@@ -91,9 +91,10 @@ Scenario ParseScenario(const nlohmann::json& json);
 // something or that the user sees (a box, a process, a setting written, a file made, a line
 // written), as opposed to a query that only asks. This one list decides what "actions" pins,
 // and scripts/compare_actions.py reads it through vtrsim --operations.
+enum class OpKind { Action, Query };
 struct Operation {
   const char* name;
-  bool action;
+  OpKind kind;
 };
 const std::vector<Operation>& Operations();
 
