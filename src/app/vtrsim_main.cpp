@@ -1,7 +1,7 @@
 // vtrsim: runs the setup program against a simulated Windows described by a scenario file and
 // writes what the program did: one JSON line per platform call, with the scripted user's
-// events and form snapshots among them, then {"exit": code}, then {"final": state}.
-// See docs/scenarios.md.
+// events and form snapshots among them, then {"exit": code}, then {"final": state}. With
+// --pinned only the part the scenario's "pin" field names. See docs/scenarios.md.
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -26,8 +26,10 @@ constexpr int kStatusBadInput = 2;
 constexpr int kStatusUncaught = 3;
 
 const char* const kUsage =
-    "usage: vtrsim SCENARIO.json [-o TRANSCRIPT.jsonl]\n"
-    "       vtrsim --failure-results   (the failing results a fault may give each operation)";
+    "usage: vtrsim SCENARIO.json [--pinned] [-o TRANSCRIPT.jsonl]\n"
+    "         --pinned: only the part of the transcript the scenario pins\n"
+    "       vtrsim --failure-results   (the failing results a fault may give each operation)\n"
+    "       vtrsim --operations        (each operation: an action or a query)";
 
 int Refuse(const std::string& message) {
   std::cerr << "vtrsim: " << message << "\n";
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   std::string scenarioPath;
   std::string outputPath;
+  bool pinnedOnly = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size() && outputPath.empty()) {
       outputPath = args[++i];
@@ -53,6 +56,11 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--failure-results" && args.size() == 1) {
       std::cout << Dump(vtr::sim::FailureResults()) << "\n";
       return 0;
+    } else if (args[i] == "--operations" && args.size() == 1) {
+      std::cout << Dump(vtr::sim::OperationKinds()) << "\n";
+      return 0;
+    } else if (args[i] == "--pinned" && !pinnedOnly) {
+      pinnedOnly = true;
     } else if (!args[i].empty() && args[i][0] != '-' && scenarioPath.empty()) {
       scenarioPath = args[i];
     } else {
@@ -105,7 +113,9 @@ int main(int argc, char** argv) {
   }
 
   for (const auto& line : platform->Transcript()) {
-    out << Dump(line) << "\n";
+    if (!pinnedOnly || platform->Pins(line)) {
+      out << Dump(line) << "\n";
+    }
   }
   if (uncaught) {
     out << Dump(nlohmann::ordered_json{{"uncaught", *uncaught}}) << "\n";

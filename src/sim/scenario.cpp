@@ -384,44 +384,117 @@ LocalTime ReadTime(const Field& field) {
   return t;
 }
 
+// "pin": "actions", an operation's name, or a list of them.
+Pin ReadPin(const Field& field) {
+  field.Expect(field.Value().is_string() || field.Value().is_array(),
+               "\"actions\", an operation's name or a list of them");
+  std::vector<Field> parts;
+  if (field.Value().is_string()) {
+    parts.push_back(field);
+  } else {
+    field.Items([&](const Field& item) { parts.push_back(item); });
+    if (parts.empty()) {
+      field.Fail(
+          "an empty list would pin nothing; leave the field out to pin the whole transcript");
+    }
+  }
+  Pin pin;
+  pin.whole = false;
+  for (const Field& part : parts) {
+    part.Expect(part.Value().is_string(), "a text");
+    const std::string name = part.Value().get<std::string>();
+    bool known = false;
+    for (const Operation& operation : Operations()) {
+      if (name == operation.name || (name == "actions" && operation.kind == OpKind::Action)) {
+        pin.ops.insert(operation.name);
+        known = true;
+      }
+    }
+    if (!known) {
+      std::string list;
+      for (const auto& op : OperationNames()) {
+        list += ", " + op;
+      }
+      part.Fail("\"" + name + "\" is neither \"actions\" nor an operation (known: actions" + list +
+                ")");
+    }
+  }
+  return pin;
+}
+
 }  // namespace
 
+const std::vector<Operation>& Operations() {
+  constexpr OpKind kAction = OpKind::Action;
+  constexpr OpKind kQuery = OpKind::Query;
+  static const std::vector<Operation> kOperations = {
+      {"MsgBox", kAction},
+      {"InputBox", kAction},
+      {"SetMousePointer", kAction},
+      {"OwnFileName", kQuery},
+      {"OwnFolder", kQuery},
+      {"OwnTitle", kQuery},
+      {"OwnVersion", kQuery},
+      {"CommandLine", kQuery},
+      {"WizardView", kAction},
+      {"RunEventLoop", kAction},
+      {"GetSetting", kQuery},
+      {"SaveSetting", kAction},
+      {"FindFirst", kQuery},
+      {"FindNext", kQuery},
+      {"MakeFolder", kAction},
+      {"CreateEmptyFile", kAction},
+      {"MoveFileTo", kAction},
+      {"ShellOpen", kAction},
+      {"StartProcess", kAction},
+      // How a started process ended belongs to starting it.
+      {"Wait", kAction},
+      {"ExitCode", kAction},
+      {"OsVersion", kQuery},
+      {"FolderPath", kQuery},
+      {"SpecialFolderPath", kQuery},
+      {"SystemFolder", kQuery},
+      {"BrowseForFolder", kAction},
+      {"CreateInstaller", kQuery},
+      {"ProductState", kQuery},
+      {"PersonCanAnswer", kQuery},
+      {"WriteStandardError", kAction},
+      {"WriteStandardOutput", kAction},
+      {"TempFolder", kQuery},
+      {"AppendLine", kAction},
+      {"Now", kQuery},
+  };
+  return kOperations;
+}
+
 const std::vector<std::string>& OperationNames() {
-  static const std::vector<std::string> kNames = {"MsgBox",
-                                                  "InputBox",
-                                                  "SetMousePointer",
-                                                  "OwnFileName",
-                                                  "OwnFolder",
-                                                  "OwnTitle",
-                                                  "OwnVersion",
-                                                  "CommandLine",
-                                                  "WizardView",
-                                                  "RunEventLoop",
-                                                  "GetSetting",
-                                                  "SaveSetting",
-                                                  "FindFirst",
-                                                  "FindNext",
-                                                  "MakeFolder",
-                                                  "CreateEmptyFile",
-                                                  "MoveFileTo",
-                                                  "ShellOpen",
-                                                  "StartProcess",
-                                                  "Wait",
-                                                  "ExitCode",
-                                                  "OsVersion",
-                                                  "FolderPath",
-                                                  "SpecialFolderPath",
-                                                  "SystemFolder",
-                                                  "BrowseForFolder",
-                                                  "CreateInstaller",
-                                                  "ProductState",
-                                                  "PersonCanAnswer",
-                                                  "WriteStandardError",
-                                                  "WriteStandardOutput",
-                                                  "TempFolder",
-                                                  "AppendLine",
-                                                  "Now"};
+  static const std::vector<std::string> kNames = [] {
+    std::vector<std::string> names;
+    for (const Operation& operation : Operations()) {
+      names.emplace_back(operation.name);
+    }
+    return names;
+  }();
   return kNames;
+}
+
+nlohmann::ordered_json OperationKinds() {
+  nlohmann::ordered_json kinds = nlohmann::ordered_json::object();
+  for (const Operation& operation : Operations()) {
+    kinds[operation.name] = operation.kind == OpKind::Action ? "action" : "query";
+  }
+  return kinds;
+}
+
+bool PinKeeps(const Pin& pin, const nlohmann::ordered_json& line) {
+  // Lines that are not calls (the user's events, snapshots, notes) are always kept, and so is
+  // an operation missing from the list above: it may be an action.
+  if (pin.whole || !line.contains("op")) {
+    return true;
+  }
+  static const std::set<std::string> kListed(OperationNames().begin(), OperationNames().end());
+  const std::string& op = line["op"].get_ref<const std::string&>();
+  return pin.ops.count(op) > 0 || kListed.count(op) == 0;
 }
 
 const nlohmann::ordered_json& FailureResults() {
@@ -486,7 +559,8 @@ Scenario ParseScenario(const nlohmann::json& json) {
        "events",
        "personCanAnswer",
        "tempFolder",
-       "now"},
+       "now",
+       "pin"},
       [&](const std::string& key, const Field& f) {
         if (key == "description") {
           f.Text();
@@ -553,6 +627,8 @@ Scenario ParseScenario(const nlohmann::json& json) {
           tempFolder = f.TextOrNull();
         } else if (key == "now") {
           s.now = ReadTime(f);
+        } else if (key == "pin") {
+          s.pin = ReadPin(f);
         } else if (key == "faults") {
           f.Items([&](const Field& item) { s.faults.push_back(ReadFault(item)); });
         } else {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,13 @@ using FolderAnswers = std::map<int, std::optional<std::wstring>>;
 
 using SettingsTable = NoCaseTable<NoCaseTable<NoCaseTable<std::wstring>>>;
 
+// The part of the transcript a scenario's expected file holds. The lines that are not calls
+// (the user's events, snapshots, notes, the exit and the final state) always belong to it.
+struct Pin {
+  bool whole = true;          // every line
+  std::set<std::string> ops;  // else the calls of these operations
+};
+
 struct Scenario {
   std::wstring ownFolder = L"C:\\Downloads";
   std::wstring ownFileName = L"SetupVTR";
@@ -72,14 +80,32 @@ struct Scenario {
   bool personCanAnswer = true;             // false: the window station is not visible
   std::optional<std::wstring> tempFolder;  // nothing: the query fails
   LocalTime now{2024, 5, 1, 10, 22, 33};
+  Pin pin;
 };
 
 // Reads a scenario. Anything wrong (a field of the wrong type, an unknown field, a path
 // that is not absolute, bad UTF-8) throws std::invalid_argument naming the field.
 Scenario ParseScenario(const nlohmann::json& json);
 
+// Every operation of the transcript, and whether it is an action: a call that changes
+// something or that the user sees (a box, a process, a setting written, a file made, a line
+// written), as opposed to a query that only asks. This one list decides what "actions" pins,
+// and scripts/compare_actions.py reads it through vtrsim --operations.
+enum class OpKind { Action, Query };
+struct Operation {
+  const char* name;
+  OpKind kind;
+};
+const std::vector<Operation>& Operations();
+
 // Every operation name that the transcript uses and a fault may name.
 const std::vector<std::string>& OperationNames();
+
+// {"MsgBox": "action", ..., "GetSetting": "query", ...}: the list above as JSON.
+nlohmann::ordered_json OperationKinds();
+
+// Whether a transcript line belongs to the pinned part.
+bool PinKeeps(const Pin& pin, const nlohmann::ordered_json& line);
 
 // The operations that can report failure through their result as well as by raising, each
 // with the failing answers Windows gives through it: {"StartProcess": [null], "ShellOpen":

@@ -175,6 +175,10 @@ const std::vector<nlohmann::ordered_json>& SimPlatform::Transcript() const {
   return machine_->Transcript();
 }
 
+bool SimPlatform::Pins(const nlohmann::ordered_json& line) const {
+  return sim::PinKeeps(machine_->Setup().pin, line);
+}
+
 std::vector<nlohmann::ordered_json> SimPlatform::Calls(std::string_view op) const {
   std::vector<nlohmann::ordered_json> calls;
   for (const auto& line : machine_->Transcript()) {

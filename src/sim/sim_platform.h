@@ -31,6 +31,8 @@ class SimPlatform : public Platform {
   // One line per call, in order: {"op", "args", "result"}, or "raised" instead of a result;
   // "unscripted" and "error" mark dialogs answered without (usable) script.
   const std::vector<nlohmann::ordered_json>& Transcript() const;
+  // Whether a transcript line belongs to the part the scenario pins (its "pin" field).
+  bool Pins(const nlohmann::ordered_json& line) const;
   // The lines of one operation, in order.
   std::vector<nlohmann::ordered_json> Calls(std::string_view op) const;
   // {"settings": {...}, "files": [...], "productStates": {...}} as the run left them.

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Runs every scenario (NAME.json, in DIR and the folders below it) through vtrsim and compares
-# the transcript with NAME.expected.jsonl, exactly. A scenario also fails when vtrsim refuses
-# it, when the program lets an error escape, when a scripted answer fits no button or an
-# event names no control of the form, or when scripted answers or events are left over.
+# the part of the transcript it pins (its "pin" field; the whole transcript without one) with
+# NAME.expected.jsonl, exactly. A scenario also fails when vtrsim refuses it, when the program
+# lets an error escape, when a scripted answer fits no button or an event names no control of
+# the form, or when scripted answers or events are left over.
 #
 #   run.sh [--bless] VTRSIM DIR
 #
-# --bless writes the expected files from what vtrsim gives now. Read every blessed line
-# against the texts the program must show before committing it: a wrong expected file pins
-# a fault in place.
+# --bless writes the expected files (the pinned part) from what vtrsim gives now. Read every
+# blessed line against the texts the program must show before committing it: a wrong expected
+# file pins a fault in place.
 set -u
 
 bless=0
@@ -16,7 +17,7 @@ args=()
 for arg in "$@"; do
   case "$arg" in
     --bless) bless=1 ;;
-    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) args+=("$arg") ;;
   esac
 done
@@ -50,7 +51,7 @@ while IFS= read -r -d '' scenario; do
   name=${name%.json}
   expected=${scenario%.json}.expected.jsonl
   actual=$work/actual.jsonl
-  "$vtrsim" "$scenario" -o "$actual" 2>"$work/stderr"
+  "$vtrsim" "$scenario" --pinned -o "$actual" 2>"$work/stderr"
   status=$?
   if [ "$status" -ne 0 ]; then
     fail "$name" "vtrsim ended with status $status"

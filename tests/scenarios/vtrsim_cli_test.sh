@@ -72,6 +72,21 @@ printf '{"events": [{"check": "ckOpt", "index": 0}]}' >"$work/novalue.json"
 expect_refusal "check without value" "scenario field events[0]: \"check\" needs the \"value\"" \
   "$work/novalue.json"
 
+printf '{"pin": ["actions", "Msgbox"]}' >"$work/badpin.json"
+expect_refusal "unknown pinned operation" \
+  'scenario field pin[1]: "Msgbox" is neither "actions" nor an operation' "$work/badpin.json"
+
+# --pinned writes the part the scenario pins: here the actions, which begin when the wizard
+# opens (start-up before it only asks), then the exit and the final state as always.
+printf '{"pin": "actions"}' >"$work/pinned.json"
+"$vtrsim" "$work/pinned.json" --pinned -o "$work/p.jsonl" 2>"$work/err"
+check "pinned run: status" $? "vtrsim failed: $(cat "$work/err")"
+"$vtrsim" "$work/pinned.json" -o "$work/t.jsonl" 2>"$work/err"
+[ "$(head -n 1 "$work/p.jsonl")" = '{"op":"WizardView"}' ] &&
+  [ "$(grep -c '"op":"OwnFileName"' "$work/t.jsonl")" -gt 0 ] &&
+  cmp -s <(sed -n '/WizardView/,$p' "$work/t.jsonl") "$work/p.jsonl"
+check "pinned run: the actions only" $? "$(diff "$work/t.jsonl" "$work/p.jsonl")"
+
 # Scripting mistakes found while playing: reported on stderr, the run itself goes on.
 printf '{"events": [{"click": "cmdNxt"}, {"close": true}]}' >"$work/misspelt.json"
 "$vtrsim" "$work/misspelt.json" -o "$work/t.jsonl" 2>"$work/err"
