@@ -1,5 +1,8 @@
 #include "startup/main.h"
 
+#include <exception>
+#include <new>
+
 #include "detect/folders.h"
 #include "detect/install_paths.h"
 #include "detect/installed.h"
@@ -25,6 +28,16 @@ void LogDetection(const Session& s, SetupLog& log, const std::wstring& windowsNa
             FlagWord(s.gbDBInstalled));
   log.Write(L"folders: program files \"" + s.gsProgramFiles + L"\", system \"" + s.gsSystemDir +
             L"\", program \"" + s.gsAppPath + L"\", database \"" + s.gsDBPath + L"\"");
+}
+
+// An exception's own text, as far as it is plain ASCII.
+std::wstring AsciiText(const char* text) {
+  std::wstring wide;
+  for (; text != nullptr && *text != '\0'; ++text) {
+    const auto c = static_cast<unsigned char>(*text);
+    wide += c >= 32 && c < 127 ? static_cast<wchar_t>(c) : L'?';
+  }
+  return wide;
 }
 
 int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
@@ -120,17 +133,41 @@ int Start(Session& s, SetupPlatform& p, const std::wstring& editionId) {
 
 int Main(Session& s, Platform& p, const std::wstring& editionId) {
   SetupPlatform setup(s, p);
-  // An error that a handler's own box or a note on standard error raises ends the run as a
-  // failure, never as an error escaping the program.
+  // Whatever escapes the run ends it as a failure, with one line that says what, and never as
+  // an abort whose exit code no deployment tool knows: an error that a handler's own box or a
+  // note on standard error raised, memory running out, a fault of the program itself.
   int code = kExitInstallFailed;
+  const auto escaped = [&](const std::wstring& beginning, const std::wstring& what) {
+    const std::wstring line = beginning + what + L". The run failed.";
+    try {
+      setup.WriteStandardError(L"VTR Setup: " + line);
+    } catch (...) {
+      // standard error cannot be written: the log may still say it
+    }
+    try {
+      setup.Log().Write(line);
+    } catch (...) {
+      // the exit code says it all the same
+    }
+  };
   try {
-    code = Start(s, setup, editionId);
-  } catch (const RunError&) {
-    code = kExitInstallFailed;
+    try {
+      code = Start(s, setup, editionId);
+    } catch (const RunError& e) {
+      escaped(L"the run stopped on an error: ", DescribeError(e.description, e.number));
+    } catch (const std::bad_alloc&) {
+      escaped(kUnexpectedErrorLine, DescribeError(L"Out of memory", 7));
+    } catch (const std::exception& e) {
+      escaped(kUnexpectedErrorLine, AsciiText(e.what()));
+    } catch (...) {
+      escaped(kUnexpectedErrorLine, L"an exception of unknown kind");
+    }
+  } catch (...) {
+    // not even that line could be made
   }
   try {
     setup.Log().Finish(code);
-  } catch (const RunError&) {
+  } catch (...) {
     // the log is given up; the exit code stands
   }
   return code;

@@ -2,6 +2,10 @@
 // enter a command line, shell result codes and exit codes.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
+
 #include "engine/msi_command.h"
 #include "engine/run_programs.h"
 #include "sim/sim_platform.h"
@@ -106,6 +110,51 @@ TEST(ExitCodes, FromTheRunsOutcome) {
   InstallReport cancelled;
   cancelled.cancelled = true;
   EXPECT_EQ(ExitCodeFor(false, cancelled), 1602);
+}
+
+// A Windows whose version query throws what the test gives it, in the middle of start-up.
+class ThrowingWindows final : public SimPlatform {
+ public:
+  ThrowingWindows(const nlohmann::json& scenario, std::function<void()> thrower)
+      : SimPlatform(scenario), thrower_(std::move(thrower)) {}
+  OsVersionRecord OsVersion() override {
+    thrower_();
+    return SimPlatform::OsVersion();
+  }
+
+ private:
+  std::function<void()> thrower_;
+};
+
+TEST(ExitCodes, AnythingEscapingTheRunIsAFailureSaidInOneLine) {
+  const struct {
+    std::function<void()> thrower;
+    std::string what;
+  } cases[] = {
+      {[] { throw std::bad_alloc(); }, "Out of memory (7)"},
+      {[] { throw std::length_error("basic_string::_M_create"); }, "basic_string::_M_create"},
+      {[] { throw 42; }, "an exception of unknown kind"},
+  };
+  for (const auto& c : cases) {
+    ThrowingWindows p(
+        nlohmann::json{{"commandLine", "S LOG"}, {"files", {"C:\\Downloads\\vtr3p.msi"}}},
+        c.thrower);
+    Session s;
+    EXPECT_EQ(Main(s, p, p.EditionId()), 1603) << c.what;
+    const std::string line =
+        "the run stopped on an unexpected error: " + c.what + ". The run failed.";
+    const auto errors = p.Calls("WriteStandardError");
+    ASSERT_EQ(errors.size(), 1u) << c.what;
+    EXPECT_EQ(errors[0]["args"]["line"], "VTR Setup: " + line);
+    std::vector<std::string> log;
+    for (const auto& call : p.Calls("AppendLine")) {
+      log.push_back(call["args"]["line"]);
+    }
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3], line);
+    EXPECT_EQ(log[log.size() - 2].substr(0, 16), "exit code: 1603 ");
+    EXPECT_TRUE(p.Calls("StartProcess").empty()) << "nothing runs after " << c.what;
+  }
 }
 
 }  // namespace
