@@ -28,7 +28,7 @@ class LibraryError final : public std::exception {
 
 namespace __gnu_cxx {
 
-[[noreturn]] void __verbose_terminate_handler() {
+void __verbose_terminate_handler() {
   std::abort();
 }
 
