@@ -189,11 +189,15 @@ for preset in "${release_presets[@]}"; do
 done
 
 # --- Wine tests ---
+# Which build they ran (its PE header says), repeated beside the totals.
+wine_ran="the Wine tests did not run"
 if [[ "${built[$wine_preset]}" == 1 ]]; then
   echo "== wine tests ($wine_preset build)"
   log="$logs/wine.log"
   bash tests/wine/run.sh "build/$wine_preset" 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
+  ran="$(sed -n 's/^wine: testing the \(.*\): .*$/\1/p' "$log" | head -n 1)"
+  [[ -z "$ran" ]] || wine_ran="the Wine tests ran the $ran (build/$wine_preset)"
   summary="$(grep -E '^wine: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)"
   if [[ "$summary" =~ ^wine:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
     pass "${BASH_REMATCH[1]}"
@@ -212,5 +216,6 @@ fi
 if ((${#failures[@]} > 0)); then
   echo "failed: ${failures[*]}"
 fi
+echo "$wine_ran"
 echo "$passed passed, $failed failed"
 ((failed == 0))

@@ -45,10 +45,15 @@ set_target_properties(SetupVTR PROPERTIES OUTPUT_NAME SetupVTR
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # What ships is stripped; its debug information stays beside it in SetupVTR.debug, which the
-# executable names (with a checksum), so a debugger given a crash finds it.
+# executable names (with a checksum), so a debugger given a crash finds it. objcopy writes the
+# current time into the PE header of both files unless SOURCE_DATE_EPOCH is in its environment:
+# it gets the build's own date, so every build of one commit gives the same bytes.
+set(VTR_DATED_OBJCOPY
+  ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VTR_SOURCE_DATE_EPOCH} ${CMAKE_OBJCOPY})
 add_custom_command(TARGET SetupVTR POST_BUILD
-  COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:SetupVTR> SetupVTR.debug
-  COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=SetupVTR.debug $<TARGET_FILE:SetupVTR>
+  COMMAND ${VTR_DATED_OBJCOPY} --only-keep-debug $<TARGET_FILE:SetupVTR> SetupVTR.debug
+  COMMAND ${VTR_DATED_OBJCOPY} --strip-all --add-gnu-debuglink=SetupVTR.debug
+    $<TARGET_FILE:SetupVTR>
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   BYPRODUCTS ${CMAKE_BINARY_DIR}/SetupVTR.debug
   COMMENT "Moving the debug information of SetupVTR.exe into SetupVTR.debug"

@@ -111,6 +111,16 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     uncaught = nlohmann::ordered_json{{"exception", e.what()}};
   }
+  // The program ends a run that something other than a run-time error stopped as a failure,
+  // as a user needs it; here it is still a defect of the program, named by its line.
+  std::string unexpected;
+  const std::string unexpectedLine = "VTR Setup: " + vtr::sim::ToUtf8(vtr::kUnexpectedErrorLine);
+  for (const auto& call : platform->Calls("WriteStandardError")) {
+    const auto line = call["args"]["line"].get<std::string>();
+    if (line.rfind(unexpectedLine, 0) == 0) {
+      unexpected = line;
+    }
+  }
 
   for (const auto& line : platform->Transcript()) {
     if (!pinnedOnly || platform->Pins(line)) {
@@ -137,6 +147,10 @@ int main(int argc, char** argv) {
   if (uncaught) {
     std::cerr << "vtrsim: " << scenarioPath
               << ": the program let an error escape: " << uncaught->dump() << "\n";
+    return kStatusUncaught;
+  }
+  if (!unexpected.empty()) {
+    std::cerr << "vtrsim: " << scenarioPath << ": an error escaped the run: " << unexpected << "\n";
     return kStatusUncaught;
   }
   return 0;

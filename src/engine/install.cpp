@@ -73,7 +73,9 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
   EngineFacts facts;
   facts.gsSystemDir = systemDir;
   facts.installed = r.installed;
-  if (!FindFacts(p, e, o, r, facts, outcome)) {
+  const bool found = FindFacts(p, e, o, r, facts, outcome);
+  outcome.installed = facts.installed;
+  if (!found) {
     return outcome;
   }
   Plan plan = MakePlan(e, o, r, facts);

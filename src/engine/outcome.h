@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "detect/installed.h"
+
 namespace vtr {
 
 inline constexpr int kExitSuccess = 0;
@@ -30,6 +32,9 @@ struct Outcome {
   bool restartNeeded = false;     // Windows Installer asked for a restart
   bool planOnly = false;          // PLAN: the plan was shown and nothing was carried out
   std::vector<StepResult> steps;  // one for each step of the plan
+  // The products' states as the engine found them when the run began (the caller's where it
+  // could not ask): what the wizard shows after the run.
+  InstalledStates installed;
 };
 
 // The process exit code of a run of the install engine.

@@ -28,6 +28,16 @@ void LogDetection(const Detected& d, SetupLog& log) {
             L"\", program \"" + f.gsAppPath + L"\", database \"" + f.gsDBPath + L"\"");
 }
 
+// An exception's own text, as far as it is plain ASCII.
+std::wstring AsciiText(const char* text) {
+  std::wstring wide;
+  for (; text != nullptr && *text != '\0'; ++text) {
+    const auto c = static_cast<unsigned char>(*text);
+    wide += c >= 32 && c < 127 ? static_cast<wchar_t>(c) : L'?';
+  }
+  return wide;
+}
+
 int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::wstring& editionId) {
   // Start-up reports a failing statement to the user and carries on with the next one, so a
   // failing detection leaves its fields empty or false and the wizard still opens.
@@ -104,51 +114,48 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
   return code;
 }
 
-// Says on standard error and in the log why the run ended early; neither may stop the exit.
-void ReportEscaped(SetupPlatform& p, const std::wstring& what) {
-  const std::wstring line = L"the run ended on an unexpected error: " + what;
-  try {
-    p.WriteStandardError(L"VTR Setup: " + line);
-  } catch (...) {  // NOLINT(bugprone-empty-catch): standard error is given up
-  }
-  try {
-    p.Log().Write(line);
-  } catch (...) {  // NOLINT(bugprone-empty-catch): the log is given up
-  }
-}
-
-std::wstring Widen(const char* text) {
-  std::wstring wide;
-  for (const char* c = text; c != nullptr && *c != '\0'; ++c) {
-    wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
-  }
-  return wide;
-}
-
 }  // namespace
 
 int Main(Platform& p, const std::wstring& editionId) {
   Edition edition;
   RunOptions options;
   SetupPlatform setup(edition, options, p);
-  // Every run ends with a code from the table: an error that a handler's own box or a note on
-  // standard error raises, memory running out, or anything else that escapes the run ends it
-  // as a failure, never as an abort.
+  // Whatever escapes the run ends it as a failure, with one line that says what, and never as
+  // an abort whose exit code no deployment tool knows: an error that a handler's own box or a
+  // note on standard error raised, memory running out, a fault of the program itself.
   int code = kExitInstallFailed;
+  const auto escaped = [&](const std::wstring& beginning, const std::wstring& what) {
+    const std::wstring line = beginning + what + L". The run failed.";
+    try {
+      setup.WriteStandardError(L"VTR Setup: " + line);
+    } catch (...) {
+      // standard error cannot be written: the log may still say it
+    }
+    try {
+      setup.Log().Write(line);
+    } catch (...) {
+      // the exit code says it all the same
+    }
+  };
   try {
-    code = Start(edition, options, setup, editionId);
-  } catch (const RunError& e) {
-    ReportEscaped(setup, L"errHdl_Main: " + DescribeError(e.description, e.number));
-  } catch (const std::bad_alloc&) {
-    ReportEscaped(setup, L"out of memory");
-  } catch (const std::exception& e) {
-    ReportEscaped(setup, Widen(e.what()));
+    try {
+      code = Start(edition, options, setup, editionId);
+    } catch (const RunError& e) {
+      escaped(L"the run stopped on an error: ", DescribeError(e.description, e.number));
+    } catch (const std::bad_alloc&) {
+      escaped(kUnexpectedErrorLine, DescribeError(L"Out of memory", 7));
+    } catch (const std::exception& e) {
+      escaped(kUnexpectedErrorLine, AsciiText(e.what()));
+    } catch (...) {
+      escaped(kUnexpectedErrorLine, L"an exception of unknown kind");
+    }
   } catch (...) {
-    ReportEscaped(setup, L"an error of an unknown kind");
+    // not even that line could be made
   }
   try {
     setup.Log().Finish(code);
-  } catch (...) {  // NOLINT(bugprone-empty-catch): the log is given up; the exit code stands
+  } catch (...) {
+    // the log is given up; the exit code stands
   }
   return code;
 }

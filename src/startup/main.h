@@ -9,7 +9,12 @@
 namespace vtr {
 
 // Runs start-up against the platform. editionId is the edition fixed into this build.
-// Returns the process exit code, always one of the codes deployment tools are told of.
+// Returns the process exit code, one of the table's: whatever escapes the run is a failure.
 int Main(Platform& p, const std::wstring& editionId);
+
+// How the line on standard error (after "VTR Setup: ") and in the setup log begins when
+// something other than a run-time error stopped the run: memory running out, or a fault of the
+// program itself.
+inline constexpr wchar_t kUnexpectedErrorLine[] = L"the run stopped on an unexpected error: ";
 
 }  // namespace vtr

@@ -83,6 +83,7 @@ void fmMain::cmdFinish_Click() {
   request.installed = installed_;
   ran_ = true;
   outcome_ = engine_(p_, request);
+  installed_ = outcome_.installed;  // the completion panel goes by what the engine found
   if (outcome_.failed || outcome_.cancelled) {
     Unload(UnloadMode::FromCode);  // the engine has told the user what went wrong
     return;

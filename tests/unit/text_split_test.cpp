@@ -126,6 +126,7 @@ TEST(RootsAndAbsoluteFolders, AsWindowsResolvesThem) {
   EXPECT_EQ(JoinPath(L"E:\\", L"\\", L"vtr3p.msi"), L"E:\\vtr3p.msi");
   EXPECT_EQ(JoinPath(L"\\\\server\\share\\", L"\\", L"vtr3p.msi"), L"\\\\server\\share\\vtr3p.msi");
   EXPECT_EQ(JoinPath(L"D:/Setup", L"/", L"vtr3p.msi"), L"D:/Setup/vtr3p.msi");
+  EXPECT_EQ(JoinPath(L"D:/Apps/Vantora/", L"/", L"vtr3.exe"), L"D:/Apps/Vantora/vtr3.exe");
 }
 
 TEST(TextEnds, ComparedAtTheBoundary) {

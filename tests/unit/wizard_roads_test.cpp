@@ -11,6 +11,7 @@ namespace {
 using namespace ctl;
 using testing::Start;
 using testing::Targets;
+using testing::Utf8;
 using testing::Wizard;
 
 const std::wstring kAppPath = L"C:\\Program Files (x86)\\Vantora Contact Management";
@@ -246,6 +247,32 @@ TEST(CustomRoad, TypedFoldersAreWhatGetsInstalled) {
   ASSERT_EQ(w.Processes().size(), 2u);
   EXPECT_NE(w.Processes()[0].find("TARGETDIR=\"D:\\Apps\\VTR\""), std::string::npos);
   EXPECT_NE(w.Processes()[1].find("TARGETDIR=\"D:\\Apps\""), std::string::npos);
+}
+
+TEST(CustomRoad, TypedDatabaseFolderGetsItsDataFolderOnce) {
+  // What the user types; where the database package lands and the folder stored for it.
+  const struct {
+    const wchar_t* typed;
+    std::string targetDir;
+    std::string stored;
+  } cases[] = {
+      {L"D:\\Apps", "TARGETDIR=\"D:\\Apps\"", "D:\\Apps\\Vantora Data\\MainDB\\"},
+      {L"D:\\Apps\\Vantora Data\\MainDB", "TARGETDIR=\"D:\\Apps\"",
+       "D:\\Apps\\Vantora Data\\MainDB\\"},
+  };
+  for (const auto& c : cases) {
+    Start start;
+    start.scenario = {{"files", {{{"path", "D:\\Apps\\Vantora Data\\MainDB"}, {"folder", true}}}}};
+    Wizard w(start);
+    w.Click(cmdOpt(2));
+    w.Click(ckInstall(1));
+    ASSERT_TRUE(w.Type(txPath(2), c.typed));
+    w.Click(cmdFinish());
+    ASSERT_EQ(w.Processes().size(), 1u) << Utf8(c.typed);
+    EXPECT_NE(w.Processes()[0].find(c.targetDir), std::string::npos) << w.Processes()[0];
+    EXPECT_EQ(w.p->FinalState()["settings"]["VTRPRO_3"]["StartUp"]["DBPath"], c.stored)
+        << Utf8(c.typed);
+  }
 }
 
 TEST(RepairRoad, ButtonsFollowTheReinstallBoxes) {

@@ -20,9 +20,22 @@ TAB = "\t"
 TOOLS = "C:\\vtrtest"
 # Where a test ships the setup program: a folder with a blank in its name, as users have.
 SHIP = "C:\\Vantora Setup"
-# The system folder a 32-bit program uses in a 64-bit prefix: the setup program starts
-# msiexec, regsvr32 and the updater service from here.
+# The 32-bit system folder (CSIDL_SYSTEMX86) of a 64-bit prefix: the setup program starts
+# msiexec, regsvr32 and the updater service from here, the i686 build and the x86_64 build alike.
 SYSTEM = "C:\\windows\\syswow64"
+
+# Registry views. `wine reg` is the 32-bit reg.exe on a machine that runs 32-bit programs and the
+# 64-bit one elsewhere, and the two see different keys under HKLM\Software (the 32-bit one sees
+# HKLM\Software\Wow6432Node there), so every registry access of a test names the view it means:
+# Wine's own configuration (HKLM\Software\Wine: drives, versions), read by Wine's 64-bit
+# services such as the mount manager.
+WINE_CONFIG = "/reg:64"
+# A key both views share: the per-user HKCU\Software, which holds the product's settings store.
+SHARED = "shared"
+# A machine-wide key the setup program itself writes is in its own view: `machine.setup_view`,
+# the 32-bit one for the shipped i686 build.
+VIEW_32 = "/reg:32"
+VIEW_64 = "/reg:64"
 # Every stub appends a JSON line here when it runs (see stubs/call_log.h).
 CALL_LOG = TOOLS + "\\calls.jsonl"
 # Folders, one a line, whose files the msiexec stand-in lists when it starts.
@@ -160,6 +173,25 @@ class Environment:
         self.msiexec_standin = build / "tests" / "wine" / "vtrmsiexec.exe"
         self.packages = build / "packages"
         self.tools_source = Path(__file__).resolve().parent / "tools"
+
+    @property
+    def build_kind(self):
+        """What the setup program under test is built for, as its PE header says: "i686" (the
+        shipped build) or "x86_64"."""
+        data = self.setupvtr.read_bytes()[:4096]
+        header = int.from_bytes(data[0x3C:0x40], "little")
+        check(data[:2] == b"MZ" and data[header:header + 4] == b"PE\0\0",
+              f"{self.setupvtr} is not a Windows executable")
+        machine = int.from_bytes(data[header + 4:header + 6], "little")
+        kinds = {0x014C: "i686", 0x8664: "x86_64"}
+        check(machine in kinds, f"{self.setupvtr} is built for machine type {machine:#x}")
+        return kinds[machine]
+
+    @property
+    def setup_view(self):
+        """The registry view the setup program under test sees: the 32-bit one for the i686
+        build, the 64-bit one for the x86_64 build."""
+        return VIEW_32 if self.build_kind == "i686" else VIEW_64
 
     def needed_files(self):
         return [self.setupvtr, self.vtrdrive, self.vtrboxes, self.recorder, self.component,
@@ -423,13 +455,35 @@ class Machine:
         return states
 
     # --- Registry ---
-    def reg_add(self, key, name, data):
-        done = self.wine("reg", "add", key, "/v", name, "/d", data, "/f")
+    @property
+    def setup_view(self):
+        """The registry view of the setup program under test: where the machine-wide keys it
+        writes are."""
+        return self.env.setup_view
+
+    def _reg(self, verb, key, view, *args):
+        if view == SHARED:
+            # Either reg.exe reads and writes the same key: no flag. HKCU\Software\Classes is
+            # merged into HKCR, which has a view of each kind.
+            parts = key.upper().split("\\")
+            check(len(parts) >= 3 and parts[0] in ("HKCU", "HKEY_CURRENT_USER")
+                  and parts[1] == "SOFTWARE" and parts[2] != "CLASSES",
+                  f"{key} is not a key that both registry views share: name its view")
+            flags = ()
+        else:
+            check(view in (VIEW_32, VIEW_64), f"not a registry view: {view!r}")
+            flags = (view,)
+        return self.wine("reg", verb, key, *args, *flags)
+
+    def reg_add(self, key, name, data, *, view):
+        """Writes a text value in the given view (WINE_CONFIG, SHARED, self.setup_view)."""
+        done = self._reg("add", key, view, "/v", name, "/d", data, "/f")
         check(done.returncode == 0, f"reg add {key} {name} failed: {done.stderr!r}")
 
-    def reg_value(self, key, name):
-        """The text of a registry value, or None when the key or value is missing."""
-        done = self.wine("reg", "query", key, "/v", name)
+    def reg_value(self, key, name, *, view):
+        """The text of a registry value in the given view, or None when the key or value is
+        missing."""
+        done = self._reg("query", key, view, "/v", name)
         if done.returncode != 0:
             return None
         for line in done.stdout.decode("utf-8", "replace").splitlines():
@@ -438,8 +492,8 @@ class Machine:
                 return fields[2] if len(fields) == 3 else ""
         return None
 
-    def key_exists(self, key):
-        return self.wine("reg", "query", key).returncode == 0
+    def key_exists(self, key, *, view):
+        return self._reg("query", key, view).returncode == 0
 
     # --- Lifetime ---
     def stop(self):

@@ -84,13 +84,15 @@ vtr_stop_xvfb() {
 # Makes a new Wine prefix in the given folder and waits until Wine has finished setting it up.
 # Its programs run inside one virtual desktop window: Wine then draws title bars (so screenshots
 # show each box's title), and closing a window does not wait a second for a window manager
-# that Xvfb does not have.
+# that Xvfb does not have. Wine's own configuration is written in the 64-bit registry view,
+# where Wine's 64-bit programs read it ("wine reg" is the 32-bit reg.exe on a machine that runs
+# 32-bit programs; HKCU\Software is one key in both views, but the view is said all the same).
 vtr_boot_prefix() {
   WINEPREFIX="$1" wineboot -i >/dev/null 2>&1
-  WINEPREFIX="$1" wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+  WINEPREFIX="$1" wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f /reg:64 \
     >/dev/null 2>&1
   WINEPREFIX="$1" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
-    /d 1024x768 /f >/dev/null 2>&1
+    /d 1024x768 /f /reg:64 >/dev/null 2>&1
   # Wine draws the title bar's minimise, maximise and close buttons with its own Marlett font,
   # and it takes its own fonts only from the prefix's Fonts folder, which this Wine's wineboot
   # leaves empty: the buttons then show the letters "0 1 r". So its fonts are put there.

@@ -32,9 +32,18 @@ def main():
                               options.base.resolve())
     for needed in env.needed_files():
         if not needed.exists():
-            print(f"FAIL wine setup: {needed} is missing (build the win32 preset first)")
+            print(f"FAIL wine setup: {needed} is missing (build the {options.build.name} preset "
+                  "first)")
             print("wine: 0 passed, 1 failed")
             return 1
+    try:
+        kind = env.build_kind
+    except harness.Failure as failure:
+        print(f"FAIL wine setup: {failure}")
+        print("wine: 0 passed, 1 failed")
+        return 1
+    shipped = ", the shipped one" if kind == "i686" else ""
+    print(f"wine: testing the {kind} build{shipped}: {env.setupvtr}", flush=True)
     env.prepare_base()
     for module in TEST_MODULES:
         importlib.import_module(module)

@@ -6,7 +6,7 @@ deployment tool reads."""
 
 import time
 
-from harness import CR, SHIP, SYSTEM, check, check_equal, wine_test
+from harness import CR, SHARED, SHIP, SYSTEM, check, check_equal, wine_test
 from test_packages import DB_FILES
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP, UPDATE_DB_CODE
 
@@ -174,7 +174,7 @@ def silent_install_puts_program_and_database_in_place(machine):
     check_equal(program_stamp(machine), "vtr3p 3.3.0", "the program package's files")
     check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(), "vtr3.exe is missing")
     check_equal(missing_files(machine, DATA_FOLDER, DB_FILES), [], "database files missing")
-    check_equal({name: machine.reg_value(STARTUP, name)
+    check_equal({name: machine.reg_value(STARTUP, name, view=SHARED)
                  for name in ("DBPath", "EmailForm", "Ver", "AppPath")},
                 {"DBPath": DATA_FOLDER + "\\MainDB\\", "EmailForm": "13", "Ver": "3.3.0",
                  "AppPath": None},
@@ -214,7 +214,7 @@ def removal_is_refused_when_windows_installer_cannot_be_asked(machine):
     time.sleep(3)  # the shell-started updater and regsvr32 would have written by now
     check_equal(machine.calls(), [], "programs started by a refused removal")
     check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(), "vtr3.exe was removed")
-    check_equal(machine.reg_value(STARTUP, "Ver"), "3.3.0", "the stored version")
+    check_equal(machine.reg_value(STARTUP, "Ver", view=SHARED), "3.3.0", "the stored version")
 
 
 @wine_test
@@ -330,7 +330,7 @@ def silent_remove_takes_both_away_and_unregisters_the_email_interface(machine):
 @wine_test
 def upgrade_from_30_data_moves_old_templates_aside_before_the_database_runs(machine):
     exe = machine.ship()
-    machine.reg_add(STARTUP, "Ver", "3.0.2")
+    machine.reg_add(STARTUP, "Ver", "3.0.2", view=SHARED)
     old = {
         "Envelopes\\Standard Envelope.env": "3.0 standard envelope",
         "Envelopes\\Business.env": "3.0 business envelope",
@@ -377,7 +377,8 @@ def upgrade_from_30_data_moves_old_templates_aside_before_the_database_runs(mach
         check_equal(machine.path(TEMPLATES + "\\" + name).read_text(encoding="ascii"), text,
                     f"content of {name}")
     check_equal(missing_files(machine, DATA_FOLDER, DB_FILES), [], "database files missing")
-    check_equal(machine.reg_value(STARTUP, "Ver"), "3.3.0", "version after the upgrade")
+    check_equal(machine.reg_value(STARTUP, "Ver", view=SHARED), "3.3.0",
+                "version after the upgrade")
 
 
 @wine_test
@@ -465,7 +466,7 @@ def programs_planted_beside_the_setup_program_are_never_run(machine):
             check(c["command_line"].startswith(f'"{SYSTEM}\\regsvr32.exe" '),
                   f"{c['component']} was registered by {c['command_line']!r}")
     # The Professional edition with the Outlook interface registered uses e-mail form 12.
-    check_equal(machine.reg_value(STARTUP, "EmailForm"), "12", "EmailForm")
+    check_equal(machine.reg_value(STARTUP, "EmailForm", view=SHARED), "12", "EmailForm")
 
 
 @wine_test

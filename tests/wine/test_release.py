@@ -4,7 +4,7 @@ program is started from the disc's root, once silently and once through the wiza
 
 import subprocess
 
-from harness import Failure, check, check_equal, wine_test
+from harness import WINE_CONFIG, Failure, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, EXIT_SUCCESS, PROGRAM_FOLDER, check_both_installed,
                          missing_files)
 from test_packages import DB_FILES
@@ -35,7 +35,10 @@ def insert_disc(machine):
                            "-indev", str(release_image(machine)), "-extract", "/", str(disc)],
                           capture_output=True, text=True)
     check(done.returncode == 0, f"the disc image could not be read: {done.stderr}")
-    machine.reg_add("HKLM\\Software\\Wine\\Drives", DRIVE.lower() + ":", "cdrom")
+    # Read by Wine's 64-bit mount manager: where `wine reg` is the 32-bit reg.exe, a value
+    # written without the view would land in Wow6432Node and the drive would stay a hard disk.
+    machine.reg_add("HKLM\\Software\\Wine\\Drives", DRIVE.lower() + ":", "cdrom",
+                    view=WINE_CONFIG)
     # Wine's mount manager reads the drive types when it starts.
     machine.stop()
     check_equal(drive_type(machine), CDROM, f"type of drive {DRIVE}:")

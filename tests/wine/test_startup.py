@@ -5,14 +5,16 @@ install folders read back from the settings store."""
 import pwd
 import os
 
-from harness import CR, CRLF, SHIP, TAB, check, check_equal, wine_test
+from harness import CR, CRLF, SHARED, SHIP, TAB, check, check_equal, wine_test
 
 SETTINGS = "HKCU\\Software\\VB and VBA Program Settings"
 STARTUP = SETTINGS + "\\VTRPRO_3\\StartUp"
 PROGRAM_CODE = "{590454A0-A293-4ECE-AB62-FD940586A43C}"
 DB_CODE = "{9A3E077B-AC17-4655-AE22-D73047814448}"
 UPDATE_DB_CODE = "{DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5}"
-PROGRAM_FILES = "C:\\Program Files (x86)"  # what a 32-bit program sees in a 64-bit prefix
+# The Program Files folder the setup program asks for (CSIDL_PROGRAM_FILESX86): the i686 and the
+# x86_64 build both get the 32-bit one of a 64-bit prefix.
+PROGRAM_FILES = "C:\\Program Files (x86)"
 USAGE_EXIT = 1639  # ERROR_INVALID_COMMAND_LINE
 
 
@@ -55,7 +57,7 @@ def debug_start(machine, exe, show_special_folders=False):
 
 
 def check_not_installed(machine, what):
-    check(not machine.key_exists(SETTINGS), f"{what}: the settings store was written")
+    check(not machine.key_exists(SETTINGS, view=SHARED), f"{what}: the settings store was written")
     for folder in ("Vantora Contact Management", "Vantora Contact Management 3.0"):
         check(not machine.path(PROGRAM_FILES + "\\" + folder).exists(),
               f"{what}: {PROGRAM_FILES}\\{folder} was created")
@@ -113,8 +115,8 @@ def update_copy_looks_for_the_update_database(machine):
 @wine_test
 def stored_folders_show_in_the_debug_listing(machine):
     exe = machine.ship()
-    machine.reg_add(STARTUP, "AppPath", "D:\\Apps\\Vantora")
-    machine.reg_add(STARTUP, "DBPath", "D:\\Shared\\Vantora Data\\MainDB\\")
+    machine.reg_add(STARTUP, "AppPath", "D:\\Apps\\Vantora", view=SHARED)
+    machine.reg_add(STARTUP, "DBPath", "D:\\Shared\\Vantora Data\\MainDB\\", view=SHARED)
     boxes = debug_start(machine, exe, show_special_folders=True)
     # The box shows the Program Files folder (not the stored program folder) and the database
     # folder that the stored "DBPath" names: its parent, without "MainDB".
@@ -137,6 +139,7 @@ def stored_folders_show_in_the_debug_listing(machine):
                 + CRLF + "feUser: " + home,
                 "special folders box")
     # Start-up only reads the settings store.
-    check_equal((machine.reg_value(STARTUP, "AppPath"), machine.reg_value(STARTUP, "DBPath")),
+    check_equal((machine.reg_value(STARTUP, "AppPath", view=SHARED),
+                 machine.reg_value(STARTUP, "DBPath", view=SHARED)),
                 ("D:\\Apps\\Vantora", "D:\\Shared\\Vantora Data\\MainDB\\"),
                 "stored folders after the run")

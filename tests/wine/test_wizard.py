@@ -5,7 +5,7 @@ of the installed program at the end, and Cancel."""
 import json
 import time
 
-from harness import CR, SHIP, TOOLS, check, check_equal, wine_test
+from harness import CR, SHARED, SHIP, TOOLS, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_SUCCESS, INSTALLED,
                          PLANTED_DLLS, PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
                          missing_files, msiexec_ends, msiexec_lines, planted_dlls_loaded,
@@ -121,7 +121,8 @@ def single_user_install_installs_both_and_finish_launches_the_program(machine):
                 {PROGRAM_CODE: INSTALLED, DB_CODE: INSTALLED}, "product states")
     check_equal(program_stamp(machine), "vtr3p 3.3.0", "the program package's files")
     check_equal(missing_files(machine, DATA_FOLDER, DB_FILES), [], "database files missing")
-    check_equal({name: machine.reg_value(STARTUP, name) for name in ("DBPath", "EmailForm", "Ver")},
+    check_equal({name: machine.reg_value(STARTUP, name, view=SHARED)
+                 for name in ("DBPath", "EmailForm", "Ver")},
                 {"DBPath": DATA_FOLDER + "\\MainDB\\", "EmailForm": "12", "Ver": "3.3.0"},
                 "settings after the install")
 
@@ -207,7 +208,7 @@ def custom_install_checks_the_typed_folders_and_installs_there(machine):
     check_equal(missing_files(machine, data, DB_FILES), [], "database files missing")
     check(not machine.path(PROGRAM_FOLDER).exists(), "the default program folder was made")
     # The stored folder is the one that holds the database the package laid out.
-    stored = machine.reg_value(STARTUP, "DBPath")
+    stored = machine.reg_value(STARTUP, "DBPath", view=SHARED)
     check_equal(stored, data + "\\MainDB\\", "DBPath")
     check(machine.path(stored + "Vantora Contacts.vdb").is_file(), "no database under DBPath")
     check_no_launch(machine, "with the launch box unticked")

@@ -11,9 +11,11 @@ void Win32Platform::RunEventLoop(const std::function<bool()>& done) {
   MSG message{};
   // A form that never got a window has nothing to wait for: the loop would never end.
   while (!done() && view_.Window() != nullptr) {
+    // Also what went wrong in a message sent to the window outside the loop (a box's own loop).
+    view_.RaiseKeptError();
     const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) {
-      return;  // asked to quit: the wizard then closes as by its close box
+      break;  // asked to quit: the wizard then closes as by its close box
     }
     if (view_.PreTranslateMessage(message)) {
       continue;
@@ -21,6 +23,7 @@ void Win32Platform::RunEventLoop(const std::function<bool()>& done) {
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
+  view_.RaiseKeptError();
 }
 
 }  // namespace vtr::win32

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <utility>
+
 #include "platform/window_view.h"
 
 namespace vtr::win32 {
@@ -20,6 +23,27 @@ class Win32WindowView : public WindowView {
   // The view's keyboard, before a message of the loop is translated and dispatched. True
   // when the message was used.
   virtual bool PreTranslateMessage(MSG& message) = 0;
+
+  // An error that a window procedure of the view kept (see KeepError), raised again once the
+  // message has been dispatched, so that it reaches the run it belongs to.
+  void RaiseKeptError() {
+    if (kept_) {
+      std::rethrow_exception(std::exchange(kept_, nullptr));
+    }
+  }
+
+ protected:
+  // An error must not unwind through Windows' own frames between DispatchMessage and a window
+  // procedure: the i686 build unwinds by tables that Windows' DLLs do not have, and the program
+  // would end through std::terminate. The procedure keeps it instead; the first one counts.
+  void KeepError(std::exception_ptr error) {
+    if (!kept_) {
+      kept_ = std::move(error);
+    }
+  }
+
+ private:
+  std::exception_ptr kept_;
 };
 
 }  // namespace vtr::win32

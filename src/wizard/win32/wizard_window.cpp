@@ -49,7 +49,13 @@ LRESULT CALLBACK Win32WizardView::WizardProc(HWND window, UINT message, WPARAM w
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
-  return view->OnMessage(message, wParam, lParam);
+  // The form's handlers, and a whole run of the install engine after Finish, run from here.
+  try {
+    return view->OnMessage(message, wParam, lParam);
+  } catch (...) {
+    view->KeepError(std::current_exception());
+    return 0;
+  }
 }
 
 LRESULT CALLBACK Win32WizardView::FrameProc(HWND window, UINT message, WPARAM wParam,
@@ -58,7 +64,11 @@ LRESULT CALLBACK Win32WizardView::FrameProc(HWND window, UINT message, WPARAM wP
     case WM_PAINT: {
       Win32WizardView* view = ViewOf(::GetParent(window));
       if (view != nullptr) {
-        view->PaintFrame(window);
+        try {
+          view->PaintFrame(window);
+        } catch (...) {
+          view->KeepError(std::current_exception());
+        }
         return 0;
       }
       break;
