@@ -186,17 +186,8 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
 }  // namespace
 
 OnError ReportEngineError(Platform& p, bool debug, Outcome& outcome, const RunError& e) {
-  outcome.failed = true;
-  const std::wstring text =
-      L"errHdl_SYS_Install: " + DescribeError(e.description, e.number) + gsCR + gsCR;
-  if (debug) {
-    return p.MsgBox(text + gsCR + L"Resume Next?", MsgButtons::YesNo, MsgIcon::None,
-                    std::nullopt) == MsgAnswer::Yes
-               ? OnError::Resume
-               : OnError::Stop;
-  }
-  p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
-  return OnError::Stop;
+  outcome.failed = true;  // also when a developer resumes: the run met an error
+  return ReportRunError(p, debug, L"errHdl_SYS_Install: ", e);
 }
 
 void ApplyPlan(Platform& p, Plan& plan, Outcome& outcome) {

@@ -41,22 +41,25 @@ std::wstring ShellFailureText(int32_t code, const std::wstring& fileNotFound,
   return otherBefore + std::to_wstring(code) + otherAfter;
 }
 
+OnError ReportRunError(Platform& p, bool debug, const std::wstring& label, const RunError& e) {
+  const std::wstring text = label + DescribeError(e.description, e.number) + gsCR + gsCR;
+  if (debug) {
+    return p.MsgBox(text + gsCR + L"Resume Next?", MsgButtons::YesNo, MsgIcon::None,
+                    std::nullopt) == MsgAnswer::Yes
+               ? OnError::Resume
+               : OnError::Stop;
+  }
+  p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
+  return OnError::Stop;
+}
+
 bool SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPath,
                  const std::wstring& commandLine, const std::wstring& workFolder, int32_t timeLimit,
                  std::optional<uint32_t>& exitCode) {
   exitCode.reset();
   // Debug runs may go on past a failing statement; otherwise the procedure ends with false.
   const auto handler = [&](const RunError& e) {
-    const std::wstring text = L"VTR Install Error - errHdl_SYS_CreateP: " +
-                              DescribeError(e.description, e.number) + gsCR + gsCR;
-    if (debug) {
-      return p.MsgBox(text + gsCR + L"Resume Next?", MsgButtons::YesNo, MsgIcon::None,
-                      std::nullopt) == MsgAnswer::Yes
-                 ? OnError::Resume
-                 : OnError::Stop;
-    }
-    p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
-    return OnError::Stop;
+    return ReportRunError(p, debug, L"VTR Install Error - errHdl_SYS_CreateP: ", e);
   };
   const int32_t limit = timeLimit == 0 ? -1 : timeLimit;
   std::unique_ptr<ChildProcess> child;

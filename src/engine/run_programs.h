@@ -20,6 +20,11 @@ std::wstring ShellFailureText(int32_t code, const std::wstring& fileNotFound,
                               const std::wstring& missingPath, const std::wstring& file,
                               const std::wstring& otherBefore, const std::wstring& otherAfter);
 
+// The engine's way with an error a statement raised: the box names the handler's label and
+// the error; a developer (debug) may resume with the next statement, otherwise the procedure
+// stops.
+OnError ReportRunError(Platform& p, bool debug, const std::wstring& label, const RunError& e);
+
 // Runs commandLine as a child of the program at applicationPath (a full path, so no search
 // can pick up a planted copy), in workFolder, and waits timeLimit milliseconds (0: no limit).
 // True when it started; exitCode then holds the child's exit code if it ended. A failure to

@@ -209,6 +209,7 @@ def check(run):
     findings += check_command_line(run.scenario, calls, exit_code, lines)
     findings += check_files(run.scenario, calls, lines)
     findings += check_silent(run.scenario, calls, exit_code)
+    findings += check_plan(run.scenario, calls)
     return findings
 
 
@@ -280,9 +281,18 @@ DEBUG_DIAGNOSTICS = ("errHdl_SYS_IsInstalled:", "errHdl_SYS_GetInstallPath",
                      "errHdl_SYS_GetDBInstallPath")
 
 
+def check_plan(scenario, calls):
+    """PLAN shows what a run would do and carries out nothing, whatever fails."""
+    words, invalid = read_command_line(scenario.get("commandLine", ""))
+    if invalid or "PLAN" not in words:
+        return []
+    return [("a PLAN run carried something out", c["op"]) for c in calls
+            if c["op"] in ACTS + ("MakeFolder", "CreateEmptyFile")]
+
+
 def check_silent(scenario, calls, exit_code):
     words, invalid = read_command_line(scenario.get("commandLine", ""))
-    if invalid or "S" not in words or exit_code not in (0, 3010):
+    if invalid or "S" not in words or "PLAN" in words or exit_code not in (0, 3010):
         return []
     findings = []
     for c in calls:

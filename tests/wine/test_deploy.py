@@ -5,7 +5,7 @@ reason is on standard error and in the setup log, and Windows Installer's own lo
 
 import time
 
-from harness import SHIP, check, check_equal, wine_test
+from harness import SHARED, SHIP, check, check_equal, wine_test
 from test_engine import (DATA_TARGET, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
                          msiexec_ends, msiexec_lines, settled)
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP
@@ -87,7 +87,7 @@ def plan_shows_the_runs_command_lines_and_carries_out_nothing(machine):
     check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs of PLAN")
     check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
                 {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after PLAN")
-    check_equal(machine.reg_value(STARTUP, "DBPath"), None, "DBPath after PLAN")
+    check_equal(machine.reg_value(STARTUP, "DBPath", view=SHARED), None, "DBPath after PLAN")
 
     run = machine.drive(exe, args=("S", "DB"))
     run.check_finished()
