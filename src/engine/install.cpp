@@ -14,8 +14,9 @@ namespace {
 // What the run needs to know of the machine now. False when an error that was not resumed
 // ended the run.
 bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request& r, EngineFacts& f,
-               Outcome& outcome) {
+               Outcome& outcome, std::wstring& failure) {
   const auto handler = [&](const RunError& error) {
+    failure = DescribeError(error.description, error.number);
     return ReportEngineError(p, o.gbDebug, outcome, error);
   };
   // Without the system folder nothing can be started; the plan says so.
@@ -73,9 +74,16 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
   EngineFacts facts;
   facts.gsSystemDir = systemDir;
   facts.installed = r.installed;
-  const bool found = FindFacts(p, e, o, r, facts, outcome);
+  std::wstring failure;
+  const bool found = FindFacts(p, e, o, r, facts, outcome, failure);
   outcome.installed = facts.installed;
   if (!found) {
+    if (o.gbPlan) {
+      outcome.planOnly = true;
+      p.WriteStandardOutput(L"VTR Setup plan: the run would stop before its first step: " +
+                            failure);
+      p.WriteStandardOutput(L"exit code: " + std::to_wstring(kExitInstallFailed));
+    }
     return outcome;
   }
   Plan plan = MakePlan(e, o, r, facts);
