@@ -117,10 +117,9 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
       Fail(a, step.text, result);
       return Next::Go;
     case StepKind::StopUpdater:
-      StopUpdaterService(p, plan);
-      return Next::Go;
     case StepKind::UnregisterEmail:
-      UnregisterEmailInterface(p, plan);
+    case StepKind::StartUpdater:
+      RunShellStep(p, plan, step);
       return Next::Go;
     case StepKind::AskSwitches:
       AskSwitches(a, step, result);
@@ -145,9 +144,6 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
       }
       return Next::Go;
     }
-    case StepKind::StartUpdater:
-      StartUpdaterService(p, plan);
-      return Next::Go;
     case StepKind::Register: {
       const bool registered = RegisterComponent(p, plan, step);
       if (!registered) {

@@ -7,40 +7,20 @@
 namespace vtr {
 namespace {
 
-std::wstring SystemFile(const Plan& plan, const wchar_t* name) {
-  return plan.systemDir + L"\\" + name;
-}
-
 int32_t Shell(Platform& p, const std::wstring& file, const std::wstring& parameters,
               const std::wstring& workFolder) {
   return p.ShellOpen(L"open", file, parameters, workFolder, kShowNormal);
 }
 
-// regsvr32 shows its own dialogs only to a developer at the screen.
-std::wstring QuietSwitch(const Plan& plan) {
-  return plan.debug && !plan.silent ? L"" : L"/s ";
-}
-
 }  // namespace
 
-void StopUpdaterService(Platform& p, const Plan& plan) {
-  Shell(p, SystemFile(plan, L"wodUpdSv.exe"), L"-u", plan.systemDir);
-}
-
-void StartUpdaterService(Platform& p, const Plan& plan) {
-  Shell(p, SystemFile(plan, L"wodUpdSv.exe"), L"-i", plan.systemDir);
-}
-
-void UnregisterEmailInterface(Platform& p, const Plan& plan) {
-  Shell(p, SystemFile(plan, L"regsvr32.exe"),
-        std::wstring(plan.debug ? L"" : L"/s ") + L"/u " + SystemFile(plan, L"vtremail.dll"),
-        plan.systemDir);
+int32_t RunShellStep(Platform& p, const Plan& plan, const Step& step) {
+  return Shell(p, step.program, step.parameters, plan.systemDir);
 }
 
 bool RegisterComponent(Platform& p, const Plan& plan, const Step& step) {
   const std::wstring& component = step.what;
-  const int32_t code =
-      Shell(p, SystemFile(plan, L"regsvr32.exe"), QuietSwitch(plan) + component, plan.systemDir);
+  const int32_t code = RunShellStep(p, plan, step);
   const std::wstring text =
       ShellFailureText(code,
                        L"File Not Found:" + component + gsCR +

@@ -9,11 +9,9 @@
 
 namespace vtr {
 
-// Stops (before the packages) or installs again (after them) the product's updater service.
-void StopUpdaterService(Platform& p, const Plan& plan);
-void StartUpdaterService(Platform& p, const Plan& plan);
-// Unregisters the Outlook e-mail interface before a removal.
-void UnregisterEmailInterface(Platform& p, const Plan& plan);
+// Hands a shell step's system program to the shell, in the system folder: the updater service
+// stopped or installed again, the e-mail interface unregistered. Returns the shell's result.
+int32_t RunShellStep(Platform& p, const Plan& plan, const Step& step);
 // Registers the step's component with regsvr32. False (after a message) when the shell failed.
 bool RegisterComponent(Platform& p, const Plan& plan, const Step& step);
 // Offers to install (or, for a removal, to remove) the ACE 2010 database engine. False (after

@@ -79,7 +79,6 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
   outcome.installed = facts.installed;
   if (!found) {
     if (o.gbPlan) {
-      outcome.planOnly = true;
       p.WriteStandardOutput(L"VTR Setup plan: the run would stop before its first step: " +
                             failure);
       p.WriteStandardOutput(L"exit code: " + std::to_wstring(kExitInstallFailed));
@@ -91,13 +90,11 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
     for (const std::wstring& line : DescribePlan(plan, r, facts)) {
       p.WriteStandardOutput(line);
     }
-    outcome.planOnly = true;
     outcome.failed = plan.Refused();
     return outcome;
   }
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
-    p.WriteLog(L"plan step " + std::to_wstring(i + 1) + L": " +
-               DescribeStep(plan, plan.steps[i], o.gbSilent));
+    p.WriteLog(L"plan step " + std::to_wstring(i + 1) + L": " + DescribeStep(plan, plan.steps[i]));
   }
   ApplyPlan(p, plan, outcome);
   return outcome;

@@ -30,7 +30,6 @@ struct Outcome {
   bool failed = false;            // a failure was reported (the run may have gone on after it)
   bool cancelled = false;         // cancelled at a debug prompt
   bool restartNeeded = false;     // Windows Installer asked for a restart
-  bool planOnly = false;          // PLAN: the plan was shown and nothing was carried out
   std::vector<StepResult> steps;  // one for each step of the plan
   // The products' states as the engine found them when the run began (the caller's where it
   // could not ask): what the wizard shows after the run.

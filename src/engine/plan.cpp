@@ -52,6 +52,23 @@ Step WithText(StepKind kind, std::wstring text, PackageId package = PackageId::P
   return step;
 }
 
+Step ShellStep(StepKind kind, std::wstring program, std::wstring parameters) {
+  Step step = Make(kind);
+  step.program = std::move(program);
+  step.parameters = std::move(parameters);
+  return step;
+}
+
+// regsvr32 shows its own dialogs only to a developer at the screen.
+Step Registration(const RunOptions& o, const EngineFacts& f, const std::wstring& component,
+                  std::wstring failure) {
+  Step step = ShellStep(StepKind::Register, SystemFile(f, L"regsvr32.exe"),
+                        (o.gbDebug && !o.gbSilent ? L"" : L"/s ") + component);
+  step.what = component;
+  step.text = std::move(failure);
+  return step;
+}
+
 Step Setting(const std::wstring& key, const std::wstring& value) {
   Step step = Make(StepKind::SaveSetting);
   step.what = key;
@@ -206,25 +223,25 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
 
 // After the packages of an install or repair: the updater service again, the components, the
 // e-mail form and the installed version.
-void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan& plan) {
+void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
+                  Plan& plan) {
   std::wstring emailForm;
   if (r.bProgram) {
     if (r.bRepair || e.gbUpdate) {
-      plan.steps.push_back(Make(StepKind::StartUpdater));
+      plan.steps.push_back(
+          ShellStep(StepKind::StartUpdater, SystemFile(f, L"wodUpdSv.exe"), L"-i"));
     }
     if (f.windowsMajor == 6) {
-      Step reg = WithText(StepKind::Register,
-                          L"Sorry, Windows was not able to register a necessary component");
-      reg.what = SystemFile(f, L"mscomm32.ocx");
-      plan.steps.push_back(reg);
+      plan.steps.push_back(
+          Registration(o, f, SystemFile(f, L"mscomm32.ocx"),
+                       L"Sorry, Windows was not able to register a necessary component"));
     }
     emailForm = e.gbPro ? L"13" : L"2";
   }
   std::wstring emailFormRegistered = emailForm;
   if (r.bOutlook) {
-    Step reg = WithText(StepKind::Register,
-                        L"Sorry, Windows was not able to register the Outlook Email Interface");
-    reg.what = SystemFile(f, L"vtremail.dll");
+    Step reg = Registration(o, f, SystemFile(f, L"vtremail.dll"),
+                            L"Sorry, Windows was not able to register the Outlook Email Interface");
     reg.emailInterface = true;
     plan.steps.push_back(reg);
     if (e.gbPro) {
@@ -249,14 +266,15 @@ std::wstring MsiexecArguments(const PackageRun& run) {
   return run.switches + gsQuote + run.path + gsQuote + run.properties + run.level + run.logArgument;
 }
 
-bool Plan::Refused() const {
-  for (const Step& step : steps) {
-    if (step.kind == StepKind::Refuse || step.kind == StepKind::MissingPackage ||
-        step.kind == StepKind::InvalidFolder) {
-      return true;
+std::size_t Plan::RefusingStep() const {
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const StepKind kind = steps[i].kind;
+    if (kind == StepKind::Refuse || kind == StepKind::MissingPackage ||
+        kind == StepKind::InvalidFolder) {
+      return i;
     }
   }
-  return false;
+  return steps.size();
 }
 
 bool StatesKnown(const Request& r, const InstalledStates& states) {
@@ -294,9 +312,11 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   }
 
   if (r.bProgram && (r.bRepair || e.gbUpdate || r.bRemove)) {
-    plan.steps.push_back(Make(StepKind::StopUpdater));
+    plan.steps.push_back(ShellStep(StepKind::StopUpdater, SystemFile(f, L"wodUpdSv.exe"), L"-u"));
     if (r.bRemove) {
-      plan.steps.push_back(Make(StepKind::UnregisterEmail));
+      plan.steps.push_back(ShellStep(
+          StepKind::UnregisterEmail, SystemFile(f, L"regsvr32.exe"),
+          std::wstring(o.gbDebug ? L"" : L"/s ") + L"/u " + SystemFile(f, L"vtremail.dll")));
     }
   }
   const bool oldData =
@@ -309,7 +329,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
     return plan;
   }
   if (!r.bRemove) {
-    PlanFollowUp(e, r, f, plan);
+    PlanFollowUp(e, o, r, f, plan);
   }
   bool programRuns = false;
   for (const Step& step : plan.steps) {

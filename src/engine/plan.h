@@ -44,8 +44,8 @@ std::wstring MsiexecArguments(const PackageRun& run);
 
 enum class StepKind {
   Refuse,           // text: why nothing can run; the run fails before any step
-  StopUpdater,      // the product's updater service is stopped
-  UnregisterEmail,  // the Outlook e-mail interface is unregistered
+  StopUpdater,      // the product's updater service is stopped (a shell step)
+  UnregisterEmail,  // the Outlook e-mail interface is unregistered (a shell step)
   AskSwitches,      // debug: the reinstall letters of the package (text: the question)
   AskLevel,         // debug: the interface level of the package (text: the prompt)
   MissingPackage,   // text: the box; the run ends
@@ -54,8 +54,8 @@ enum class StepKind {
   MoveTemplates,    // a 3.0 database's templates moved aside; what: the database folder
   ShowCommand,      // debug: the database package's command line in a box
   RunPackage,       // msiexec on the package
-  StartUpdater,     // the updater service is installed again
-  Register,         // regsvr32 on what; text: the start of the failure message
+  StartUpdater,     // the updater service is installed again (a shell step)
+  Register,         // a shell step: regsvr32 on what; text: the start of the failure message
   SaveEmailForm,    // "EmailForm": value, or valueIfRegistered after the e-mail interface
   OfferEngine,      // the ACE database engine offered (only after the program's run started)
 };
@@ -68,6 +68,10 @@ struct Step {
   std::wstring valueIfRegistered;  // SaveEmailForm: the value once the interface registered
   std::wstring text;               // the box, question or prompt
   bool emailInterface = false;     // Register: the Outlook e-mail interface
+  // A shell step: the system program handed to the shell (by its full path, started in the
+  // system folder) and its parameters.
+  std::wstring program;
+  std::wstring parameters;
 };
 
 struct Plan {
@@ -88,9 +92,10 @@ struct Plan {
   const PackageRun& Package(PackageId id) const {
     return id == PackageId::Program ? program : database;
   }
-  // True when the run would stop or fail before it is through: a refusal, a missing package
-  // or an invalid folder.
-  bool Refused() const;
+  // The first step at which the run would stop or fail before it is through (a refusal, a
+  // missing package or an invalid folder); steps.size() when there is none.
+  std::size_t RefusingStep() const;
+  bool Refused() const { return RefusingStep() < steps.size(); }
 };
 
 // True when the engine knows enough of the installed states for the request: it acts on what
@@ -101,7 +106,7 @@ bool StatesKnown(const Request& r, const InstalledStates& states);
 Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f);
 
 // The step as one line for the plan's listing and the setup log.
-std::wstring DescribeStep(const Plan& plan, const Step& step, bool silent);
+std::wstring DescribeStep(const Plan& plan, const Step& step);
 
 // The listing PLAN prints: what was found, each step, and the exit code a good run ends with.
 std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const EngineFacts& f);

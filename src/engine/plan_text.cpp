@@ -24,14 +24,9 @@ std::wstring StateWord(ProductKnown known) {
   return L"unknown (Windows Installer could not be asked)";
 }
 
-std::wstring SystemProgram(const Plan& plan, const wchar_t* name, const std::wstring& parameters) {
-  return L"shell open " + Quoted(plan.systemDir + L"\\" + name) + L" with parameters " +
-         Quoted(parameters) + L" in " + Quoted(plan.systemDir);
-}
-
-// What a box with a question gets when no person is there to answer it.
-std::wstring Unattended(bool silent) {
-  return silent ? L" => an unattended run answers No" : L"";
+std::wstring ShellCall(const Plan& plan, const Step& step) {
+  return L"shell open " + Quoted(step.program) + L" with parameters " + Quoted(step.parameters) +
+         L" in " + Quoted(plan.systemDir);
 }
 
 std::wstring SettingName(const Plan& plan, const std::wstring& key) {
@@ -41,18 +36,15 @@ std::wstring SettingName(const Plan& plan, const std::wstring& key) {
 
 }  // namespace
 
-std::wstring DescribeStep(const Plan& plan, const Step& step, bool silent) {
+std::wstring DescribeStep(const Plan& plan, const Step& step) {
   const std::wstring& package = plan.Package(step.package).fileName;
   switch (step.kind) {
     case StepKind::Refuse:
       return L"refuse, with the box: " + OneLine(step.text);
     case StepKind::StopUpdater:
-      return L"stop the updater service: " + SystemProgram(plan, L"wodUpdSv.exe", L"-u");
+      return L"stop the updater service: " + ShellCall(plan, step);
     case StepKind::UnregisterEmail:
-      return L"unregister the Outlook e-mail interface: " +
-             SystemProgram(plan, L"regsvr32.exe",
-                           std::wstring(plan.debug ? L"" : L"/s ") + L"/u " + plan.systemDir +
-                               L"\\vtremail.dll");
+      return L"unregister the Outlook e-mail interface: " + ShellCall(plan, step);
     case StepKind::AskSwitches:
       return L"ask (debug) the reinstall switches of " + package + L", offering " +
              Quoted(plan.Package(step.package).switches);
@@ -78,11 +70,9 @@ std::wstring DescribeStep(const Plan& plan, const Step& step, bool silent) {
              Quoted(plan.systemDir);
     }
     case StepKind::StartUpdater:
-      return L"install the updater service again: " + SystemProgram(plan, L"wodUpdSv.exe", L"-i");
+      return L"install the updater service again: " + ShellCall(plan, step);
     case StepKind::Register:
-      return L"register " + step.what + L": " +
-             SystemProgram(plan, L"regsvr32.exe",
-                           (plan.debug && !plan.silent ? L"" : L"/s ") + step.what);
+      return L"register " + step.what + L": " + ShellCall(plan, step);
     case StepKind::SaveEmailForm:
       if (step.value == step.valueIfRegistered) {
         return L"record " + SettingName(plan, step.what) + L" = " + Quoted(step.value);
@@ -93,7 +83,8 @@ std::wstring DescribeStep(const Plan& plan, const Step& step, bool silent) {
     case StepKind::OfferEngine:
       return std::wstring(L"offer to ") + (plan.remove ? L"remove" : L"install") +
              L" the Microsoft ACE 2010 Database Engine (32-bit) with a Yes/No box" +
-             Unattended(silent) + L" (only when the program package's run was started)";
+             (plan.silent ? L" => an unattended run answers No" : L"") +
+             L" (only when the program package's run was started)";
   }
   return {};
 }
@@ -109,21 +100,17 @@ std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const
                   Quoted(f.sourceFolder) + L", program " + Quoted(r.gsAppPath) + L", database " +
                   Quoted(r.gsDBPath));
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
-    lines.push_back(L"step " + std::to_wstring(i + 1) + L": " +
-                    DescribeStep(plan, plan.steps[i], plan.silent));
+    lines.push_back(L"step " + std::to_wstring(i + 1) + L": " + DescribeStep(plan, plan.steps[i]));
   }
   if (plan.steps.empty()) {
     lines.push_back(L"no step: there is nothing to do");
   }
-  for (std::size_t i = 0; i < plan.steps.size(); ++i) {
-    const Step& step = plan.steps[i];
-    if (step.kind == StepKind::Refuse || step.kind == StepKind::MissingPackage ||
-        step.kind == StepKind::InvalidFolder) {
-      lines.push_back(L"exit code: " + std::to_wstring(kExitInstallFailed) +
-                      L" (the run would fail at step " + std::to_wstring(i + 1) + L": " +
-                      OneLine(step.text) + L")");
-      return lines;
-    }
+  const std::size_t refusing = plan.RefusingStep();
+  if (refusing < plan.steps.size()) {
+    lines.push_back(L"exit code: " + std::to_wstring(kExitInstallFailed) +
+                    L" (the run would fail at step " + std::to_wstring(refusing + 1) + L": " +
+                    OneLine(plan.steps[refusing].text) + L")");
+    return lines;
   }
   lines.push_back(L"exit code: " + std::to_wstring(kExitSuccess) + L" (when every step succeeds)");
   return lines;
