@@ -91,6 +91,15 @@ class TimedInstaller final : public vtr::InstallerObject {
     const Stopwatch watch(trace_.installer);
     return inner_->ProductState(productCode);
   }
+  std::wstring ProductInfo(const std::wstring& productCode,
+                           const std::wstring& attribute) override {
+    const Stopwatch watch(trace_.installer);
+    return inner_->ProductInfo(productCode, attribute);
+  }
+  std::wstring SummaryProperty(const std::wstring& packagePath, int32_t propertyId) override {
+    const Stopwatch watch(trace_.installer);
+    return inner_->SummaryProperty(packagePath, propertyId);
+  }
 
  private:
   std::unique_ptr<vtr::InstallerObject> inner_;

@@ -61,4 +61,54 @@ void SYS_IsInstalled(Platform& p, const Edition& e, bool debug, InstalledStates&
       report);
 }
 
+void SYS_IsOtherDatabaseInstalled(Platform& p, const Edition& e, InstalledStates& states) {
+  states.otherDatabase = ProductKnown::Unknown;
+  try {
+    states.otherDatabase =
+        Known(IsInstalledState(p.CreateInstaller()->ProductState(e.gsOtherDBProdID)));
+  } catch (const RunError& error) {
+    if (states.failure.empty()) {
+      states.failure = DescribeError(error.description, error.number);
+    }
+  }
+}
+
+namespace {
+
+// A package code as Windows Installer writes it: a GUID in braces. A summary's revision number
+// may carry more after it.
+std::wstring PackageCodeIn(const std::wstring& text) {
+  constexpr std::size_t kGuidLength = 38;
+  return !text.empty() && text.front() == L'{' && text.size() > kGuidLength
+             ? text.substr(0, kGuidLength)
+             : text;
+}
+
+}  // namespace
+
+PackageOnMedia ComparePackage(Platform& p, const std::wstring& productCode,
+                              const std::wstring& packagePath) {
+  constexpr int32_t kRevisionNumber = 9;  // the summary property that holds the package code
+  PackageOnMedia media;
+  try {
+    const std::unique_ptr<InstallerObject> installer = p.CreateInstaller();
+    media.installedCode = installer->ProductInfo(productCode, L"PackageCode");
+    media.fileCode = PackageCodeIn(installer->SummaryProperty(packagePath, kRevisionNumber));
+  } catch (const RunError& error) {
+    media.match = MediaMatch::Unknown;
+    media.failure = DescribeError(error.description, error.number);
+    return media;
+  }
+  if (media.installedCode.empty() || media.fileCode.empty()) {
+    media.match = MediaMatch::Unknown;
+    media.failure = media.installedCode.empty()
+                        ? L"Windows Installer keeps no package code of the installed product"
+                        : L"the package file holds no package code";
+    return media;
+  }
+  media.match =
+      EqualsNoCase(media.installedCode, media.fileCode) ? MediaMatch::Same : MediaMatch::Different;
+  return media;
+}
+
 }  // namespace vtr

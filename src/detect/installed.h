@@ -21,11 +21,34 @@ struct InstalledStates {
   ProductKnown program = ProductKnown::Unknown;
   ProductKnown database = ProductKnown::Unknown;
   std::wstring failure;  // "description (number)" of the first query that failed
+  // The other copy's database product (Edition::gsOtherDBProdID), asked only before a removal
+  // of the database: installed beside this copy's after an update.
+  ProductKnown otherDatabase = ProductKnown::Unknown;
 };
 
 // Asks Windows Installer about the edition's program and database products. states comes in
 // with what is known so far and goes out with the answers; a query that fails leaves its flag
 // and marks its product Unknown (reported in a box to a developer).
 void SYS_IsInstalled(Platform& p, const Edition& e, bool debug, InstalledStates& states);
+
+// Asks Windows Installer about the other copy's database product. A query that fails leaves it
+// Unknown and says why in failure (when nothing failed before).
+void SYS_IsOtherDatabaseInstalled(Platform& p, const Edition& e, InstalledStates& states);
+
+// Whether a package file on the media is the very package an installed product was installed
+// (or last reinstalled) from: the same package code.
+enum class MediaMatch { Same, Different, NoFile, Unknown };
+
+struct PackageOnMedia {
+  MediaMatch match = MediaMatch::Same;
+  std::wstring installedCode;  // the package codes compared
+  std::wstring fileCode;
+  std::wstring failure;  // Unknown: why they could not be compared
+};
+
+// Compares the installed product's package code with that of the file. The file must exist;
+// a query that fails makes the answer Unknown, never Same.
+PackageOnMedia ComparePackage(Platform& p, const std::wstring& productCode,
+                              const std::wstring& packagePath);
 
 }  // namespace vtr

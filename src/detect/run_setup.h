@@ -17,6 +17,9 @@ struct Edition {
   std::wstring gsExeName;      // the product's main executable
   std::wstring gsProdID;       // Windows Installer product code of the program package
   std::wstring gsDBProdID;     // ... of the database package (the update build is another one)
+  // The database product of the other copy of setup (the full database for the updater, the
+  // update database for setup): installed beside this one after an update.
+  std::wstring gsOtherDBProdID;
 };
 
 // What the command line asked of the run.

@@ -33,6 +33,9 @@ bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
       !Attempt([&] { SYS_IsInstalled(p, e, o.gbDebug, f.installed); }, handler)) {
     return false;
   }
+  if (r.bRemove && r.bDatabase) {
+    SYS_IsOtherDatabaseInstalled(p, e, f.installed);
+  }
   if (!StatesKnown(r, f.installed)) {
     return true;
   }
@@ -62,6 +65,17 @@ bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
   if (r.bDatabase && !(r.bRemove && !f.installed.gbDBInstalled)) {
     f.databasePackageFound =
         SYS_File_FileCheck(p, DatabasePackageName(e.gbPro, e.gbUpdate), f.sourceFolder, false);
+  }
+  // A removal names a package file only when it is the very package that was installed.
+  if (r.bRemove && f.programPackageFound) {
+    f.programMedia = ComparePackage(
+        p, e.gsProdID,
+        JoinPath(f.sourceFolder, f.sourceSeparator, ProgramPackageName(e.gbPro, e.gbUpdate)));
+  }
+  if (r.bRemove && f.databasePackageFound) {
+    f.databaseMedia = ComparePackage(
+        p, e.gsDBProdID,
+        JoinPath(f.sourceFolder, f.sourceSeparator, DatabasePackageName(e.gbPro, e.gbUpdate)));
   }
   return true;
 }

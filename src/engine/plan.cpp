@@ -86,6 +86,36 @@ std::wstring InvalidFolderText(const std::wstring& folder) {
   return L"Invalid folder name:" + gsCR + folder + gsCR;
 }
 
+// Why a removal cannot hand Windows Installer the package file on the media; "" when it can.
+// Only the very package that was installed is safe to name: Windows Installer refuses another
+// package of the product (after an update the installed package is the newer one).
+std::wstring ByProductCodeReason(bool found, const PackageOnMedia& media,
+                                 const std::wstring& fileName) {
+  if (!found || media.match == MediaMatch::NoFile) {
+    return fileName + L" is not on the media";
+  }
+  switch (media.match) {
+    case MediaMatch::Same:
+    case MediaMatch::NoFile:
+      break;
+    case MediaMatch::Different:
+      return fileName + L" on the media (package code " + media.fileCode +
+             L") is not the package installed (" + media.installedCode + L")";
+    case MediaMatch::Unknown:
+      return fileName + L" on the media could not be compared with the package installed: " +
+             media.failure;
+  }
+  return {};
+}
+
+// The removal goes by the installed product's code, with the same properties and level.
+void RemoveByProductCode(PackageRun& run, const std::wstring& productCode, std::wstring reason) {
+  run.switches = L"/x ";
+  run.path = productCode;
+  run.byProductCode = true;
+  run.byProductCodeReason = std::move(reason);
+}
+
 // The switches and properties of both packages for the action and installed state, and the
 // reinstall-letter prompts of a debug run. Returns the full-interface flags through the runs.
 struct Switches {
@@ -142,17 +172,23 @@ Switches ChooseSwitches(const Edition& e, const RunOptions& o, const Request& r,
 }
 
 // The program package's steps. False when the run ends at them (a missing package).
-bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bool fullUI,
-                 Plan& plan) {
+bool PlanProgram(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
+                 bool fullUI, Plan& plan) {
   if (r.bRemove && !f.installed.gbInstalled) {
     return true;  // removing what is not there would install it
   }
   PackageRun& prog = plan.program;
   prog.level = ProgramLevel(o.gbSilent, r.bRemove, r.bRepair, fullUI);
+  if (r.bRemove) {
+    std::wstring reason = ByProductCodeReason(f.programPackageFound, f.programMedia, prog.fileName);
+    if (!reason.empty()) {
+      RemoveByProductCode(prog, e.gsProdID, std::move(reason));
+    }
+  }
   if (o.gbDebug && !EqualsNoCase(prog.level, L" /qf")) {
     plan.steps.push_back(WithText(StepKind::AskLevel, ProgramLevelPrompt()));
   }
-  if (!f.programPackageFound) {
+  if (!f.programPackageFound && !prog.byProductCode) {
     plan.steps.push_back(WithText(StepKind::MissingPackage, MissingPackageText(f, prog.path)));
     return false;
   }
@@ -169,21 +205,36 @@ bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bo
 bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
                   bool fullUI, bool oldData, Plan& plan) {
   const bool installed = f.installed.gbDBInstalled;
-  if (r.bRemove && !installed) {
-    return true;  // removing what is not there would install it
+  // After an update the other copy's database product is installed beside this one's: a
+  // removal takes both away.
+  const bool removeOther = r.bRemove && f.installed.otherDatabase == ProductKnown::Installed;
+  // Removing what is not there would install it.
+  const bool runOwn = !r.bRemove || installed;
+  if (!runOwn && !removeOther) {
+    return true;
   }
   PackageRun& db = plan.database;
   db.level = DatabaseLevel(o.gbSilent, r.bRemove, r.bRepair, installed, fullUI);
   if ((r.bRepair && !installed) || (!r.bRepair && !r.bRemove && installed)) {
     db.properties = L"ALLUSERS=2";
   }
-  if (o.gbDebug && !EqualsNoCase(db.level, L" /qf")) {
-    plan.steps.push_back(WithText(StepKind::AskLevel, DatabaseLevelPrompt(), PackageId::Database));
-  }
-  if (!f.databasePackageFound) {
-    plan.steps.push_back(
-        WithText(StepKind::MissingPackage, MissingPackageText(f, db.path), PackageId::Database));
-    return false;
+  if (runOwn) {
+    if (r.bRemove) {
+      std::wstring reason =
+          ByProductCodeReason(f.databasePackageFound, f.databaseMedia, db.fileName);
+      if (!reason.empty()) {
+        RemoveByProductCode(db, e.gsDBProdID, std::move(reason));
+      }
+    }
+    if (o.gbDebug && !EqualsNoCase(db.level, L" /qf")) {
+      plan.steps.push_back(
+          WithText(StepKind::AskLevel, DatabaseLevelPrompt(), PackageId::Database));
+    }
+    if (!f.databasePackageFound && !db.byProductCode) {
+      plan.steps.push_back(
+          WithText(StepKind::MissingPackage, MissingPackageText(f, db.path), PackageId::Database));
+      return false;
+    }
   }
 
   std::wstring folder = r.gsDBPath;
@@ -213,11 +264,30 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
   if (EndsWithNoCase(target, L"Vantora Data")) {
     target = SYS_ParentFolder(target, folder);
   }
-  db.properties = WithTargetDir(db.properties, target);
-  if (o.gbDebug) {
-    plan.steps.push_back(Make(StepKind::ShowCommand, PackageId::Database));
+  if (runOwn) {
+    db.properties = WithTargetDir(db.properties, target);
+    if (o.gbDebug) {
+      plan.steps.push_back(Make(StepKind::ShowCommand, PackageId::Database));
+    }
+    plan.steps.push_back(Make(StepKind::RunPackage, PackageId::Database));
   }
-  plan.steps.push_back(Make(StepKind::RunPackage, PackageId::Database));
+  if (removeOther) {
+    PackageRun& other = plan.otherDatabase;
+    other.properties = WithTargetDir(L"REMOVE=ALL REINSTALLMODE=aums", target);
+    other.level = DatabaseLevel(o.gbSilent, r.bRemove, r.bRepair, true, fullUI);
+    RemoveByProductCode(other, e.gsOtherDBProdID,
+                        std::wstring(L"the ") + (e.gbUpdate ? L"full" : L"update") +
+                            L" database, installed beside this one; this copy of setup has no "
+                            L"package of it");
+    if (o.gbDebug && !EqualsNoCase(other.level, L" /qf")) {
+      plan.steps.push_back(
+          WithText(StepKind::AskLevel, DatabaseLevelPrompt(), PackageId::OtherDatabase));
+    }
+    if (o.gbDebug) {
+      plan.steps.push_back(Make(StepKind::ShowCommand, PackageId::OtherDatabase));
+    }
+    plan.steps.push_back(Make(StepKind::RunPackage, PackageId::OtherDatabase));
+  }
   return true;
 }
 
@@ -263,7 +333,8 @@ void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const
 }  // namespace
 
 std::wstring MsiexecArguments(const PackageRun& run) {
-  return run.switches + gsQuote + run.path + gsQuote + run.properties + run.level + run.logArgument;
+  const std::wstring target = run.byProductCode ? run.path : gsQuote + run.path + gsQuote;
+  return run.switches + target + run.properties + run.level + run.logArgument;
 }
 
 std::size_t Plan::RefusingStep() const {
@@ -278,10 +349,12 @@ std::size_t Plan::RefusingStep() const {
 }
 
 bool StatesKnown(const Request& r, const InstalledStates& states) {
-  // A database removal copies the program's switch, so it needs the program's state too.
+  // A database removal copies the program's switch, so it needs the program's state too, and
+  // it takes the other copy's database product away as well.
   const bool needProgram = r.bProgram || (r.bDatabase && r.bRemove);
   return (!needProgram || states.program != ProductKnown::Unknown) &&
-         (!r.bDatabase || states.database != ProductKnown::Unknown);
+         (!r.bDatabase || states.database != ProductKnown::Unknown) &&
+         (!(r.bDatabase && r.bRemove) || states.otherDatabase != ProductKnown::Unknown);
 }
 
 Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f) {
@@ -304,8 +377,10 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
                               f.installed.failure));
     return plan;
   }
-  for (auto [run, name] : {std::pair{&plan.program, ProgramPackageName(e.gbPro, e.gbUpdate)},
-                           std::pair{&plan.database, DatabasePackageName(e.gbPro, e.gbUpdate)}}) {
+  for (auto [run, name] :
+       {std::pair{&plan.program, ProgramPackageName(e.gbPro, e.gbUpdate)},
+        std::pair{&plan.database, DatabasePackageName(e.gbPro, e.gbUpdate)},
+        std::pair{&plan.otherDatabase, DatabasePackageName(e.gbPro, !e.gbUpdate)}}) {
     run->fileName = name;
     run->path = JoinPath(f.sourceFolder, f.sourceSeparator, name);
     run->logArgument = VerboseLogArgument(o, name);
@@ -322,7 +397,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   const bool oldData =
       r.bDatabase && !r.bRepair && !r.bRemove && LeftEqualsNoCase(f.lastVersion, 3, L"3.0");
   const Switches ui = ChooseSwitches(e, o, r, f.installed, plan);
-  if (r.bProgram && !PlanProgram(o, r, f, ui.programFullUI, plan)) {
+  if (r.bProgram && !PlanProgram(e, o, r, f, ui.programFullUI, plan)) {
     return plan;
   }
   if (r.bDatabase && !PlanDatabase(e, o, r, f, ui.databaseFullUI, oldData, plan)) {

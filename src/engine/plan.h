@@ -24,9 +24,14 @@ struct EngineFacts {
   std::wstring sourceSeparator;
   bool programPackageFound = false;
   bool databasePackageFound = false;
+  // For a removal: whether each package found on the media is the one installed.
+  PackageOnMedia programMedia;
+  PackageOnMedia databaseMedia;
 };
 
-enum class PackageId { Program, Database };
+// The program, this copy's database, and the other copy's database product (removed by its
+// product code after an update).
+enum class PackageId { Program, Database, OtherDatabase };
 
 // One package's Windows Installer run. Debug prompts may change the switches and the level
 // before the run.
@@ -37,6 +42,11 @@ struct PackageRun {
   std::wstring properties;   // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
   std::wstring level;        // " /qn", " /qb-", ...
   std::wstring logArgument;  // " /l*v \"...\"" with LOG, else ""
+  // A removal that hands Windows Installer the installed product's code (path then holds the
+  // code) rather than the package file, and why: the file on the media is not the package
+  // that was installed, or there is none.
+  bool byProductCode = false;
+  std::wstring byProductCodeReason;
 };
 
 // msiexec's arguments for the package, as they are started.
@@ -86,11 +96,18 @@ struct Plan {
   std::wstring aceInstaller = L"AccessDatabaseEngine2010_SP2.exe";
   PackageRun program;
   PackageRun database;
+  PackageRun otherDatabase;
   std::vector<Step> steps;
 
-  PackageRun& Package(PackageId id) { return id == PackageId::Program ? program : database; }
+  PackageRun& Package(PackageId id) {
+    return id == PackageId::Program    ? program
+           : id == PackageId::Database ? database
+                                       : otherDatabase;
+  }
   const PackageRun& Package(PackageId id) const {
-    return id == PackageId::Program ? program : database;
+    return id == PackageId::Program    ? program
+           : id == PackageId::Database ? database
+                                       : otherDatabase;
   }
   // The first step at which the run would stop or fail before it is through (a refusal, a
   // missing package or an invalid folder); steps.size() when there is none.

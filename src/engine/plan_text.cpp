@@ -65,7 +65,12 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
       return L"show (debug) the command line of " + package;
     case StepKind::RunPackage: {
       const std::wstring msiexec = plan.systemDir + L"\\msiexec.exe";
-      return L"run Windows Installer on " + package + L": process " + Quoted(msiexec) +
+      const PackageRun& run = plan.Package(step.package);
+      const std::wstring what = run.byProductCode ? L"the installed product of " + package +
+                                                        L", by its product code (" +
+                                                        run.byProductCodeReason + L")"
+                                                  : package;
+      return L"run Windows Installer on " + what + L": process " + Quoted(msiexec) +
              L": msiexec.exe " + MsiexecArguments(plan.Package(step.package)) + L" in " +
              Quoted(plan.systemDir);
     }
@@ -93,7 +98,10 @@ std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const
   std::vector<std::wstring> lines;
   lines.push_back(L"VTR Setup plan: what this run would do; nothing is carried out");
   lines.push_back(L"detected: program " + StateWord(f.installed.program) + L", database " +
-                  StateWord(f.installed.database));
+                  StateWord(f.installed.database) +
+                  (r.bRemove && r.bDatabase
+                       ? L", the other copy's database " + StateWord(f.installed.otherDatabase)
+                       : L""));
   lines.push_back(L"windows: " + f.windowsName + L" (major version " +
                   std::to_wstring(f.windowsMajor) + L")");
   lines.push_back(L"folders: system " + Quoted(f.gsSystemDir) + L", packages " +

@@ -67,6 +67,14 @@ class InstallerObject {
   virtual ~InstallerObject() = default;
   // The ProductState property (dispatch id 17) for a product code; raises on failure.
   virtual int32_t ProductState(const std::wstring& productCode) = 0;
+  // The ProductInfo property (dispatch id 18): what Windows Installer keeps of an installed
+  // product under an attribute ("PackageCode", "VersionString", ...); raises on failure.
+  virtual std::wstring ProductInfo(const std::wstring& productCode,
+                                   const std::wstring& attribute) = 0;
+  // One property of a package file's summary information, as text: the SummaryInformation
+  // property (dispatch id 5) of the file, opened read-only, then its Property (dispatch id 1).
+  // Property 9 is the package code. Raises on failure.
+  virtual std::wstring SummaryProperty(const std::wstring& packagePath, int32_t propertyId) = 0;
 };
 
 class Platform {

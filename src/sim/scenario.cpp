@@ -170,20 +170,26 @@ void ReadOsVersion(const Field& field, Scenario& s) {
 }
 
 void ReadInstaller(const Field& field, Scenario& s) {
-  field.Members({"productStates", "fails", "productStateFails"},
-                [&](const std::string& key, const Field& f) {
-                  if (key == "productStates") {
-                    f.AnyMembers([&](const std::wstring& code, const Field& state) {
-                      s.productStates.Set(code, state.Int32());
-                    });
-                  } else if (key == "fails") {
-                    s.installerFails = ReadError(f);
-                  } else {
-                    f.AnyMembers([&](const std::wstring& code, const Field& error) {
-                      s.productStateFails.Set(code, ReadError(error));
-                    });
-                  }
-                });
+  field.Members(
+      {"productStates", "fails", "productStateFails", "installedPackageCodes", "packageFileCodes"},
+      [&](const std::string& key, const Field& f) {
+        if (key == "productStates") {
+          f.AnyMembers([&](const std::wstring& code, const Field& state) {
+            s.productStates.Set(code, state.Int32());
+          });
+        } else if (key == "fails") {
+          s.installerFails = ReadError(f);
+        } else if (key == "installedPackageCodes" || key == "packageFileCodes") {
+          auto& table =
+              key == "installedPackageCodes" ? s.installedPackageCodes : s.packageFileCodes;
+          f.AnyMembers(
+              [&](const std::wstring& name, const Field& code) { table.Set(name, code.Text()); });
+        } else {
+          f.AnyMembers([&](const std::wstring& code, const Field& error) {
+            s.productStateFails.Set(code, ReadError(error));
+          });
+        }
+      });
 }
 
 void ReadSettings(const Field& field, Scenario& s) {
@@ -457,6 +463,8 @@ const std::vector<Operation>& Operations() {
       {"BrowseForFolder", kAction},
       {"CreateInstaller", kQuery},
       {"ProductState", kQuery},
+      {"ProductInfo", kQuery},
+      {"SummaryProperty", kQuery},
       {"PersonCanAnswer", kQuery},
       {"WriteStandardError", kAction},
       {"WriteStandardOutput", kAction},

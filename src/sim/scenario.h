@@ -53,6 +53,9 @@ struct Pin {
   std::set<std::string> ops;  // else the calls of these operations
 };
 
+// The package code of every installed product and package file a scenario says nothing of.
+inline constexpr wchar_t kSamePackageCode[] = L"{00000000-0000-0000-0000-0000000000AA}";
+
 struct Scenario {
   std::wstring ownFolder = L"C:\\Downloads";
   std::wstring ownFileName = L"SetupVTR";
@@ -68,6 +71,11 @@ struct Scenario {
   std::optional<RunError> installerFails;
   NoCaseTable<int32_t> productStates;
   NoCaseTable<RunError> productStateFails;
+  // The package code Windows Installer keeps for an installed product, and the package code
+  // in a package file's summary information (by the file's path); where none is given both
+  // read as kSamePackageCode, so the media holds the very packages that were installed.
+  NoCaseTable<std::wstring> installedPackageCodes;
+  NoCaseTable<std::wstring> packageFileCodes;
   SettingsTable settings;
   std::vector<FileEntry> files;
   std::vector<MsgAnswer> msgboxAnswers;

@@ -1,10 +1,12 @@
 #include "sim/sim_platform.h"
 
+#include "detect/installed.h"
 #include "sim/event_player.h"
 #include "sim/machine.h"
 #include "sim/scenario.h"
 #include "sim/utf8.h"
 #include "startup/setup_log.h"
+#include "util/text.h"
 
 namespace vtr {
 
@@ -156,7 +158,54 @@ class SimInstaller : public InstallerObject {
     return state;
   }
 
+  std::wstring ProductInfo(const std::wstring& productCode,
+                           const std::wstring& attribute) override {
+    const auto m = Connected();
+    const std::size_t line = m->Begin(
+        "ProductInfo", Line{{"productCode", Text(productCode)}, {"attribute", Text(attribute)}});
+    // Windows Installer keeps nothing of a product that is not installed.
+    const int32_t* state = m->ProductStates().Find(productCode);
+    if (state == nullptr || !IsInstalledState(*state)) {
+      m->Raise(line, RunError{-2147023291,
+                              L"This action is only valid for products that are "
+                              L"currently installed."});
+    }
+    std::wstring value;
+    if (EqualsNoCase(attribute, L"PackageCode")) {
+      const std::wstring* code = m->Setup().installedPackageCodes.Find(productCode);
+      value = code != nullptr ? *code : sim::kSamePackageCode;
+    }
+    m->Result(line, Text(value));
+    return value;
+  }
+
+  std::wstring SummaryProperty(const std::wstring& packagePath, int32_t propertyId) override {
+    const auto m = Connected();
+    const std::size_t line =
+        m->Begin("SummaryProperty", Line{{"path", Text(packagePath)}, {"property", propertyId}});
+    const auto path = m->Files().Parse(packagePath, false);
+    const sim::FileEntry* file = path ? m->Files().Find(*path) : nullptr;
+    if (file == nullptr || file->folder) {
+      m->Raise(line, RunError{-2147024894, L"The system cannot find the file specified."});
+    }
+    std::wstring value;
+    if (propertyId == 9) {
+      const std::wstring* code = m->Setup().packageFileCodes.Find(packagePath);
+      value = code != nullptr ? *code : sim::kSamePackageCode;
+    }
+    m->Result(line, Text(value));
+    return value;
+  }
+
  private:
+  std::shared_ptr<sim::Machine> Connected() const {
+    auto m = machine_.lock();
+    if (!m) {
+      throw RunError{-2147417848, L"The object invoked has disconnected from its clients."};
+    }
+    return m;
+  }
+
   std::weak_ptr<sim::Machine> machine_;
 };
 

@@ -111,7 +111,30 @@ class LoggedInstaller final : public InstallerObject {
     }
   }
 
+  std::wstring ProductInfo(const std::wstring& productCode,
+                           const std::wstring& attribute) override {
+    return Logged(L"\"" + attribute + L"\" of " + productCode,
+                  [&] { return installer_->ProductInfo(productCode, attribute); });
+  }
+
+  std::wstring SummaryProperty(const std::wstring& packagePath, int32_t propertyId) override {
+    return Logged(L"summary property " + std::to_wstring(propertyId) + L" of " + packagePath,
+                  [&] { return installer_->SummaryProperty(packagePath, propertyId); });
+  }
+
  private:
+  template <typename Query>
+  std::wstring Logged(const std::wstring& what, Query query) {
+    try {
+      std::wstring value = query();
+      log_.Write(what + L": \"" + value + L"\"");
+      return value;
+    } catch (const RunError& e) {
+      log_.Write(what + L": the query failed: " + DescribeError(e.description, e.number));
+      throw;
+    }
+  }
+
   std::unique_ptr<InstallerObject> installer_;
   SetupLog& log_;
 };

@@ -65,10 +65,13 @@ struct Row {
   // The machine.
   ProductKnown programState = ProductKnown::NotInstalled;
   ProductKnown databaseState = ProductKnown::NotInstalled;
+  ProductKnown otherDatabaseState = ProductKnown::NotInstalled;
   const wchar_t* systemDir = L"C:\\windows\\syswow64";
   const wchar_t* lastVersion = L"";
   int major = 6;
   bool programFound = true, databaseFound = true;
+  // Whether the packages found are the ones installed.
+  MediaMatch programMedia = MediaMatch::Same, databaseMedia = MediaMatch::Same;
   std::vector<std::string> steps;
 };
 
@@ -91,6 +94,7 @@ Plan PlanFor(const Row& row) {
   f.installed.database = row.databaseState;
   f.installed.gbInstalled = row.programState == ProductKnown::Installed;
   f.installed.gbDBInstalled = row.databaseState == ProductKnown::Installed;
+  f.installed.otherDatabase = row.otherDatabaseState;
   f.installed.failure = L"Automation error (-2147221005)";
   f.windowsMajor = row.major;
   f.lastVersion = row.lastVersion;
@@ -99,6 +103,8 @@ Plan PlanFor(const Row& row) {
   f.sourceSeparator = L"\\";
   f.programPackageFound = row.programFound;
   f.databasePackageFound = row.databaseFound;
+  f.programMedia.match = row.programMedia;
+  f.databaseMedia.match = row.databaseMedia;
   return MakePlan(e, o, r, f);
 }
 
@@ -138,6 +144,44 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .remove = true,
        .programState = kUnknown,
        .databaseState = kIn,
+       .steps = {"refuse"}},
+      {.name = "after an update: packages not the ones installed, or not comparable, and the "
+               "update database go by product code",
+       .database = true,
+       .remove = true,
+       .programState = kIn,
+       .databaseState = kIn,
+       .otherDatabaseState = kIn,
+       .programMedia = MediaMatch::Different,
+       .databaseMedia = MediaMatch::Unknown,
+       .steps = {"stop updater", "unregister e-mail",
+                 "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL "
+                 "TARGETDIR=\"C:\\Program Files (x86)\\Vantora Contact Management\" /qn",
+                 "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL "
+                 "REINSTALLMODE=aums TARGETDIR=\"C:\\ProgramData\" /qn",
+                 "msiexec /x {DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5} REMOVE=ALL "
+                 "REINSTALLMODE=aums TARGETDIR=\"C:\\ProgramData\" /qn"}},
+      {.name = "the updater copy removes the full database it has no package of, and a "
+               "program whose package is missing",
+       .update = true,
+       .silent = false,
+       .database = true,
+       .remove = true,
+       .programState = kIn,
+       .otherDatabaseState = kIn,
+       .programFound = false,
+       .steps = {"stop updater", "unregister e-mail",
+                 "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL "
+                 "TARGETDIR=\"C:\\Program Files (x86)\\Vantora Contact Management\" "
+                 "/qb /norestart",
+                 "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL "
+                 "REINSTALLMODE=aums TARGETDIR=\"C:\\ProgramData\" /qb"}},
+      {.name = "a database removal refuses when the other database's state is unknown",
+       .database = true,
+       .remove = true,
+       .programState = kIn,
+       .databaseState = kIn,
+       .otherDatabaseState = kUnknown,
        .steps = {"refuse"}},
       {.name = "an install needs no state of a product it leaves alone",
        .program = false,

@@ -327,6 +327,60 @@ def silent_remove_takes_both_away_and_unregisters_the_email_interface(machine):
     check_equal(msiexec_lines(calls), [], "Windows Installer runs of a second removal")
 
 
+def remove_after_an_update(machine, exe_name):
+    """Installs both packages, updates them with the updater copy, then runs `S REMOVE DB`
+    with the named copy; returns the Windows Installer command lines of the removal, once
+    every product of the edition is checked gone."""
+    setup = machine.ship()
+    update = machine.ship(exe_name="UpdateVTR.exe", packages=False)
+    install_both(machine, setup)
+    check_quiet_success(silent(machine, update, "S", "DB"), "the update")
+    settled(machine, lambda c: len(updater_calls(c)) == 2 and registrations(c),
+            "the update did not start the updater service again and register the serial control")
+    machine.clear_calls()
+
+    run = silent(machine, setup if exe_name == "SetupVTR.exe" else update, "S", "REMOVE", "DB")
+    check_quiet_success(run, f"{exe_name} S REMOVE DB after the update")
+    calls = settled(machine,
+                    lambda c: ("vtremail.dll", "DllUnregisterServer") in registrations(c),
+                    "the e-mail interface was not unregistered")
+    check_msiexec_from_system_folder(calls)
+    check_equal([c["exit"] for c in msiexec_ends(calls)], [0, 0, 0],
+                "Windows Installer exit codes")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE, UPDATE_DB_CODE),
+                {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN, UPDATE_DB_CODE: UNKNOWN},
+                "product states after the removal")
+    check(not machine.path(PROGRAM_FOLDER + "\\vtr3.exe").exists(), "vtr3.exe is still there")
+    check_equal(len(missing_files(machine, DATA_FOLDER, DB_FILES)), len(DB_FILES),
+                "database files left after the removal")
+    return msiexec_lines(calls)
+
+
+# After an update the program is installed from its newer package, and the update database
+# beside the full one: a removal takes all three away, naming a package file only where it is
+# the very package installed and the installed product's code otherwise.
+PROGRAM_REMOVAL = f'REMOVE=ALL TARGETDIR="{PROGRAM_FOLDER}" /qn'
+DATABASE_REMOVAL = f'REMOVE=ALL REINSTALLMODE=aums TARGETDIR="{DATA_TARGET}" /qn'
+
+
+@wine_test
+def removal_after_an_update_from_the_original_media_takes_every_package_away(machine):
+    check_equal(remove_after_an_update(machine, "SetupVTR.exe"),
+                [f"msiexec.exe /x {PROGRAM_CODE} {PROGRAM_REMOVAL}",
+                 f'msiexec.exe /x "{SHIP}\\vtr3db.msi" {DATABASE_REMOVAL}',
+                 f"msiexec.exe /x {UPDATE_DB_CODE} {DATABASE_REMOVAL}"],
+                "Windows Installer command lines")
+
+
+@wine_test
+def removal_after_an_update_by_the_updater_copy_takes_every_package_away(machine):
+    check_equal(remove_after_an_update(machine, "UpdateVTR.exe"),
+                [f'msiexec.exe /x "{SHIP}\\vtr3p_update.msi" {PROGRAM_REMOVAL}',
+                 f'msiexec.exe /x "{SHIP}\\vtr3db_update.msi" {DATABASE_REMOVAL}',
+                 f"msiexec.exe /x {DB_CODE} {DATABASE_REMOVAL}"],
+                "Windows Installer command lines")
+
+
 @wine_test
 def upgrade_from_30_data_moves_old_templates_aside_before_the_database_runs(machine):
     exe = machine.ship()

@@ -1,7 +1,10 @@
-// The Windows Installer automation object and its ProductState property.
+// The Windows Installer automation object: the products' states and what it keeps of them, and
+// the summary information of a package file.
 #include <windows.h>
 
 #include <oleauto.h>
+
+#include <vector>
 
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_strings.h"
@@ -9,7 +12,11 @@
 namespace vtr::win32 {
 namespace {
 
+constexpr DISPID kSummaryInformationId = 5;
 constexpr DISPID kProductStateId = 17;
+constexpr DISPID kProductInfoId = 18;
+// Of the summary information object.
+constexpr DISPID kSummaryPropertyId = 1;
 
 // A failed automation call as a run-time error: the HRESULT (or the exception's own code) as
 // the number, the exception's description or else the system's wording as the text.
@@ -35,43 +42,104 @@ RunError AutomationError(HRESULT hr, const EXCEPINFO* exception) {
   return {static_cast<int32_t>(code), description};
 }
 
+// A property read from an automation object: the arguments in the order the property takes
+// them (the call hands them over last first).
+void GetProperty(IDispatch& object, DISPID id, UniqueVariant* arguments, UINT count,
+                 UniqueVariant& result) {
+  std::vector<VARIANT> reversed;
+  for (UINT i = count; i > 0; --i) {
+    reversed.push_back(*arguments[i - 1]);
+  }
+  DISPPARAMS parameters{};
+  parameters.rgvarg = reversed.data();
+  parameters.cArgs = count;
+
+  EXCEPINFO exception{};
+  UINT badArgument = 0;
+  const HRESULT hr = object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                   &parameters, result.get(), &exception, &badArgument);
+  if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn != nullptr) {
+    exception.pfnDeferredFillIn(&exception);
+  }
+  // The exception's texts are ours to free, whatever happens next.
+  UniqueBstr source(exception.bstrSource);
+  UniqueBstr description(exception.bstrDescription);
+  UniqueBstr helpFile(exception.bstrHelpFile);
+  if (FAILED(hr)) {
+    throw AutomationError(hr, hr == DISP_E_EXCEPTION ? &exception : nullptr);
+  }
+}
+
+void SetText(UniqueVariant& argument, const std::wstring& text) {
+  argument.get()->vt = VT_BSTR;
+  argument.get()->bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  if (argument.get()->bstrVal == nullptr) {
+    throw RunError{7, L"Out of memory"};
+  }
+}
+
+void SetNumber(UniqueVariant& argument, int32_t number) {
+  argument.get()->vt = VT_I4;
+  argument.get()->lVal = number;
+}
+
+// The result as the type asked for, the way the automation object's callers convert it.
+void ConvertResult(UniqueVariant& result, VARTYPE type) {
+  const HRESULT hr = ::VariantChangeType(result.get(), result.get(), 0, type);
+  if (FAILED(hr)) {
+    throw AutomationError(hr, nullptr);
+  }
+}
+
+std::wstring TextOf(const UniqueVariant& result) {
+  const BSTR text = (*result).bstrVal;
+  return text == nullptr ? std::wstring() : std::wstring(text, ::SysStringLen(text));
+}
+
 class Win32InstallerObject final : public InstallerObject {
  public:
   explicit Win32InstallerObject(ComPtr<IDispatch> installer) : installer_(std::move(installer)) {}
 
   int32_t ProductState(const std::wstring& productCode) override {
     UniqueVariant argument;
-    argument.get()->vt = VT_BSTR;
-    argument.get()->bstrVal =
-        ::SysAllocStringLen(productCode.data(), static_cast<UINT>(productCode.size()));
-    if (argument.get()->bstrVal == nullptr) {
-      throw RunError{7, L"Out of memory"};
-    }
-    DISPPARAMS parameters{};
-    parameters.rgvarg = argument.get();
-    parameters.cArgs = 1;
-
+    SetText(argument, productCode);
     UniqueVariant result;
-    EXCEPINFO exception{};
-    UINT badArgument = 0;
-    HRESULT hr =
-        installer_->Invoke(kProductStateId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                           &parameters, result.get(), &exception, &badArgument);
-    if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn != nullptr) {
-      exception.pfnDeferredFillIn(&exception);
-    }
-    // The exception's texts are ours to free, whatever happens next.
-    UniqueBstr source(exception.bstrSource);
-    UniqueBstr description(exception.bstrDescription);
-    UniqueBstr helpFile(exception.bstrHelpFile);
-    if (FAILED(hr)) {
-      throw AutomationError(hr, hr == DISP_E_EXCEPTION ? &exception : nullptr);
-    }
-    hr = ::VariantChangeType(result.get(), result.get(), 0, VT_I4);
-    if (FAILED(hr)) {
-      throw AutomationError(hr, nullptr);
-    }
+    GetProperty(*installer_.get(), kProductStateId, &argument, 1, result);
+    ConvertResult(result, VT_I4);
     return static_cast<int32_t>((*result).lVal);
+  }
+
+  std::wstring ProductInfo(const std::wstring& productCode,
+                           const std::wstring& attribute) override {
+    UniqueVariant arguments[2];
+    SetText(arguments[0], productCode);
+    SetText(arguments[1], attribute);
+    UniqueVariant result;
+    GetProperty(*installer_.get(), kProductInfoId, arguments, 2, result);
+    ConvertResult(result, VT_BSTR);
+    return TextOf(result);
+  }
+
+  std::wstring SummaryProperty(const std::wstring& packagePath, int32_t propertyId) override {
+    UniqueVariant arguments[2];
+    SetText(arguments[0], packagePath);
+    SetNumber(arguments[1], 0);  // no updates: the file is only read
+    UniqueVariant summary;
+    GetProperty(*installer_.get(), kSummaryInformationId, arguments, 2, summary);
+    ConvertResult(summary, VT_DISPATCH);
+    if ((*summary).pdispVal == nullptr) {
+      throw RunError{91, L"Object variable or With block variable not set"};
+    }
+    UniqueVariant id;
+    SetNumber(id, propertyId);
+    UniqueVariant result;
+    GetProperty(*(*summary).pdispVal, kSummaryPropertyId, &id, 1, result);
+    // A property the file does not hold reads as empty.
+    if ((*result).vt == VT_EMPTY) {
+      return {};
+    }
+    ConvertResult(result, VT_BSTR);
+    return TextOf(result);
   }
 
  private:
