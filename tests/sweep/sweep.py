@@ -310,8 +310,10 @@ def check_silent(scenario, calls, exit_code):
     if "DB" in words:
         asked.append(("database", DATABASE_PACKAGE, DATABASE_CODES))
     for name, package, codes in asked:
+        # A removal may name the installed product by its code instead of a package file.
         runs = [c for c in calls
-                if c["op"] == "StartProcess" and package.search(c["args"]["commandLine"])]
+                if c["op"] == "StartProcess" and (package.search(c["args"]["commandLine"]) or
+                                                  by_product_code(c["args"]["commandLine"], codes))]
         started = [c["result"] for c in runs if c.get("result") is not None]
         if started:
             for number in started:
@@ -332,8 +334,19 @@ def check_silent(scenario, calls, exit_code):
     return findings
 
 
+def by_product_code(command_line, codes):
+    words = command_line.upper().split()
+    return any(w == "/X" and i + 1 < len(words) and words[i + 1] in codes
+               for i, w in enumerate(words))
+
+
 def known_not_installed(calls, codes):
-    last_object = max((i for i, c in enumerate(calls) if c["op"] == "CreateInstaller"), default=-1)
+    # The engine's last question of the products' states, which begins with the program's (a
+    # removal asks the object more after it: of the other database product and the packages).
+    last_object = max((i for i, c in enumerate(calls) if c["op"] == "CreateInstaller"
+                       and i + 1 < len(calls) and calls[i + 1]["op"] == "ProductState"
+                       and calls[i + 1]["args"]["productCode"].upper() in PROGRAM_CODES),
+                      default=-1)
     if last_object < 0 or "result" not in calls[last_object]:
         return False
     answers = [c for c in calls[last_object:] if c["op"] == "ProductState"
