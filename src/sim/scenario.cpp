@@ -440,6 +440,7 @@ const std::vector<Operation>& Operations() {
       {"RunEventLoop", kAction},
       {"GetSetting", kQuery},
       {"SaveSetting", kAction},
+      {"DeleteSetting", kAction},
       {"FindFirst", kQuery},
       {"FindNext", kQuery},
       {"MakeFolder", kAction},

@@ -387,6 +387,19 @@ void SimPlatform::SaveSetting(const std::wstring& application, const std::wstrin
   machine_->Settings().Entry(application).Entry(section).Set(key, value);
 }
 
+void SimPlatform::DeleteSetting(const std::wstring& application, const std::wstring& section,
+                                const std::wstring& key) {
+  const std::size_t line = machine_->Begin(
+      "DeleteSetting",
+      Line{{"application", Text(application)}, {"section", Text(section)}, {"key", Text(key)}});
+  CheckSettingNames(*machine_, line, application, section);
+  if (auto* app = machine_->Settings().Find(application)) {
+    if (auto* sec = app->Find(section)) {
+      sec->Remove(key);
+    }
+  }
+}
+
 // --- Files and folders ---
 
 std::wstring SimPlatform::FindFirst(const std::wstring& pathOrPattern, int attributes) {
