@@ -14,9 +14,9 @@
 
 namespace vtr {
 
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 enum class MousePointer { Default, Busy };
 
 // Find-file attribute masks: normal files only, or folders, hidden, system and read-only too.
