@@ -59,16 +59,6 @@ Step ShellStep(StepKind kind, std::wstring program, std::wstring parameters) {
   return step;
 }
 
-// regsvr32 shows its own dialogs only to a developer at the screen.
-Step Registration(const RunOptions& o, const EngineFacts& f, const std::wstring& component,
-                  std::wstring failure) {
-  Step step = ShellStep(StepKind::Register, SystemFile(f, L"regsvr32.exe"),
-                        (o.gbDebug && !o.gbSilent ? L"" : L"/s ") + component);
-  step.what = component;
-  step.text = std::move(failure);
-  return step;
-}
-
 Step Setting(const std::wstring& key, const std::wstring& value) {
   Step step = Make(StepKind::SaveSetting);
   step.what = key;
@@ -109,9 +99,9 @@ std::wstring ByProductCodeReason(bool found, const PackageOnMedia& media,
 }
 
 // The removal goes by the installed product's code, with the same properties and level.
-void RemoveByProductCode(PackageRun& run, const std::wstring& productCode, std::wstring reason) {
+void RemoveByProductCode(PackageRun& run, std::wstring reason) {
   run.switches = L"/x ";
-  run.path = productCode;
+  run.path = run.productCode;
   run.byProductCode = true;
   run.byProductCodeReason = std::move(reason);
 }
@@ -171,9 +161,10 @@ Switches ChooseSwitches(const Edition& e, const RunOptions& o, const Request& r,
   return ui;
 }
 
-// The program package's steps. False when the run ends at them (a missing package).
-bool PlanProgram(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
-                 bool fullUI, Plan& plan) {
+// The program package's steps. False when the run ends at them (a missing package, an invalid
+// folder).
+bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bool fullUI,
+                 Plan& plan) {
   if (r.bRemove && !f.installed.gbInstalled) {
     return true;  // removing what is not there would install it
   }
@@ -182,7 +173,7 @@ bool PlanProgram(const Edition& e, const RunOptions& o, const Request& r, const 
   if (r.bRemove) {
     std::wstring reason = ByProductCodeReason(f.programPackageFound, f.programMedia, prog.fileName);
     if (!reason.empty()) {
-      RemoveByProductCode(prog, e.gsProdID, std::move(reason));
+      RemoveByProductCode(prog, std::move(reason));
     }
   }
   if (o.gbDebug && !EqualsNoCase(prog.level, L" /qf")) {
@@ -194,14 +185,15 @@ bool PlanProgram(const Edition& e, const RunOptions& o, const Request& r, const 
   }
   if (!TargetFolderValid(r.gsAppPath)) {
     plan.steps.push_back(WithText(StepKind::InvalidFolder, InvalidFolderText(r.gsAppPath)));
-    return true;
+    return false;
   }
   prog.properties = WithTargetDir(prog.properties, r.gsAppPath);
   plan.steps.push_back(Make(StepKind::RunPackage));
   return true;
 }
 
-// The database package's steps. False when the run ends at them (a missing package).
+// The database package's steps. False when the run ends at them (a missing package, an invalid
+// folder).
 bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
                   bool fullUI, bool oldData, Plan& plan) {
   const bool installed = f.installed.gbDBInstalled;
@@ -223,7 +215,7 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
       std::wstring reason =
           ByProductCodeReason(f.databasePackageFound, f.databaseMedia, db.fileName);
       if (!reason.empty()) {
-        RemoveByProductCode(db, e.gsDBProdID, std::move(reason));
+        RemoveByProductCode(db, std::move(reason));
       }
     }
     if (o.gbDebug && !EqualsNoCase(db.level, L" /qf")) {
@@ -249,11 +241,9 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
   if (!TargetFolderValid(target)) {
     plan.steps.push_back(
         WithText(StepKind::InvalidFolder, InvalidFolderText(target), PackageId::Database));
-    return true;
+    return false;
   }
-  if (!r.bRemove && !e.gbUpdate) {
-    plan.steps.push_back(Setting(L"DBPath", target + separator + L"MainDB" + separator));
-  }
+  const std::wstring dataFolder = target + separator + L"MainDB" + separator;
   if (oldData) {
     Step move = Make(StepKind::MoveTemplates, PackageId::Database);
     move.what = target;
@@ -270,12 +260,16 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
       plan.steps.push_back(Make(StepKind::ShowCommand, PackageId::Database));
     }
     plan.steps.push_back(Make(StepKind::RunPackage, PackageId::Database));
+    // Recorded once the package it describes has succeeded.
+    if (!r.bRemove && !e.gbUpdate) {
+      plan.steps.push_back(Setting(L"DBPath", dataFolder));
+    }
   }
   if (removeOther) {
     PackageRun& other = plan.otherDatabase;
     other.properties = WithTargetDir(L"REMOVE=ALL REINSTALLMODE=aums", target);
     other.level = DatabaseLevel(o.gbSilent, r.bRemove, r.bRepair, true, fullUI);
-    RemoveByProductCode(other, e.gsOtherDBProdID,
+    RemoveByProductCode(other,
                         std::wstring(L"the ") + (e.gbUpdate ? L"full" : L"update") +
                             L" database, installed beside this one; this copy of setup has no "
                             L"package of it");
@@ -293,8 +287,7 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
 
 // After the packages of an install or repair: the updater service again, the components, the
 // e-mail form and the installed version.
-void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
-                  Plan& plan) {
+void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan& plan) {
   std::wstring emailForm;
   if (r.bProgram) {
     if (r.bRepair || e.gbUpdate) {
@@ -302,18 +295,13 @@ void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const
           ShellStep(StepKind::StartUpdater, SystemFile(f, L"wodUpdSv.exe"), L"-i"));
     }
     if (f.windowsMajor == 6) {
-      plan.steps.push_back(
-          Registration(o, f, SystemFile(f, L"mscomm32.ocx"),
-                       L"Sorry, Windows was not able to register a necessary component"));
+      plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"mscomm32.ocx"), false, false));
     }
     emailForm = e.gbPro ? L"13" : L"2";
   }
   std::wstring emailFormRegistered = emailForm;
   if (r.bOutlook) {
-    Step reg = Registration(o, f, SystemFile(f, L"vtremail.dll"),
-                            L"Sorry, Windows was not able to register the Outlook Email Interface");
-    reg.emailInterface = true;
-    plan.steps.push_back(reg);
+    plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"vtremail.dll"), false, true));
     if (e.gbPro) {
       emailFormRegistered = L"12";
     }
@@ -335,6 +323,23 @@ void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const
 std::wstring MsiexecArguments(const PackageRun& run) {
   const std::wstring target = run.byProductCode ? run.path : gsQuote + run.path + gsQuote;
   return run.switches + target + run.properties + run.level + run.logArgument;
+}
+
+std::wstring RollbackArguments(const PackageRun& run) {
+  return L"/x " + run.productCode + run.level + run.rollbackLogArgument;
+}
+
+Step RegistrationStep(const Plan& plan, const std::wstring& component, bool unregister,
+                      bool emailInterface) {
+  Step step = Make(unregister ? StepKind::Unregister : StepKind::Register);
+  step.program = plan.systemDir + L"\\regsvr32.exe";
+  // regsvr32 shows its own boxes only to a developer at the screen.
+  const bool quiet = !plan.debug || plan.silent;
+  step.parameters = std::wstring(quiet ? L"/s " : L"") + (unregister ? L"/u " : L"") + gsQuote +
+                    component + gsQuote;
+  step.what = component;
+  step.emailInterface = emailInterface;
+  return step;
 }
 
 std::size_t Plan::RefusingStep() const {
@@ -377,6 +382,12 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
                               f.installed.failure));
     return plan;
   }
+  plan.program.productCode = e.gsProdID;
+  plan.program.installedBefore = f.installed.gbInstalled;
+  plan.database.productCode = e.gsDBProdID;
+  plan.database.installedBefore = f.installed.gbDBInstalled;
+  plan.otherDatabase.productCode = e.gsOtherDBProdID;
+  plan.otherDatabase.installedBefore = f.installed.otherDatabase == ProductKnown::Installed;
   for (auto [run, name] :
        {std::pair{&plan.program, ProgramPackageName(e.gbPro, e.gbUpdate)},
         std::pair{&plan.database, DatabasePackageName(e.gbPro, e.gbUpdate)},
@@ -384,27 +395,26 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
     run->fileName = name;
     run->path = JoinPath(f.sourceFolder, f.sourceSeparator, name);
     run->logArgument = VerboseLogArgument(o, name);
+    run->rollbackLogArgument = VerboseLogArgument(o, name + L" rollback");
   }
 
   if (r.bProgram && (r.bRepair || e.gbUpdate || r.bRemove)) {
     plan.steps.push_back(ShellStep(StepKind::StopUpdater, SystemFile(f, L"wodUpdSv.exe"), L"-u"));
     if (r.bRemove) {
-      plan.steps.push_back(ShellStep(
-          StepKind::UnregisterEmail, SystemFile(f, L"regsvr32.exe"),
-          std::wstring(o.gbDebug ? L"" : L"/s ") + L"/u " + SystemFile(f, L"vtremail.dll")));
+      plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"vtremail.dll"), true, true));
     }
   }
   const bool oldData =
       r.bDatabase && !r.bRepair && !r.bRemove && LeftEqualsNoCase(f.lastVersion, 3, L"3.0");
   const Switches ui = ChooseSwitches(e, o, r, f.installed, plan);
-  if (r.bProgram && !PlanProgram(e, o, r, f, ui.programFullUI, plan)) {
+  if (r.bProgram && !PlanProgram(o, r, f, ui.programFullUI, plan)) {
     return plan;
   }
   if (r.bDatabase && !PlanDatabase(e, o, r, f, ui.databaseFullUI, oldData, plan)) {
     return plan;
   }
   if (!r.bRemove) {
-    PlanFollowUp(e, o, r, f, plan);
+    PlanFollowUp(e, r, f, plan);
   }
   bool programRuns = false;
   for (const Step& step : plan.steps) {
