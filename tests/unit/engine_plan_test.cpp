@@ -159,7 +159,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .otherDatabaseState = kIn,
        .programMedia = MediaMatch::Different,
        .databaseMedia = MediaMatch::Unknown,
-       .steps = {"stop updater", "unregister e-mail",
+       .steps = {"stop updater", "unregister vtremail.dll",
                  "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL "
                  "TARGETDIR=\"C:\\Program Files (x86)\\Vantora Contact Management\" /qn",
                  "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL "
@@ -175,7 +175,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .programState = kIn,
        .otherDatabaseState = kIn,
        .programFound = false,
-       .steps = {"stop updater", "unregister e-mail",
+       .steps = {"stop updater", "unregister vtremail.dll",
                  "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL "
                  "TARGETDIR=\"C:\\Program Files (x86)\\Vantora Contact Management\" "
                  "/qb /norestart",
