@@ -89,8 +89,8 @@ std::wstring ByProductCodeReason(bool found, const PackageOnMedia& media,
     case MediaMatch::NoFile:
       break;
     case MediaMatch::Different:
-      return fileName + L" on the media (package code " + media.fileCode +
-             L") is not the package installed (" + media.installedCode + L")";
+      return fileName + L" on the media is not the package installed: its package code is " +
+             media.fileCode + L", the installed one " + media.installedCode;
     case MediaMatch::Unknown:
       return fileName + L" on the media could not be compared with the package installed: " +
              media.failure;
