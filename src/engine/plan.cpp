@@ -407,10 +407,12 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   const bool oldData =
       r.bDatabase && !r.bRepair && !r.bRemove && LeftEqualsNoCase(f.lastVersion, 3, L"3.0");
   const Switches ui = ChooseSwitches(e, o, r, f.installed, plan);
-  if (r.bProgram && !PlanProgram(o, r, f, ui.programFullUI, plan)) {
-    return plan;
-  }
-  if (r.bDatabase && !PlanDatabase(e, o, r, f, ui.databaseFullUI, oldData, plan)) {
+  if ((r.bProgram && !PlanProgram(o, r, f, ui.programFullUI, plan)) ||
+      (r.bDatabase && !PlanDatabase(e, o, r, f, ui.databaseFullUI, oldData, plan))) {
+    // A run that would stop at a missing package or an invalid folder stops before its first
+    // step: nothing is started only to be taken back again.
+    const Step stop = plan.steps.back();
+    plan.steps = {stop};
     return plan;
   }
   if (!r.bRemove) {
