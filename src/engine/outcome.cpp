@@ -38,6 +38,10 @@ std::wstring ExitCodeMeaning(int code) {
       return L"the run failed";
     case kExitUsage:
       return L"a word on the command line is not a keyword";
+    case kExitInstallerBusy:
+      return L"another installation is in progress; run setup again later";
+    case kExitRestartStarted:
+      return L"Windows Installer is restarting the computer";
     default:
       return L"unknown";
   }

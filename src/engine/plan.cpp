@@ -31,12 +31,14 @@ std::wstring WithTargetDir(std::wstring properties, const std::wstring& target) 
 }
 
 // With LOG, Windows Installer writes its own verbose log of the package's run beside the
-// setup log.
+// setup log, named for the run so that runs never write over each other's.
 std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName) {
   if (o.gsLogFolder.empty()) {
     return {};
   }
-  return L" /l*v " + gsQuote + o.gsLogFolder + L"\\VTR Setup " + fileName + L".log" + gsQuote;
+  const std::wstring name =
+      L"VTR Setup " + (o.gsRunId.empty() ? L"" : o.gsRunId + L" ") + fileName + L".log";
+  return L" /l*v " + gsQuote + JoinPath(o.gsLogFolder, L"\\", name) + gsQuote;
 }
 
 Step Make(StepKind kind, PackageId package = PackageId::Program) {
@@ -263,7 +265,8 @@ void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const
 }  // namespace
 
 std::wstring MsiexecArguments(const PackageRun& run) {
-  return run.switches + gsQuote + run.path + gsQuote + run.properties + run.level + run.logArgument;
+  return run.switches + gsQuote + run.path + gsQuote + run.properties + run.level +
+         run.logArgument + run.restartArgument;
 }
 
 std::size_t Plan::RefusingStep() const {
@@ -309,6 +312,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
     run->fileName = name;
     run->path = JoinPath(f.sourceFolder, f.sourceSeparator, name);
     run->logArgument = VerboseLogArgument(o, name);
+    run->restartArgument = o.gbNoRestart ? L" /norestart" : L"";
   }
 
   if (r.bProgram && (r.bRepair || e.gbUpdate || r.bRemove)) {

@@ -37,6 +37,9 @@ struct PackageRun {
   std::wstring properties;   // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
   std::wstring level;        // " /qn", " /qb-", ...
   std::wstring logArgument;  // " /l*v \"...\"" with LOG, else ""
+  // " /norestart" with NORESTART, else "": always last, so that no command line of the run
+  // lets Windows Installer restart the machine.
+  std::wstring restartArgument;
 };
 
 // msiexec's arguments for the package, as they are started.
