@@ -173,14 +173,14 @@ std::wstring SetupLog::AskedLogFolder() {
   if (!IsAbsoluteFolder(folder)) {
     p_.WriteStandardError(named +
                           L"is not a full path (like C:\\Logs or \\\\server\\share\\Logs). The "
-                          L"run goes on without the setup log.");
+                          L"run goes on without its logs.");
     return {};
   }
   try {
     MakeFolders(p_, folder);
   } catch (const RunError& e) {
     p_.WriteStandardError(named + L"cannot be made: " + DescribeError(e.description, e.number) +
-                          L". The run goes on without the setup log.");
+                          L". The run goes on without its logs.");
     return {};
   }
   return folder;
