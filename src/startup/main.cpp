@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 
 #include "detect/detected.h"
 #include "engine/install.h"
@@ -45,36 +46,44 @@ std::wstring AsciiText(const char* text) {
 // once. Returns kExitSuccess when this run may go on, else its exit code.
 int ClaimOnlyCopy(SetupPlatform& p, const RunOptions& o, std::unique_ptr<HeldMutex>& held) {
   const std::wstring running = L"Vantora Contact Management setup is already running.";
+  std::optional<RunError> cannotTell;
   const auto otherCopyRuns = [&] {
-    held = p.ClaimNamedMutex(kSetupMutex);
-    return held == nullptr;
+    try {
+      held = p.ClaimNamedMutex(kSetupMutex);
+      return held == nullptr;
+    } catch (const RunError& e) {
+      cannotTell = e;  // the run goes on as it would have without the check
+      return false;
+    }
   };
-  try {
-    if (!o.gbSilent) {
-      if (otherCopyRuns()) {
-        p.MsgBox(running, MsgButtons::Ok, MsgIcon::Exclamation, std::nullopt);
-        return kExitInstallerBusy;
-      }
-      return kExitSuccess;
+  const auto noteCannotTell = [&] {
+    if (cannotTell) {
+      const std::wstring line = L"whether another copy of setup runs cannot be told: " +
+                                DescribeError(cannotTell->description, cannotTell->number) +
+                                L". The run goes on.";
+      p.WriteStandardError(L"VTR Setup: " + line);
+      p.Log().Write(line);
     }
-    const std::wstring limit = std::to_wstring(kBusyWaitLimitMs / 60000) + L" minutes";
-    if (WaitWhileBusy(p, otherCopyRuns,
-                      running + L" This run waits up to " + limit + L" for it to end.")) {
-      return kExitSuccess;
+  };
+  if (!o.gbSilent) {
+    if (otherCopyRuns()) {
+      p.MsgBox(running, MsgButtons::Ok, MsgIcon::Exclamation, std::nullopt);
+      return kExitInstallerBusy;
     }
-    const std::wstring line = L"the other copy of setup was still running after " + limit +
-                              L". This run did nothing; run it again once the other has ended.";
-    p.WriteStandardError(L"VTR Setup: " + line);
-    p.Log().Write(line);
-    return kExitInstallerBusy;
-  } catch (const RunError& e) {
-    // Windows cannot tell: the run goes on as it would have without the check.
-    const std::wstring line = L"whether another copy of setup runs cannot be told: " +
-                              DescribeError(e.description, e.number) + L". The run goes on.";
-    p.WriteStandardError(L"VTR Setup: " + line);
-    p.Log().Write(line);
+    noteCannotTell();
     return kExitSuccess;
   }
+  const std::wstring limit = std::to_wstring(kBusyWaitLimitMs / 60000) + L" minutes";
+  if (WaitWhileBusy(p, otherCopyRuns,
+                    running + L" This run waits up to " + limit + L" for it to end.")) {
+    noteCannotTell();
+    return kExitSuccess;
+  }
+  const std::wstring line = L"the other copy of setup was still running after " + limit +
+                            L". This run did nothing; run it again once the other has ended.";
+  p.WriteStandardError(L"VTR Setup: " + line);
+  p.Log().Write(line);
+  return kExitInstallerBusy;
 }
 
 int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::wstring& editionId,

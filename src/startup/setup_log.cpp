@@ -37,16 +37,27 @@ void MakeFolders(Platform& p, const std::wstring& folder) {
   p.MakeFolder(folder);
 }
 
-// "20240501-102233-4242": when the run started and which process it is, so two runs never
-// share one, and sorting by it sorts by time.
-std::wstring MakeRunId(const std::optional<LocalTime>& t, uint32_t processId) {
-  if (!t) {
-    return L"run-" + std::to_wstring(processId);
+// "WS01-20240501-102233-4242": the computer, when the run started and which process it is, so
+// that no two runs share one, not even runs of many machines logging into one shared folder.
+std::wstring MakeRunId(const std::wstring& computer, const std::optional<LocalTime>& t,
+                       uint32_t processId) {
+  // The id goes into file names and msiexec's command line: only plain characters of the name.
+  std::wstring id;
+  for (const wchar_t c : computer) {
+    const bool plain = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
+                       (c >= L'0' && c <= L'9') || c == L'-' || c == L'_';
+    id += plain ? c : L'_';
   }
-  wchar_t text[32];
-  std::swprintf(text, 32, L"%04d%02d%02d-%02d%02d%02d-", t->year, t->month, t->day, t->hour,
-                t->minute, t->second);
-  return text + std::to_wstring(processId);
+  if (!id.empty()) {
+    id += L"-";
+  }
+  if (t) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04d%02d%02d-%02d%02d%02d-", t->year, t->month, t->day, t->hour,
+                  t->minute, t->second);
+    id += text;
+  }
+  return id + std::to_wstring(processId);
 }
 
 std::wstring NameOrUnknown(const std::wstring& name) {
@@ -86,7 +97,7 @@ void SetupLog::Start() {
   try {
     started = p_.Now();
   } catch (const RunError&) {
-    started.reset();  // the run id then names the process only
+    started.reset();  // the run id then names the computer and the process only
   }
   ProcessIdentity identity;
   try {
@@ -94,7 +105,7 @@ void SetupLog::Start() {
   } catch (const RunError&) {
     identity = {};  // named as unknown below
   }
-  o_.gsRunId = MakeRunId(started, identity.processId);
+  o_.gsRunId = MakeRunId(identity.computer, started, identity.processId);
   const std::wstring startedText =
       started ? FormatTime(*started) : std::wstring(L"(the time could not be read)");
 

@@ -226,7 +226,7 @@ TEST(ExitCodes, AnythingEscapingTheRunIsAFailureSaidInOneLine) {
       log.push_back(call["args"]["line"]);
     }
     ASSERT_GE(log.size(), 3u);
-    const std::string run = "[20240501-102233-4242] ";  // the run's id, on every line
+    const std::string run = "[WS01-20240501-102233-4242] ";  // the run's id, on every line
     EXPECT_EQ(log[log.size() - 3], run + line);
     EXPECT_EQ(log[log.size() - 2].substr(0, run.size() + 16), run + "exit code: 1603 ");
     EXPECT_TRUE(p.Calls("StartProcess").empty()) << "nothing runs after " << c.what;

@@ -13,7 +13,7 @@ from test_startup import DB_CODE, PROGRAM_CODE, STARTUP
 
 SETUP_LOG = "VTR Setup.log"
 LOG_FOLDER = "C:\\Setup Logs\\Vantora CM"  # neither it nor the folder above it is there yet
-RUN_ID = re.compile(r"\[(\d{8}-\d{6}-(\d+))\] ")
+RUN_ID = re.compile(r"\[([A-Za-z0-9_-]+-\d{8}-\d{6}-(\d+))\] ")  # computer, time, process
 MISSING_PACKAGE = "SYS_Install: Unable to open installation package: | " + SHIP + "\\vtr3p.msi"
 UNATTENDED = "=> OK (unattended: no person can answer)"
 
@@ -67,10 +67,11 @@ def logged_install_keeps_the_setup_log_and_windows_installer_logs(machine):
     check(lines[0].startswith("==== VTR Setup 1.6.0, ") and lines[0].endswith(f"run {run_id} ===="),
           f"the log's header: {lines[:1]}")
     header = lines[:8]
-    for field in ("computer: ", "account: "):
-        check(any(line.startswith(field) and line != field for line in header),
-              f"the log's header names no {field!r}: {header}")
-    for line in (f"process id: {run_id.rsplit('-', 1)[1]}", f"command line: {command_line}"):
+    check(any(line.startswith("account: ") and line != "account: " for line in header),
+          f"the log's header names no account: {header}")
+    computer, _, _, process = run_id.rsplit("-", 3)
+    for line in (f"computer: {computer}", f"process id: {process}",
+                 f"command line: {command_line}"):
         check(line in header, f"the log's header has no line {line!r}: {header}")
 
     expected = []
