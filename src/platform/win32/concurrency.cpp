@@ -44,6 +44,7 @@ bool Win32Platform::NamedMutexExists(const std::wstring& name) {
 }
 
 std::unique_ptr<HeldMutex> Win32Platform::ClaimNamedMutex(const std::wstring& name) {
+  ::SetLastError(ERROR_SUCCESS);  // only ERROR_ALREADY_EXISTS tells a found mutex from a new one
   UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, name.c_str()));
   const DWORD code = ::GetLastError();
   if (mutex && code == ERROR_ALREADY_EXISTS) {
@@ -52,8 +53,10 @@ std::unique_ptr<HeldMutex> Win32Platform::ClaimNamedMutex(const std::wstring& na
   if (mutex) {
     return std::make_unique<Win32HeldMutex>(std::move(mutex));
   }
-  if (code == ERROR_ACCESS_DENIED) {
-    return nullptr;  // it exists, made by another account
+  // Access denied: made by another account, whose security keeps us out; or this account may
+  // not make objects in that namespace at all. Only the first means another holder.
+  if (code == ERROR_ACCESS_DENIED && NamedMutexExists(name)) {
+    return nullptr;
   }
   RaiseLastError(code);
 }
