@@ -154,6 +154,10 @@ class TimedPlatform final : public vtr::Platform {
                    const std::wstring& key, const std::wstring& value) override {
     inner_.SaveSetting(application, section, key, value);
   }
+  void DeleteSetting(const std::wstring& application, const std::wstring& section,
+                     const std::wstring& key) override {
+    inner_.DeleteSetting(application, section, key);
+  }
   std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override {
     return Timed([&] { return inner_.FindFirst(pathOrPattern, attributes); });
   }

@@ -18,19 +18,25 @@ int32_t RunShellStep(Platform& p, const Plan& plan, const Step& step) {
   return Shell(p, step.program, step.parameters, plan.systemDir);
 }
 
-bool RegisterComponent(Platform& p, const Plan& plan, const Step& step) {
-  const std::wstring& component = step.what;
-  const int32_t code = RunShellStep(p, plan, step);
-  const std::wstring text =
-      ShellFailureText(code,
-                       L"File Not Found:" + component + gsCR +
-                           L"Please re-install Vantora Contact Management" + gsCR,
-                       plan.systemDir, component, step.text + L" (", L"):" + gsCR + component);
-  if (text.empty()) {
-    return true;
+std::wstring RunRegsvr32(Platform& p, const Plan& plan, const Step& step, std::wstring& detail) {
+  const std::wstring commandLine = gsQuote + step.program + gsQuote + L" " + step.parameters;
+  std::optional<uint32_t> code;
+  const bool started =
+      SYS_CreateP(p, plan.debug, step.program, commandLine, plan.systemDir, 0, code);
+  const std::wstring failed =
+      (step.kind == StepKind::Unregister ? L"Unable to unregister component:"
+                                         : L"Unable to register component:") +
+      gsCR + step.what + gsCR;
+  if (!started) {
+    detail = L"not started";
+    return failed + L"regsvr32 could not be started";
   }
-  p.MsgBox(text, MsgButtons::Ok, MsgIcon::None, std::nullopt);
-  return false;
+  if (!code) {
+    detail = L"its end was not seen";
+    return failed + L"regsvr32 did not report how it ended";
+  }
+  detail = L"exit code " + std::to_wstring(*code);
+  return *code == 0 ? std::wstring() : failed + L"regsvr32 ended with " + std::to_wstring(*code);
 }
 
 bool OfferDatabaseEngine(Platform& p, const Plan& plan) {

@@ -10,10 +10,12 @@
 namespace vtr {
 
 // Hands a shell step's system program to the shell, in the system folder: the updater service
-// stopped or installed again, the e-mail interface unregistered. Returns the shell's result.
+// stopped or installed again. Returns the shell's result.
 int32_t RunShellStep(Platform& p, const Plan& plan, const Step& step);
-// Registers the step's component with regsvr32. False (after a message) when the shell failed.
-bool RegisterComponent(Platform& p, const Plan& plan, const Step& step);
+// Runs regsvr32 as the step says (register or unregister its component) and waits for it.
+// Returns "" when it ended with 0, else the message that says why it failed; detail tells how
+// it ended, for the setup log.
+std::wstring RunRegsvr32(Platform& p, const Plan& plan, const Step& step, std::wstring& detail);
 // Offers to install (or, for a removal, to remove) the ACE 2010 database engine. False (after
 // a message) when its installer could not be started; true also when the offer is declined.
 bool OfferDatabaseEngine(Platform& p, const Plan& plan);

@@ -97,6 +97,13 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
     p.WriteLog(L"plan step " + std::to_wstring(i + 1) + L": " + DescribeStep(plan, plan.steps[i]));
   }
   ApplyPlan(p, plan, outcome);
+  // The log's block ends with what Windows Installer now reports, after any taking back.
+  if (!o.gsLogFolder.empty()) {
+    InstalledStates after;
+    SYS_IsInstalled(p, e, false, after);
+    p.WriteLog(L"installed after the run: program " + StateWord(after.program) + L", database " +
+               StateWord(after.database));
+  }
   return outcome;
 }
 

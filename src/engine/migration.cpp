@@ -11,11 +11,13 @@ constexpr wchar_t kPrefix[] = L"rev30_";
 
 // Gives one file the prefix unless it has it already. False when the move failed, which
 // ends the file's group.
-bool MoveAside(Platform& p, bool debug, const std::wstring& folder, const std::wstring& name) {
+bool MoveAside(Platform& p, bool debug, const std::wstring& folder, const std::wstring& name,
+               std::vector<MovedFile>& moved) {
   if (LeftEqualsNoCase(name, 6, kPrefix)) {
     return true;
   }
   if (p.MoveFileTo(folder + name, folder + kPrefix + name)) {
+    moved.emplace_back(folder + name, folder + kPrefix + name);
     return true;
   }
   if (debug) {
@@ -31,8 +33,9 @@ OnError PassOver(const RunError&) {
 
 }  // namespace
 
-void MigrateTemplates(Platform& p, bool debug, const std::wstring& databaseFolder,
-                      const std::wstring& separator) {
+std::vector<MovedFile> MigrateTemplates(Platform& p, bool debug, const std::wstring& databaseFolder,
+                                        const std::wstring& separator) {
+  std::vector<MovedFile> movedFiles;
   const std::wstring templates =
       databaseFolder + separator + L"Documents" + separator + L"Templates" + separator;
 
@@ -45,7 +48,7 @@ void MigrateTemplates(Platform& p, bool debug, const std::wstring& databaseFolde
     // Windows' search also matches short names, so "*.env" finds "notes.envx" too: only a
     // long name that really ends in ".env" is an envelope.
     if (EndsWithNoCase(name, L".env")) {
-      Attempt([&] { moved = MoveAside(p, debug, envelopes, name); }, PassOver);
+      Attempt([&] { moved = MoveAside(p, debug, envelopes, name, movedFiles); }, PassOver);
     }
     if (!moved) {
       break;
@@ -66,13 +69,14 @@ void MigrateTemplates(Platform& p, bool debug, const std::wstring& databaseFolde
       Attempt([&] { found = p.FindFirst(folder + file, kAttrNormal); }, PassOver);
       bool moved = true;
       if (!found.empty()) {
-        Attempt([&] { moved = MoveAside(p, debug, folder, file); }, PassOver);
+        Attempt([&] { moved = MoveAside(p, debug, folder, file, movedFiles); }, PassOver);
       }
       if (!moved) {
         break;
       }
     }
   }
+  return movedFiles;
 }
 
 }  // namespace vtr

@@ -3,12 +3,18 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
 namespace vtr {
 
-void MigrateTemplates(Platform& p, bool debug, const std::wstring& databaseFolder,
-                      const std::wstring& separator);
+// A file moved: where it was and where it is now.
+using MovedFile = std::pair<std::wstring, std::wstring>;
+
+// Returns the files it moved aside, so that a run that is taken back can move them back.
+std::vector<MovedFile> MigrateTemplates(Platform& p, bool debug, const std::wstring& databaseFolder,
+                                        const std::wstring& separator);
 
 }  // namespace vtr

@@ -20,8 +20,14 @@ int ExitCodeFor(const Outcome& outcome) {
   if (outcome.cancelled) {
     return kExitCancelled;
   }
+  if (outcome.busy) {
+    return kExitInstallerBusy;
+  }
   if (outcome.failed) {
     return kExitInstallFailed;
+  }
+  if (outcome.restartStarted) {
+    return kExitRestartStarted;
   }
   return outcome.restartNeeded ? kExitRestartNeeded : kExitSuccess;
 }
@@ -39,9 +45,9 @@ std::wstring ExitCodeMeaning(int code) {
     case kExitUsage:
       return L"a word on the command line is not a keyword";
     case kExitInstallerBusy:
-      return L"another installation is in progress; run setup again later";
+      return L"another installation was in progress; try again later";
     case kExitRestartStarted:
-      return L"Windows Installer is restarting the computer";
+      return L"success; Windows Installer is restarting the computer";
     default:
       return L"unknown";
   }

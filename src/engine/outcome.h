@@ -32,9 +32,14 @@ struct StepResult {
 };
 
 struct Outcome {
-  bool failed = false;            // a failure was reported (the run may have gone on after it)
-  bool cancelled = false;         // cancelled at a debug prompt
-  bool restartNeeded = false;     // Windows Installer asked for a restart
+  bool failed = false;          // a failure was reported (only a developer's resume goes on)
+  bool cancelled = false;       // cancelled at a debug prompt
+  bool busy = false;            // another installation kept Windows Installer busy (also failed)
+  bool restartNeeded = false;   // Windows Installer asked for a restart
+  bool restartStarted = false;  // Windows Installer started a restart: nothing more started
+  // The run stopped early and what it had done was taken back, in whole or (incomplete) not.
+  bool takenBack = false;
+  bool takeBackIncomplete = false;
   std::vector<StepResult> steps;  // one for each step of the plan
   // The products' states as the engine found them when the run began (the caller's where it
   // could not ask): what the wizard shows after the run.

@@ -61,16 +61,6 @@ Step ShellStep(StepKind kind, std::wstring program, std::wstring parameters) {
   return step;
 }
 
-// regsvr32 shows its own dialogs only to a developer at the screen.
-Step Registration(const RunOptions& o, const EngineFacts& f, const std::wstring& component,
-                  std::wstring failure) {
-  Step step = ShellStep(StepKind::Register, SystemFile(f, L"regsvr32.exe"),
-                        (o.gbDebug && !o.gbSilent ? L"" : L"/s ") + component);
-  step.what = component;
-  step.text = std::move(failure);
-  return step;
-}
-
 Step Setting(const std::wstring& key, const std::wstring& value) {
   Step step = Make(StepKind::SaveSetting);
   step.what = key;
@@ -143,7 +133,8 @@ Switches ChooseSwitches(const Edition& e, const RunOptions& o, const Request& r,
   return ui;
 }
 
-// The program package's steps. False when the run ends at them (a missing package).
+// The program package's steps. False when the run ends at them (a missing package, an invalid
+// folder).
 bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bool fullUI,
                  Plan& plan) {
   if (r.bRemove && !f.installed.gbInstalled) {
@@ -160,14 +151,15 @@ bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bo
   }
   if (!TargetFolderValid(r.gsAppPath)) {
     plan.steps.push_back(WithText(StepKind::InvalidFolder, InvalidFolderText(r.gsAppPath)));
-    return true;
+    return false;
   }
   prog.properties = WithTargetDir(prog.properties, r.gsAppPath);
   plan.steps.push_back(Make(StepKind::RunPackage));
   return true;
 }
 
-// The database package's steps. False when the run ends at them (a missing package).
+// The database package's steps. False when the run ends at them (a missing package, an invalid
+// folder).
 bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
                   bool fullUI, bool oldData, Plan& plan) {
   const bool installed = f.installed.gbDBInstalled;
@@ -200,11 +192,9 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
   if (!TargetFolderValid(target)) {
     plan.steps.push_back(
         WithText(StepKind::InvalidFolder, InvalidFolderText(target), PackageId::Database));
-    return true;
+    return false;
   }
-  if (!r.bRemove && !e.gbUpdate) {
-    plan.steps.push_back(Setting(L"DBPath", target + separator + L"MainDB" + separator));
-  }
+  const std::wstring dataFolder = target + separator + L"MainDB" + separator;
   if (oldData) {
     Step move = Make(StepKind::MoveTemplates, PackageId::Database);
     move.what = target;
@@ -220,13 +210,16 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
     plan.steps.push_back(Make(StepKind::ShowCommand, PackageId::Database));
   }
   plan.steps.push_back(Make(StepKind::RunPackage, PackageId::Database));
+  // Recorded once the package it describes has succeeded.
+  if (!r.bRemove && !e.gbUpdate) {
+    plan.steps.push_back(Setting(L"DBPath", dataFolder));
+  }
   return true;
 }
 
 // After the packages of an install or repair: the updater service again, the components, the
 // e-mail form and the installed version.
-void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f,
-                  Plan& plan) {
+void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan& plan) {
   std::wstring emailForm;
   if (r.bProgram) {
     if (r.bRepair || e.gbUpdate) {
@@ -234,18 +227,13 @@ void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const
           ShellStep(StepKind::StartUpdater, SystemFile(f, L"wodUpdSv.exe"), L"-i"));
     }
     if (f.windowsMajor == 6) {
-      plan.steps.push_back(
-          Registration(o, f, SystemFile(f, L"mscomm32.ocx"),
-                       L"Sorry, Windows was not able to register a necessary component"));
+      plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"mscomm32.ocx"), false, false));
     }
     emailForm = e.gbPro ? L"13" : L"2";
   }
   std::wstring emailFormRegistered = emailForm;
   if (r.bOutlook) {
-    Step reg = Registration(o, f, SystemFile(f, L"vtremail.dll"),
-                            L"Sorry, Windows was not able to register the Outlook Email Interface");
-    reg.emailInterface = true;
-    plan.steps.push_back(reg);
+    plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"vtremail.dll"), false, true));
     if (e.gbPro) {
       emailFormRegistered = L"12";
     }
@@ -267,6 +255,23 @@ void PlanFollowUp(const Edition& e, const RunOptions& o, const Request& r, const
 std::wstring MsiexecArguments(const PackageRun& run) {
   return run.switches + gsQuote + run.path + gsQuote + run.properties + run.level +
          run.logArgument + run.restartArgument;
+}
+
+std::wstring RollbackArguments(const PackageRun& run) {
+  return L"/x " + run.productCode + run.level + run.rollbackLogArgument + run.restartArgument;
+}
+
+Step RegistrationStep(const Plan& plan, const std::wstring& component, bool unregister,
+                      bool emailInterface) {
+  Step step = Make(unregister ? StepKind::Unregister : StepKind::Register);
+  step.program = plan.systemDir + L"\\regsvr32.exe";
+  // regsvr32 shows its own boxes only to a developer at the screen.
+  const bool quiet = !plan.debug || plan.silent;
+  step.parameters = std::wstring(quiet ? L"/s " : L"") + (unregister ? L"/u " : L"") + gsQuote +
+                    component + gsQuote;
+  step.what = component;
+  step.emailInterface = emailInterface;
+  return step;
 }
 
 std::size_t Plan::RefusingStep() const {
@@ -307,20 +312,23 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
                               f.installed.failure));
     return plan;
   }
+  plan.program.productCode = e.gsProdID;
+  plan.program.installedBefore = f.installed.gbInstalled;
+  plan.database.productCode = e.gsDBProdID;
+  plan.database.installedBefore = f.installed.gbDBInstalled;
   for (auto [run, name] : {std::pair{&plan.program, ProgramPackageName(e.gbPro, e.gbUpdate)},
                            std::pair{&plan.database, DatabasePackageName(e.gbPro, e.gbUpdate)}}) {
     run->fileName = name;
     run->path = JoinPath(f.sourceFolder, f.sourceSeparator, name);
     run->logArgument = VerboseLogArgument(o, name);
     run->restartArgument = o.gbNoRestart ? L" /norestart" : L"";
+    run->rollbackLogArgument = VerboseLogArgument(o, name + L" rollback");
   }
 
   if (r.bProgram && (r.bRepair || e.gbUpdate || r.bRemove)) {
     plan.steps.push_back(ShellStep(StepKind::StopUpdater, SystemFile(f, L"wodUpdSv.exe"), L"-u"));
     if (r.bRemove) {
-      plan.steps.push_back(ShellStep(
-          StepKind::UnregisterEmail, SystemFile(f, L"regsvr32.exe"),
-          std::wstring(o.gbDebug ? L"" : L"/s ") + L"/u " + SystemFile(f, L"vtremail.dll")));
+      plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"vtremail.dll"), true, true));
     }
   }
   const bool oldData =
@@ -333,7 +341,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
     return plan;
   }
   if (!r.bRemove) {
-    PlanFollowUp(e, o, r, f, plan);
+    PlanFollowUp(e, r, f, plan);
   }
   bool programRuns = false;
   for (const Step& step : plan.steps) {

@@ -37,6 +37,11 @@ struct PackageRun {
   std::wstring properties;   // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
   std::wstring level;        // " /qn", " /qb-", ...
   std::wstring logArgument;  // " /l*v \"...\"" with LOG, else ""
+  // Taking the run back: the product the package installs, whether it was installed before
+  // this run, and Windows Installer's log of a removal that takes it back.
+  std::wstring productCode;
+  bool installedBefore = false;
+  std::wstring rollbackLogArgument;
   // " /norestart" with NORESTART, else "": always last, so that no command line of the run
   // lets Windows Installer restart the machine.
   std::wstring restartArgument;
@@ -44,23 +49,30 @@ struct PackageRun {
 
 // msiexec's arguments for the package, as they are started.
 std::wstring MsiexecArguments(const PackageRun& run);
+// msiexec's arguments that remove again the product the package newly installed.
+std::wstring RollbackArguments(const PackageRun& run);
 
 enum class StepKind {
-  Refuse,           // text: why nothing can run; the run fails before any step
-  StopUpdater,      // the product's updater service is stopped (a shell step)
-  UnregisterEmail,  // the Outlook e-mail interface is unregistered (a shell step)
-  AskSwitches,      // debug: the reinstall letters of the package (text: the question)
-  AskLevel,         // debug: the interface level of the package (text: the prompt)
-  MissingPackage,   // text: the box; the run ends
-  InvalidFolder,    // text: the box; the package's run is left out
-  SaveSetting,      // what: the key, value: the value
-  MoveTemplates,    // a 3.0 database's templates moved aside; what: the database folder
-  ShowCommand,      // debug: the database package's command line in a box
-  RunPackage,       // msiexec on the package
-  StartUpdater,     // the updater service is installed again (a shell step)
-  Register,         // a shell step: regsvr32 on what; text: the start of the failure message
-  SaveEmailForm,    // "EmailForm": value, or valueIfRegistered after the e-mail interface
-  OfferEngine,      // the ACE database engine offered (only after the program's run started)
+  Refuse,          // text: why nothing can run; the run fails before any step
+  StopUpdater,     // the product's updater service is stopped (a shell step)
+  Unregister,      // regsvr32 /u on what, waited for
+  AskSwitches,     // debug: the reinstall letters of the package (text: the question)
+  AskLevel,        // debug: the interface level of the package (text: the prompt)
+  MissingPackage,  // text: the box; the run ends
+  InvalidFolder,   // text: the box; the run ends
+  SaveSetting,     // what: the key, value: the value
+  MoveTemplates,   // a 3.0 database's templates moved aside; what: the database folder
+  ShowCommand,     // debug: the database package's command line in a box
+  RunPackage,      // msiexec on the package
+  StartUpdater,    // the updater service is installed again (a shell step)
+  Register,        // regsvr32 on what, waited for
+  SaveEmailForm,   // "EmailForm": value, or valueIfRegistered after the e-mail interface
+  OfferEngine,     // the ACE database engine offered (only after the program's run started)
+  // Only in taking a run back, made as the run goes:
+  RemoveProduct,  // msiexec /x {product code} of a package this run newly installed
+  KeepProduct,    // a note: the package updated, repaired or removed the product; it stays so
+  RestoreFile,    // a template moved aside goes back: from what to value
+  RemoveSetting,  // a setting the run recorded where there was none is removed: what
 };
 
 struct Step {
@@ -70,9 +82,9 @@ struct Step {
   std::wstring value;              // the setting's value, or the folder's separator
   std::wstring valueIfRegistered;  // SaveEmailForm: the value once the interface registered
   std::wstring text;               // the box, question or prompt
-  bool emailInterface = false;     // Register: the Outlook e-mail interface
-  // A shell step: the system program handed to the shell (by its full path, started in the
-  // system folder) and its parameters.
+  bool emailInterface = false;     // Register, Unregister: the Outlook e-mail interface
+  // A shell step, or regsvr32: the system program (by its full path, started in the system
+  // folder) and its parameters.
   std::wstring program;
   std::wstring parameters;
 };
@@ -101,12 +113,19 @@ struct Plan {
   bool Refused() const { return RefusingStep() < steps.size(); }
 };
 
+// regsvr32 registering (or unregistering) the component, a file in the system folder.
+Step RegistrationStep(const Plan& plan, const std::wstring& component, bool unregister,
+                      bool emailInterface);
+
 // True when the engine knows enough of the installed states for the request: it acts on what
 // Windows Installer says and never guesses "not installed".
 bool StatesKnown(const Request& r, const InstalledStates& states);
 
 // The plan for the request on the machine the facts describe.
 Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f);
+
+// "installed", "not installed" or "unknown (...)".
+std::wstring StateWord(ProductKnown known);
 
 // The step as one line for the plan's listing and the setup log.
 std::wstring DescribeStep(const Plan& plan, const Step& step);

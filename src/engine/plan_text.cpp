@@ -12,6 +12,8 @@ std::wstring Quoted(const std::wstring& text) {
   return L"\"" + text + L"\"";
 }
 
+}  // namespace
+
 std::wstring StateWord(ProductKnown known) {
   switch (known) {
     case ProductKnown::Installed:
@@ -24,9 +26,17 @@ std::wstring StateWord(ProductKnown known) {
   return L"unknown (Windows Installer could not be asked)";
 }
 
+namespace {
+
 std::wstring ShellCall(const Plan& plan, const Step& step) {
   return L"shell open " + Quoted(step.program) + L" with parameters " + Quoted(step.parameters) +
          L" in " + Quoted(plan.systemDir);
+}
+
+// A system program started as a process in the system folder, and waited for.
+std::wstring ProcessCall(const Plan& plan, const Step& step) {
+  return L"process " + Quoted(step.program) + L": " + Quoted(step.program) + L" " +
+         step.parameters + L" in " + Quoted(plan.systemDir) + L", waited for";
 }
 
 std::wstring SettingName(const Plan& plan, const std::wstring& key) {
@@ -43,8 +53,8 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
       return L"refuse, with the box: " + OneLine(step.text);
     case StepKind::StopUpdater:
       return L"stop the updater service: " + ShellCall(plan, step);
-    case StepKind::UnregisterEmail:
-      return L"unregister the Outlook e-mail interface: " + ShellCall(plan, step);
+    case StepKind::Unregister:
+      return L"unregister " + step.what + L" (when the file is there): " + ProcessCall(plan, step);
     case StepKind::AskSwitches:
       return L"ask (debug) the reinstall switches of " + package + L", offering " +
              Quoted(plan.Package(step.package).switches);
@@ -54,7 +64,7 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
     case StepKind::MissingPackage:
       return L"end the run, failed, with the box: " + OneLine(step.text);
     case StepKind::InvalidFolder:
-      return L"leave " + package + L" out, failed, with the box: " + OneLine(step.text);
+      return L"end the run, failed, with the box: " + OneLine(step.text);
     case StepKind::SaveSetting:
       return L"record " + SettingName(plan, step.what) + L" = " + Quoted(step.value);
     case StepKind::MoveTemplates:
@@ -72,7 +82,7 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
     case StepKind::StartUpdater:
       return L"install the updater service again: " + ShellCall(plan, step);
     case StepKind::Register:
-      return L"register " + step.what + L": " + ShellCall(plan, step);
+      return L"register " + step.what + L": " + ProcessCall(plan, step);
     case StepKind::SaveEmailForm:
       if (step.value == step.valueIfRegistered) {
         return L"record " + SettingName(plan, step.what) + L" = " + Quoted(step.value);
@@ -85,6 +95,17 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
              L" the Microsoft ACE 2010 Database Engine (32-bit) with a Yes/No box" +
              (plan.silent ? L" => an unattended run answers No" : L"") +
              L" (only when the program package's run was started)";
+    case StepKind::RemoveProduct:
+      return L"remove " + package + L", which this run installed: process " +
+             Quoted(plan.systemDir + L"\\msiexec.exe") + L": msiexec.exe " +
+             RollbackArguments(plan.Package(step.package)) + L" in " + Quoted(plan.systemDir);
+    case StepKind::KeepProduct:
+      return L"leave the product of " + package +
+             L" as Windows Installer left it (this run updated, repaired or removed it)";
+    case StepKind::RestoreFile:
+      return L"move " + Quoted(step.what) + L" back to " + Quoted(step.value);
+    case StepKind::RemoveSetting:
+      return L"remove " + SettingName(plan, step.what) + L", which was not there before";
   }
   return {};
 }

@@ -14,9 +14,9 @@
 
 namespace vtr {
 
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 enum class MousePointer { Default, Busy };
 
 // Find-file attribute masks: normal files only, or folders, hidden, system and read-only too.
@@ -116,6 +116,9 @@ class Platform {
                                   const std::wstring& key, const std::wstring& defaultValue) = 0;
   virtual void SaveSetting(const std::wstring& application, const std::wstring& section,
                            const std::wstring& key, const std::wstring& value) = 0;
+  // Removes one setting; one that is not there is no error. Raises on failure.
+  virtual void DeleteSetting(const std::wstring& application, const std::wstring& section,
+                             const std::wstring& key) = 0;
 
   // --- Files and folders ---
   // Starts a search: the name (no folder) of the first match of a path or pattern, or "".

@@ -34,6 +34,7 @@ class NoCaseTable {
   Value& Entry(const std::wstring& name) {
     return items_.try_emplace(Fold(name), name, Value{}).first->second.second;
   }
+  void Remove(std::wstring_view name) { items_.erase(Fold(name)); }
   bool empty() const { return items_.empty(); }
   // Visits (name, value) in the order of the folded names.
   template <class Visit>

@@ -204,13 +204,15 @@ MsgAnswer ReadMsgBoxAnswer(const Field& field) {
   static const std::pair<const wchar_t*, MsgAnswer> kAnswers[] = {{L"OK", MsgAnswer::Ok},
                                                                   {L"Cancel", MsgAnswer::Cancel},
                                                                   {L"Yes", MsgAnswer::Yes},
-                                                                  {L"No", MsgAnswer::No}};
+                                                                  {L"No", MsgAnswer::No},
+                                                                  {L"Retry", MsgAnswer::Retry}};
   for (const auto& [name, answer] : kAnswers) {
     if (EqualsIgnoringCase(text, name)) {
       return answer;
     }
   }
-  field.Fail("a message box is answered with OK, Cancel, Yes or No, not \"" + ToUtf8(text) + "\"");
+  field.Fail("a message box is answered with OK, Cancel, Yes, No or Retry, not \"" + ToUtf8(text) +
+             "\"");
 }
 
 void ReadAnswers(const Field& field, Scenario& s) {
@@ -453,6 +455,7 @@ const std::vector<Operation>& Operations() {
       {"RunEventLoop", kAction},
       {"GetSetting", kQuery},
       {"SaveSetting", kAction},
+      {"DeleteSetting", kAction},
       {"FindFirst", kQuery},
       {"FindNext", kQuery},
       {"MakeFolder", kAction},

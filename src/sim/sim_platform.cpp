@@ -24,6 +24,8 @@ const char* ButtonsName(MsgButtons buttons) {
       return "YesNo";
     case MsgButtons::YesNoCancel:
       return "YesNoCancel";
+    case MsgButtons::RetryCancel:
+      return "RetryCancel";
   }
   return "?";
 }
@@ -54,6 +56,8 @@ const char* AnswerName(MsgAnswer answer) {
       return "Yes";
     case MsgAnswer::No:
       return "No";
+    case MsgAnswer::Retry:
+      return "Retry";
   }
   return "?";
 }
@@ -67,7 +71,9 @@ bool IsButtonOf(MsgAnswer answer, MsgButtons buttons) {
     case MsgButtons::YesNo:
       return answer == MsgAnswer::Yes || answer == MsgAnswer::No;
     case MsgButtons::YesNoCancel:
-      return answer != MsgAnswer::Ok;
+      return answer == MsgAnswer::Yes || answer == MsgAnswer::No || answer == MsgAnswer::Cancel;
+    case MsgButtons::RetryCancel:
+      return answer == MsgAnswer::Retry || answer == MsgAnswer::Cancel;
   }
   return false;
 }
@@ -82,6 +88,8 @@ std::string ButtonList(MsgButtons buttons) {
       return "Yes, No";
     case MsgButtons::YesNoCancel:
       return "Yes, No, Cancel";
+    case MsgButtons::RetryCancel:
+      return "Retry, Cancel";
   }
   return "?";
 }
@@ -269,8 +277,12 @@ MsgAnswer SimPlatform::MsgBox(const std::wstring& text, MsgButtons buttons, MsgI
                                                           {"icon", IconName(icon)},
                                                           {"title", TextOrNull(title)}});
   // Without a script the box is answered with its first button, as Enter would.
-  const MsgAnswer fallback =
-      buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok : MsgAnswer::Yes;
+  // An unscripted box is answered as a user who agrees would; a Retry is never assumed, since
+  // it could ask again for ever.
+  const MsgAnswer fallback = buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel
+                                 ? MsgAnswer::Ok
+                             : buttons == MsgButtons::RetryCancel ? MsgAnswer::Cancel
+                                                                  : MsgAnswer::Yes;
   const std::optional<MsgAnswer> scripted = machine_->NextMsgBoxAnswer();
   MsgAnswer answer = fallback;
   std::optional<std::string> error;
@@ -403,6 +415,19 @@ void SimPlatform::SaveSetting(const std::wstring& application, const std::wstrin
                                                                {"value", Text(value)}});
   CheckSettingNames(*machine_, line, application, section);
   machine_->Settings().Entry(application).Entry(section).Set(key, value);
+}
+
+void SimPlatform::DeleteSetting(const std::wstring& application, const std::wstring& section,
+                                const std::wstring& key) {
+  const std::size_t line = machine_->Begin(
+      "DeleteSetting",
+      Line{{"application", Text(application)}, {"section", Text(section)}, {"key", Text(key)}});
+  CheckSettingNames(*machine_, line, application, section);
+  if (auto* app = machine_->Settings().Find(application)) {
+    if (auto* sec = app->Find(section)) {
+      sec->Remove(key);
+    }
+  }
 }
 
 // --- Files and folders ---

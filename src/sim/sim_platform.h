@@ -65,6 +65,8 @@ class SimPlatform : public Platform {
                           const std::wstring& key, const std::wstring& defaultValue) override;
   void SaveSetting(const std::wstring& application, const std::wstring& section,
                    const std::wstring& key, const std::wstring& value) override;
+  void DeleteSetting(const std::wstring& application, const std::wstring& section,
+                     const std::wstring& key) override;
 
   std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override;
   std::wstring FindNext() override;

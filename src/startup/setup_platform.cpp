@@ -18,6 +18,8 @@ const wchar_t* ButtonsText(MsgButtons buttons) {
       return L"Yes/No";
     case MsgButtons::YesNoCancel:
       return L"Yes/No/Cancel";
+    case MsgButtons::RetryCancel:
+      return L"Retry/Cancel";
   }
   return L"?";
 }
@@ -48,6 +50,8 @@ const wchar_t* AnswerText(MsgAnswer answer) {
       return L"Yes";
     case MsgAnswer::No:
       return L"No";
+    case MsgAnswer::Retry:
+      return L"Retry";
   }
   return L"?";
 }
@@ -124,6 +128,7 @@ MsgAnswer CautiousAnswer(MsgButtons buttons) {
       return MsgAnswer::Ok;
     case MsgButtons::OkCancel:
     case MsgButtons::YesNoCancel:
+    case MsgButtons::RetryCancel:
       return MsgAnswer::Cancel;
     case MsgButtons::YesNo:
       return MsgAnswer::No;

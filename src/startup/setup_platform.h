@@ -49,6 +49,10 @@ class SetupPlatform final : public Platform {
                    const std::wstring& key, const std::wstring& value) override {
     windows_.SaveSetting(application, section, key, value);
   }
+  void DeleteSetting(const std::wstring& application, const std::wstring& section,
+                     const std::wstring& key) override {
+    windows_.DeleteSetting(application, section, key);
+  }
 
   std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override {
     return windows_.FindFirst(pathOrPattern, attributes);

@@ -84,8 +84,10 @@ void fmMain::cmdFinish_Click() {
   ran_ = true;
   outcome_ = engine_(p_, request);
   installed_ = outcome_.installed;  // the completion panel goes by what the engine found
-  if (outcome_.failed || outcome_.cancelled) {
-    Unload(UnloadMode::FromCode);  // the engine has told the user what went wrong
+  // The engine has told the user what went wrong; or Windows is restarting, and nothing more
+  // is offered or started.
+  if (outcome_.failed || outcome_.cancelled || outcome_.restartStarted) {
+    Unload(UnloadMode::FromCode);
     return;
   }
 

@@ -230,6 +230,7 @@ def check(run):
     findings += check_files(run.scenario, calls, lines)
     findings += check_silent(run.scenario, calls, exit_code)
     findings += check_plan(run.scenario, calls)
+    findings += check_taken_back(run.scenario, calls, exit_code, lines)
     return findings
 
 
@@ -313,6 +314,34 @@ def check_plan(scenario, calls):
             if c["op"] in ACTS + ("MakeFolder", "CreateEmptyFile")
             and not (c["op"] == "MakeFolder" and any(under(f, norm(c["args"]["path"]))
                                                      for f in logs))]
+
+
+def settings_of(table):
+    """The settings store without its empty sections and applications."""
+    return {app: {sec: keys for sec, keys in sections.items() if keys}
+            for app, sections in (table or {}).items()
+            if any(keys for keys in sections.values())}
+
+
+def check_taken_back(scenario, calls, exit_code, lines):
+    """A run that failed or was cancelled, and took back all it did, records nothing: the
+    settings store is as it was before the run. (A developer who resumes after an error goes
+    on past it, so debug runs are left out; so are runs that failed only because start-up met
+    an error, whose engine did all it was asked.)"""
+    words, invalid = read_command_line(scenario.get("commandLine", ""))
+    if invalid or "DEBUG" in words or exit_code not in (1602, 1603, 1618):
+        return []
+    incomplete = any(c["op"] == "WriteStandardError" and "taking back:" in c["args"]["line"]
+                     and ": failed" in c["args"]["line"] for c in calls)
+    if any(c["op"] == "MsgBox" and c["args"]["text"].startswith("errHdl_Main:") for c in calls):
+        return []
+    final = next((l["final"] for l in lines if "final" in l), None)
+    if incomplete or final is None:
+        return []
+    before, after = settings_of(scenario.get("settings")), settings_of(final.get("settings"))
+    if before != after:
+        return [("a failed run leaves settings it recorded", json.dumps(after)[:200])]
+    return []
 
 
 def check_silent(scenario, calls, exit_code):

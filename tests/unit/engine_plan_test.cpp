@@ -21,8 +21,8 @@ std::string Brief(const Plan& plan, const Step& step) {
       return "refuse";
     case StepKind::StopUpdater:
       return "stop updater";
-    case StepKind::UnregisterEmail:
-      return "unregister e-mail";
+    case StepKind::Unregister:
+      return "unregister " + sim::ToUtf8(step.what.substr(step.what.rfind(L'\\') + 1));
     case StepKind::AskSwitches:
       return "ask switches " + package;
     case StepKind::AskLevel:
@@ -48,6 +48,11 @@ std::string Brief(const Plan& plan, const Step& step) {
              sim::ToUtf8(step.valueIfRegistered);
     case StepKind::OfferEngine:
       return "offer engine";
+    case StepKind::RemoveProduct:
+    case StepKind::KeepProduct:
+    case StepKind::RestoreFile:
+    case StepKind::RemoveSetting:
+      break;  // never planned: made while a run is taken back
   }
   return "?";
 }
@@ -112,15 +117,15 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .steps =
            {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
             "(x86)\\Vantora Contact Management\" /qn",
-            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\",
             "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
-            "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0"}},
+            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\", "register mscomm32.ocx",
+            "save EmailForm=13|13", "save Ver=3.3.0"}},
       {.name = "removal of both",
        .database = true,
        .remove = true,
        .programState = kIn,
        .databaseState = kIn,
-       .steps = {"stop updater", "unregister e-mail",
+       .steps = {"stop updater", "unregister vtremail.dll",
                  "msiexec /x \"D:\\Media\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn",
                  "msiexec /x \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
@@ -144,8 +149,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .database = true,
        .programState = kUnknown,
        .steps =
-           {"save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\",
-            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn"}},
+           {"msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
+            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\"}},
       {.name = "update of both, the updater service around the packages",
        .update = true,
        .database = true,
@@ -163,23 +168,20 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .database = true,
        .dbPath = L"D:\\Shared\\Vantora Data\\MainDB\\",
        .lastVersion = L"3.0.2",
-       .steps = {"save DBPath=D:\\Shared\\Vantora Data\\MainDB\\",
-                 "move templates D:\\Shared\\Vantora Data",
-                 "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"D:\\Shared\" /qn"}},
+       .steps = {"move templates D:\\Shared\\Vantora Data",
+                 "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"D:\\Shared\" /qn",
+                 "save DBPath=D:\\Shared\\Vantora Data\\MainDB\\"}},
       {.name = "a missing database package ends the run after the program",
        .database = true,
        .databaseFound = false,
        .steps = {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn",
                  "missing vtr3db.msi"}},
-      {.name = "an invalid program folder leaves the program out, the database still runs",
+      {.name = "an invalid program folder ends the run before anything starts",
        .database = true,
        .appPath = L"Apps\\Vantora",
        .major = 5,
-       .steps =
-           {"invalid folder vtr3p.msi", "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\",
-            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
-            "save EmailForm=13|13", "save Ver=3.3.0"}},
+       .steps = {"invalid folder vtr3p.msi"}},
       {.name = "no system folder: nothing can be started", .systemDir = L"", .steps = {"refuse"}},
       {.name = "workstation repair in the wizard, with the developer's prompts",
        .edition = L"VTRPRO_WS",
@@ -193,11 +195,11 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
                  "ask level vtr3p.msi",
                  "msiexec /famus \"D:\\Media\\vtr3p.msi\" TARGETDIR=\"C:\\Program "
                  "Files (x86)\\Vantora Contact Management\" /qb /norestart",
-                 "ask level vtr3db.msi", "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\",
-                 "show command vtr3db.msi",
+                 "ask level vtr3db.msi", "show command vtr3db.msi",
                  "msiexec /famu \"D:\\Media\\vtr3db.msi\" TARGETDIR=\"C:\\ProgramData\" "
                  "/qb",
-                 "start updater", "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0",
+                 "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\", "start updater",
+                 "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0",
                  "offer engine"}},
       {.name = "the Outlook interface alone: the e-mail form only once it registered",
        .program = false,

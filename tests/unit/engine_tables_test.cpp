@@ -114,8 +114,9 @@ TEST(ExitCodes, FromTheRunsOutcome) {
   EXPECT_EQ(ExitCodeFor(cancelled), 1602);
 }
 
-// Windows Installer's answer decides the run's exit code: 1641 and 3010 are successes that ask
-// for a restart, anything else but 0 is a failure the user is told of.
+// Windows Installer's answer decides the run's exit code: 3010 is a success that asks for a
+// restart, 1641 one whose restart Windows Installer started, 1618 a busy installer (retry
+// later); anything else but 0 is a failure the user is told of.
 TEST(ExitCodes, FromWindowsInstallersAnswer) {
   const struct {
     uint32_t msiexec;
@@ -123,7 +124,8 @@ TEST(ExitCodes, FromWindowsInstallersAnswer) {
     std::string box;  // the start of the one box, or "" for none
   } cases[] = {
       {0, 0, ""},
-      {1641, 3010, ""},
+      {1641, 1641, ""},
+      {1618, 1618, "Windows Installer did not complete the installation (error 1618):"},
       {3010, 3010, ""},
       {1602, 1603, "The installation was cancelled:"},
       {1603, 1603, "Windows Installer did not complete the installation (error 1603):"},

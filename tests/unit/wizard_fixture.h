@@ -167,11 +167,14 @@ class Wizard {
     }
     return texts;
   }
-  // The command lines of every process started so far.
+  // The command lines of every Windows Installer run started so far.
   std::vector<std::string> Processes() const {
     std::vector<std::string> lines;
     for (const auto& line : p->Calls("StartProcess")) {
-      lines.push_back(line["args"]["commandLine"].get<std::string>());
+      std::string commandLine = line["args"]["commandLine"].get<std::string>();
+      if (commandLine.rfind("msiexec.exe ", 0) == 0) {
+        lines.push_back(std::move(commandLine));
+      }
     }
     return lines;
   }

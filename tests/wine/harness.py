@@ -441,6 +441,12 @@ class Machine:
         """Makes the msiexec stand-in list the files under these folders whenever it starts."""
         self.path(WATCH_LIST).write_text("".join(f + "\r\n" for f in folders), encoding="utf-8")
 
+    def answer_msiexec(self, answers):
+        """Makes the msiexec stand-in answer a command line that names a package with the given
+        exit code ({"vtr3p.msi": 1618}) instead of running it."""
+        self.path(TOOLS + "\\msiexec_answers.txt").write_text(
+            "".join(f"{text} {code}\r\n" for text, code in answers.items()), encoding="utf-8")
+
     # --- Windows Installer ---
     def product_states(self, *codes):
         """What Windows Installer reports for each product code: 5 installed, -1 unknown."""

@@ -60,7 +60,8 @@ def install_line(package, target, source=SHIP):
 
 
 def shell_line(program, arguments):
-    """A command line as the shell builds it for a program in the system folder."""
+    """A command line of a program in the system folder, as the shell builds it (and as the
+    setup program builds regsvr32's)."""
     return f'"{SYSTEM}\\{program}" {arguments}'
 
 
@@ -94,7 +95,7 @@ def check_updater(calls, arguments):
 
 def settled(machine, done, what, quiet=2.0):
     """The call log once `done` holds and nothing more was written for a while: the setup
-    program hands the updater and regsvr32 to the shell without waiting for them."""
+    program hands the updater service to the shell without waiting for it."""
     calls = machine.wait_for_calls(done, what)
     while True:
         time.sleep(quiet)
@@ -166,7 +167,7 @@ def silent_install_puts_program_and_database_in_place(machine):
     check_equal(registrations(calls), [("mscomm32.ocx", "DllRegisterServer")], "registrations")
     serial = component_call(calls, "mscomm32.ocx", "DllRegisterServer")
     check_equal((serial["command_line"], serial["folder"]),
-                (shell_line("regsvr32.exe", "/s " + SYSTEM + "\\mscomm32.ocx"), SYSTEM),
+                (shell_line("regsvr32.exe", f'/s "{SYSTEM}\\mscomm32.ocx"'), SYSTEM),
                 "regsvr32 command line and folder for the serial control")
 
     check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
@@ -310,7 +311,7 @@ def silent_remove_takes_both_away_and_unregisters_the_email_interface(machine):
     check_equal(registrations(calls), [("vtremail.dll", "DllUnregisterServer")], "registrations")
     email = component_call(calls, "vtremail.dll", "DllUnregisterServer")
     check_equal((email["command_line"], email["folder"]),
-                (shell_line("regsvr32.exe", "/s /u " + SYSTEM + "\\vtremail.dll"), SYSTEM),
+                (shell_line("regsvr32.exe", f'/s /u "{SYSTEM}\\vtremail.dll"'), SYSTEM),
                 "regsvr32 command line and folder for the e-mail interface")
 
     check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
@@ -469,30 +470,83 @@ def programs_planted_beside_the_setup_program_are_never_run(machine):
     check_equal(machine.reg_value(STARTUP, "EmailForm", view=SHARED), "12", "EmailForm")
 
 
-@wine_test
-def failing_packages_are_reported_and_the_run_fails(machine):
-    exe = machine.ship(outcome={"vtr3p.msi": "refused", "vtr3db.msi": "action"})
-    run = silent(machine, exe, "S", "DB", answers=["OK", "OK"])
-    calls = settled(machine, lambda c: registrations(c), "nothing was registered")
+def settings(machine):
+    return {name: machine.reg_value(STARTUP, name, view=SHARED)
+            for name in ("DBPath", "EmailForm", "Ver")}
 
-    # Both packages run (a failure does not stop the run) and each failure is reported with
-    # the code Windows Installer ended with: 1603 for the refused program package; the
-    # database package's failing custom action gives Wine's own code (Windows says 1603).
-    check_equal([c["exit"] for c in msiexec_ends(calls)][:1], [EXIT_FAILED],
-                "exit code of the refused program package")
+
+NO_SETTINGS = {"DBPath": None, "EmailForm": None, "Ver": None}
+
+
+@wine_test
+def a_failing_database_package_takes_the_program_back(machine):
+    exe = machine.ship(outcome={"vtr3db.msi": "action"})
+    run = machine.drive(exe, args=("S", "DB"), answers=["OK"], stderr=True)
+    run.check_finished()
+    calls = machine.calls()
+
+    # The database package's custom action fails after the program was installed: the failure
+    # is reported, nothing after it starts, and the program this run installed is removed.
     database_exit = msiexec_ends(calls)[1]["exit"]
     check(database_exit not in (0, 1641, 3010),
           f"the failing database package ended with {database_exit}")
-    action = [c for c in calls if c.get("program") == "vtrfailaction.exe"]
-    check_equal(len(action), 1, "runs of the database package's failing custom action")
-    check_equal([box_essentials(b) for b in run.boxes],
-                [failure_box(EXIT_FAILED, "vtr3p.msi"), failure_box(database_exit, "vtr3db.msi")],
-                "boxes of the failed runs")
-    check_equal(run.exit_code, EXIT_FAILED, "exit code after failed packages")
+    check_equal([box_essentials(b) for b in run.boxes], [failure_box(database_exit, "vtr3db.msi")],
+                "boxes of the run")
+    check_equal(msiexec_lines(calls),
+                [install_line("vtr3p.msi", PROGRAM_FOLDER), install_line("vtr3db.msi", DATA_TARGET),
+                 f"msiexec.exe /x {PROGRAM_CODE} /qn"],
+                "Windows Installer command lines")
+    check_equal([c["exit"] for c in msiexec_ends(calls)][2:], [0], "exit code of the removal")
+    check_equal(registrations(calls), [], "registrations")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code")
     check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
-                {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after failed runs")
-    check(not machine.path(DATA_TARGET + "\\vtr3db outcome.txt").exists(),
-          "the failed database package's file was not rolled back")
+                {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after the run")
+    check(not machine.path(PROGRAM_FOLDER + "\\vtr3.exe").exists(), "vtr3.exe is still there")
+    check_equal(settings(machine), NO_SETTINGS, "settings after the run")
+    stderr = run.program_stderr or ""
+    check("taking back: remove vtr3p.msi, which this run installed" in stderr,
+          f"standard error does not say what was taken back: {stderr!r}")
+
+
+@wine_test
+def a_busy_windows_installer_ends_the_run_with_1618(machine):
+    exe = machine.ship()
+    machine.answer_msiexec({"vtr3p.msi": 1618})
+    run = silent(machine, exe, "S", "DB", answers=["OK"])
+    calls = machine.calls()
+    check_equal(msiexec_lines(calls), [install_line("vtr3p.msi", PROGRAM_FOLDER)],
+                "Windows Installer runs: the database package never starts")
+    check_equal([box_essentials(b) for b in run.boxes], [failure_box(1618, "vtr3p.msi")],
+                "boxes of the run")
+    check_equal(run.exit_code, 1618, "exit code, for a deployment tool to retry later")
+    check_equal(settings(machine), NO_SETTINGS, "settings after the run")
+
+
+@wine_test
+def a_component_that_cannot_be_registered_fails_the_run_and_takes_it_back(machine):
+    exe = machine.ship()
+    # The e-mail interface's file is missing: regsvr32 cannot load it.
+    machine.path(SYSTEM + "\\vtremail.dll").unlink()
+    run = silent(machine, exe, "S", "DB", "OL", answers=["OK"])
+    calls = machine.calls()
+
+    check_equal(len(run.boxes), 1, "boxes of the run")
+    box = box_essentials(run.boxes[0])
+    prefix = "Unable to register component:" + CR + SYSTEM + "\\vtremail.dll" + CR
+    check(box["text"].startswith(prefix + "regsvr32 ended with ")
+          and box["text"][len(prefix) + len("regsvr32 ended with "):] not in ("", "0")
+          and (box["icon"], box["buttons"]) == ("critical", ["OK"]),
+          f"the registration failure's box: {box}")
+    check_equal(registrations(calls), [("mscomm32.ocx", "DllRegisterServer"),
+                                       ("mscomm32.ocx", "DllUnregisterServer")],
+                "registrations: the serial control registered, then taken back")
+    check_equal(msiexec_lines(calls)[2:],
+                [f"msiexec.exe /x {DB_CODE} /qn", f"msiexec.exe /x {PROGRAM_CODE} /qn"],
+                "Windows Installer runs that take the products back, in reverse order")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after the run")
+    check_equal(settings(machine), NO_SETTINGS, "settings after the run")
 
 
 @wine_test

@@ -15,6 +15,8 @@ UINT ButtonStyle(MsgButtons buttons) {
       return MB_YESNO;
     case MsgButtons::YesNoCancel:
       return MB_YESNOCANCEL;
+    case MsgButtons::RetryCancel:
+      return MB_RETRYCANCEL;
   }
   return MB_OK;
 }
@@ -41,6 +43,7 @@ MsgAnswer CautiousAnswer(MsgButtons buttons) {
   switch (buttons) {
     case MsgButtons::OkCancel:
     case MsgButtons::YesNoCancel:
+    case MsgButtons::RetryCancel:
       return MsgAnswer::Cancel;
     case MsgButtons::YesNo:
       return MsgAnswer::No;
@@ -71,6 +74,8 @@ MsgAnswer Win32Platform::MsgBox(const std::wstring& text, MsgButtons buttons, Ms
       return MsgAnswer::Yes;
     case IDNO:
       return MsgAnswer::No;
+    case IDRETRY:
+      return MsgAnswer::Retry;
     default:
       return CautiousAnswer(buttons);
   }

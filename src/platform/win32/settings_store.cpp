@@ -100,4 +100,21 @@ void Win32Platform::SaveSetting(const std::wstring& application, const std::wstr
   }
 }
 
+void Win32Platform::DeleteSetting(const std::wstring& application, const std::wstring& section,
+                                  const std::wstring& key) {
+  CheckNames(application, section, key);
+  UniqueRegKey sectionKey;
+  LONG status = ::RegOpenKeyExW(HKEY_CURRENT_USER, SectionKeyPath(application, section).c_str(), 0,
+                                KEY_SET_VALUE, sectionKey.put());
+  if (status == ERROR_FILE_NOT_FOUND) {
+    return;  // no section, so no setting
+  }
+  if (status == ERROR_SUCCESS) {
+    status = ::RegDeleteValueW(sectionKey.get(), key.c_str());
+  }
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    throw SettingsError(status);
+  }
+}
+
 }  // namespace vtr::win32
