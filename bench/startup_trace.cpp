@@ -220,6 +220,16 @@ class TimedPlatform final : public vtr::Platform {
     Timed([&] { inner_.AppendLine(path, line); });
   }
   vtr::LocalTime Now() override { return inner_.Now(); }
+  vtr::ProcessIdentity Identity() override {
+    return Timed([&] { return inner_.Identity(); });
+  }
+  bool NamedMutexExists(const std::wstring& name) override {
+    return Timed([&] { return inner_.NamedMutexExists(name); });
+  }
+  std::unique_ptr<vtr::HeldMutex> ClaimNamedMutex(const std::wstring& name) override {
+    return Timed([&] { return inner_.ClaimNamedMutex(name); });
+  }
+  void Pause(int32_t milliseconds) override { inner_.Pause(milliseconds); }
 
  private:
   Trace& trace_;

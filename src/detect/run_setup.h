@@ -24,12 +24,18 @@ struct Edition {
 
 // What the command line asked of the run.
 struct RunOptions {
-  bool gbSilent = false;  // S: no wizard and no prompts
-  bool gbDebug = false;   // DEBUG: the developer's prompts and diagnostic boxes
-  bool gbLog = false;     // LOG: the setup log and Windows Installer's own logs are written
-  bool gbPlan = false;    // PLAN: the plan is shown and nothing is carried out
+  bool gbSilent = false;     // S: no wizard and no prompts
+  bool gbDebug = false;      // DEBUG: the developer's prompts and diagnostic boxes
+  bool gbLog = false;        // LOG: the setup log and Windows Installer's own logs are written
+  bool gbPlan = false;       // PLAN: the plan is shown and nothing is carried out
+  bool gbNoRestart = false;  // NORESTART: Windows Installer never restarts the machine itself
+  // LOG="<folder>": where the logs are to go; empty for the temporary folder.
+  std::wstring gsLogFolderAsked;
   // The folder the logs go to; empty unless LOG was given and the setup log could be written.
   std::wstring gsLogFolder;
+  // What names this run in its setup log lines and its Windows Installer logs; empty
+  // without a log.
+  std::wstring gsRunId;
 };
 
 }  // namespace vtr

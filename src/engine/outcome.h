@@ -12,8 +12,11 @@ namespace vtr {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitCancelled = 1602;
 inline constexpr int kExitInstallFailed = 1603;
+// Windows Installer was busy with another installation, or another copy of setup ran, for
+// longer than a run waits: nothing more was started.
 inline constexpr int kExitInstallerBusy = 1618;
 inline constexpr int kExitUsage = 1639;
+// Windows Installer itself started a restart of the computer: nothing more was started.
 inline constexpr int kExitRestartStarted = 1641;
 inline constexpr int kExitRestartNeeded = 3010;
 

@@ -31,12 +31,14 @@ std::wstring WithTargetDir(std::wstring properties, const std::wstring& target) 
 }
 
 // With LOG, Windows Installer writes its own verbose log of the package's run beside the
-// setup log.
+// setup log, named for the run so that runs never write over each other's.
 std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName) {
   if (o.gsLogFolder.empty()) {
     return {};
   }
-  return L" /l*v " + gsQuote + o.gsLogFolder + L"\\VTR Setup " + fileName + L".log" + gsQuote;
+  const std::wstring name =
+      L"VTR Setup " + (o.gsRunId.empty() ? L"" : o.gsRunId + L" ") + fileName + L".log";
+  return L" /l*v " + gsQuote + JoinPath(o.gsLogFolder, L"\\", name) + gsQuote;
 }
 
 Step Make(StepKind kind, PackageId package = PackageId::Program) {
@@ -322,11 +324,12 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
 
 std::wstring MsiexecArguments(const PackageRun& run) {
   const std::wstring target = run.byProductCode ? run.path : gsQuote + run.path + gsQuote;
-  return run.switches + target + run.properties + run.level + run.logArgument;
+  return run.switches + target + run.properties + run.level + run.logArgument +
+         run.restartArgument;
 }
 
 std::wstring RollbackArguments(const PackageRun& run) {
-  return L"/x " + run.productCode + run.level + run.rollbackLogArgument;
+  return L"/x " + run.productCode + run.level + run.rollbackLogArgument + run.restartArgument;
 }
 
 Step RegistrationStep(const Plan& plan, const std::wstring& component, bool unregister,
@@ -395,6 +398,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
     run->fileName = name;
     run->path = JoinPath(f.sourceFolder, f.sourceSeparator, name);
     run->logArgument = VerboseLogArgument(o, name);
+    run->restartArgument = o.gbNoRestart ? L" /norestart" : L"";
     run->rollbackLogArgument = VerboseLogArgument(o, name + L" rollback");
   }
 

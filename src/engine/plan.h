@@ -52,6 +52,9 @@ struct PackageRun {
   // that was installed, or there is none.
   bool byProductCode = false;
   std::wstring byProductCodeReason;
+  // " /norestart" with NORESTART, else "": always last, so that no command line of the run
+  // lets Windows Installer restart the machine.
+  std::wstring restartArgument;
 };
 
 // msiexec's arguments for the package, as they are started.

@@ -45,6 +45,13 @@ struct LocalTime {
   int second = 0;
 };
 
+// Who runs the program, as Windows names them; a name Windows cannot give is "".
+struct ProcessIdentity {
+  std::wstring computer;  // the computer's NetBIOS name
+  std::wstring account;   // "DOMAIN\user", as Windows names the account the process runs as
+  uint32_t processId = 0;
+};
+
 struct AppVersion {
   int major = 0;
   int minor = 0;
@@ -75,6 +82,12 @@ class InstallerObject {
   // property (dispatch id 5) of the file, opened read-only, then its Property (dispatch id 1).
   // Property 9 is the package code. Raises on failure.
   virtual std::wstring SummaryProperty(const std::wstring& packagePath, int32_t propertyId) = 0;
+};
+
+// A named mutex this process made and holds; destroying it lets go of it.
+class HeldMutex {
+ public:
+  virtual ~HeldMutex() = default;
 };
 
 class Platform {
@@ -173,6 +186,20 @@ class Platform {
   // failure.
   virtual void AppendLine(const std::wstring& path, const std::wstring& line) = 0;
   virtual LocalTime Now() = 0;
+  // The computer, the account and the process, for the setup log's header.
+  virtual ProcessIdentity Identity() = 0;
+
+  // --- Other programs running at the same time ---
+  // Whether a named mutex exists ("Global\..." for every session), tested without taking
+  // it: one that this process may not open exists all the same. Raises when Windows cannot
+  // tell.
+  virtual bool NamedMutexExists(const std::wstring& name) = 0;
+  // Makes a named mutex and holds it for as long as the returned object lives. Null when
+  // another process made it first (and still holds it); raises when it cannot be made for
+  // another reason.
+  virtual std::unique_ptr<HeldMutex> ClaimNamedMutex(const std::wstring& name) = 0;
+  // Waits, doing nothing, for the given time.
+  virtual void Pause(int32_t milliseconds) = 0;
 };
 
 }  // namespace vtr

@@ -28,7 +28,8 @@ Machine::Machine(Scenario scenario)
     : scenario_(std::move(scenario)),
       files_(*ParsePath(scenario_.ownFolder, WinPath{L"C:\\", {}, false}, false)),
       settings_(scenario_.settings),
-      productStates_(scenario_.productStates) {
+      productStates_(scenario_.productStates),
+      othersHold_(scenario_.othersHold) {
   for (std::size_t i = 0; i < scenario_.files.size(); ++i) {
     try {
       files_.Add(scenario_.files[i]);
@@ -208,6 +209,122 @@ void Machine::EndProcess(int process) {
       ScenarioError("process " + std::to_string(process) + " could not create a file: " + e.what());
     }
   }
+}
+
+bool Machine::MutexTaken(const std::wstring& name) {
+  if (held_.count(name) > 0) {
+    return true;
+  }
+  const auto other = othersHold_.find(name);
+  if (other == othersHold_.end()) {
+    return false;
+  }
+  if (!other->second) {
+    return true;  // held for ever
+  }
+  if (*other->second == 0) {
+    othersHold_.erase(other);  // the other process has let go
+    return false;
+  }
+  --*other->second;
+  return true;
+}
+
+void Machine::Advance(int32_t milliseconds) {
+  pausedMs_ += milliseconds > 0 ? milliseconds : 0;
+}
+
+namespace {
+
+// Days since 1970-01-01 of a date of the Gregorian calendar, and back.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2 ? 1 : 0;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t z, int& year, int& month, int& day) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+bool IsPause(const Line& line) {
+  return line.contains("op") && line["op"] == "Pause";
+}
+
+bool IsRepeat(const Line& line) {
+  return line.contains("repeated");
+}
+
+}  // namespace
+
+LocalTime Machine::Clock() const {
+  const LocalTime& start = scenario_.now;
+  const int64_t seconds = DaysFromCivil(start.year, start.month, start.day) * 86400 +
+                          start.hour * 3600 + start.minute * 60 + start.second + pausedMs_ / 1000;
+  LocalTime t;
+  CivilFromDays(seconds / 86400, t.year, t.month, t.day);
+  const int64_t inDay = seconds % 86400;
+  t.hour = static_cast<int>(inDay / 3600);
+  t.minute = static_cast<int>(inDay / 60 % 60);
+  t.second = static_cast<int>(inDay % 60);
+  return t;
+}
+
+void Machine::FoldRepeats() {
+  const std::size_t end = transcript_.size();
+  if (end == 0 || !IsPause(transcript_[end - 1])) {
+    return;
+  }
+  // The block: the lines since the last pause (or count of repeats), this pause included.
+  std::size_t start = end - 1;
+  while (start > 0 && !IsPause(transcript_[start - 1]) && !IsRepeat(transcript_[start - 1])) {
+    --start;
+  }
+  if (start == 0) {
+    return;
+  }
+  const std::size_t length = end - start;
+  for (std::size_t i = start; i < end; ++i) {
+    if (!transcript_[i].contains("op")) {
+      return;  // the user did something meanwhile: that is no repeat
+    }
+  }
+  const bool counted = IsRepeat(transcript_[start - 1]);
+  // The block before it ends at the count, or at the pause just before this block.
+  const std::size_t earlierEnd = counted ? start - 1 : start;
+  if (earlierEnd < length) {
+    return;
+  }
+  const std::size_t earlierStart = earlierEnd - length;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (transcript_[earlierStart + i] != transcript_[start + i]) {
+      return;
+    }
+  }
+  if (counted) {
+    Line& count = transcript_[start - 1];
+    count["times"] = count["times"].get<int>() + 1;
+  } else {
+    Line calls = Line::array();
+    for (std::size_t i = start; i < end; ++i) {
+      calls.push_back(transcript_[i]["op"]);
+    }
+    transcript_.resize(start);
+    transcript_.push_back(Line{{"repeated", std::move(calls)}, {"times", 1}});
+    return;
+  }
+  transcript_.resize(start);
 }
 
 bool Machine::WaitFails(int process) const {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,20 @@ class Machine : public std::enable_shared_from_this<Machine> {
   void CountUnscripted() { ++unscripted_; }
   void ScenarioError(std::string message) { scenarioErrors_.push_back(std::move(message)); }
 
+  // A poll of a named mutex: true while another process holds it (each poll counts down the
+  // scenario's polls), or while this program holds it.
+  bool MutexTaken(const std::wstring& name);
+  // The program holds a mutex until it lets go of it.
+  void HoldMutex(const std::wstring& name) { held_.insert(name); }
+  void ReleaseMutex(const std::wstring& name) { held_.erase(name); }
+
+  // The simulated clock: the scenario's "now" plus the time the program paused.
+  void Advance(int32_t milliseconds);
+  LocalTime Clock() const;
+  // A wait polls the same questions again and again: once a block of calls that ends in a
+  // Pause repeats the block before it, it is counted on one line instead of written again.
+  void FoldRepeats();
+
   // Starts a process by the first matching rule; its number, or nothing when it did not start.
   std::optional<int> StartProcess(const std::wstring& applicationPath,
                                   const std::wstring& commandLine);
@@ -88,6 +103,9 @@ class Machine : public std::enable_shared_from_this<Machine> {
   int unscripted_ = 0;
   std::vector<std::string> scenarioErrors_;
   std::vector<Process> processes_;
+  std::map<std::wstring, std::optional<int>> othersHold_;
+  std::set<std::wstring> held_;
+  int64_t pausedMs_ = 0;
 };
 
 // JSON text of a wide text.

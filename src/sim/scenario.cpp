@@ -5,8 +5,10 @@
 #include <limits>
 #include <stdexcept>
 
+#include "engine/waiting.h"
 #include "sim/scenario_field.h"
 #include "sim/utf8.h"
+#include "startup/main.h"
 
 namespace vtr::sim {
 namespace {
@@ -392,6 +394,17 @@ LocalTime ReadTime(const Field& field) {
   return t;
 }
 
+// How long another program holds a mutex: a number of polls, or "always".
+std::optional<int> ReadPolls(const Field& field) {
+  if (field.Value().is_string()) {
+    if (field.Value().get<std::string>() != "always") {
+      field.Fail("expected a number of polls or the text \"always\"");
+    }
+    return std::nullopt;
+  }
+  return static_cast<int>(field.Integer(0, std::numeric_limits<int>::max()));
+}
+
 // "pin": "actions", an operation's name, or a list of them.
 Pin ReadPin(const Field& field) {
   field.Expect(field.Value().is_string() || field.Value().is_array(),
@@ -474,6 +487,12 @@ const std::vector<Operation>& Operations() {
       {"TempFolder", kQuery},
       {"AppendLine", kAction},
       {"Now", kQuery},
+      {"Identity", kQuery},
+      // A mutex leaves nothing behind and nobody sees it: claiming one only asks, in the
+      // way Windows allows, whether another program holds it.
+      {"NamedMutexExists", kQuery},
+      {"ClaimNamedMutex", kQuery},
+      {"Pause", kQuery},
   };
   return kOperations;
 }
@@ -571,6 +590,10 @@ Scenario ParseScenario(const nlohmann::json& json) {
        "personCanAnswer",
        "tempFolder",
        "now",
+       "installerBusy",
+       "setupRunning",
+       "computerName",
+       "processId",
        "pin"},
       [&](const std::string& key, const Field& f) {
         if (key == "description") {
@@ -638,6 +661,14 @@ Scenario ParseScenario(const nlohmann::json& json) {
           tempFolder = f.TextOrNull();
         } else if (key == "now") {
           s.now = ReadTime(f);
+        } else if (key == "installerBusy") {
+          s.othersHold[kInstallerBusyMutex] = ReadPolls(f);
+        } else if (key == "setupRunning") {
+          s.othersHold[kSetupMutex] = ReadPolls(f);
+        } else if (key == "computerName") {
+          s.computerName = f.Text();
+        } else if (key == "processId") {
+          s.processId = static_cast<uint32_t>(f.Integer(0, 0xFFFFFFFFLL));
         } else if (key == "pin") {
           s.pin = ReadPin(f);
         } else if (key == "faults") {

@@ -88,6 +88,11 @@ struct Scenario {
   bool personCanAnswer = true;             // false: the window station is not visible
   std::optional<std::wstring> tempFolder;  // nothing: the query fails
   LocalTime now{2024, 5, 1, 10, 22, 33};
+  // Named mutexes another process holds when the run starts: for this many polls (a test of
+  // the name or an attempt to claim it, each), or for ever (nothing).
+  std::map<std::wstring, std::optional<int>> othersHold;
+  std::wstring computerName = L"WS01";
+  uint32_t processId = 4242;
   Pin pin;
 };
 

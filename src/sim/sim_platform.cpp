@@ -146,6 +146,24 @@ class SimChildProcess : public ChildProcess {
   int number_;
 };
 
+// A mutex the program made: the machine knows it held until the program lets go.
+class SimHeldMutex : public HeldMutex {
+ public:
+  SimHeldMutex(std::weak_ptr<sim::Machine> machine, std::wstring name)
+      : machine_(std::move(machine)), name_(std::move(name)) {}
+  ~SimHeldMutex() override {
+    if (const auto m = machine_.lock()) {
+      m->ReleaseMutex(name_);
+    }
+  }
+  SimHeldMutex(const SimHeldMutex&) = delete;
+  SimHeldMutex& operator=(const SimHeldMutex&) = delete;
+
+ private:
+  std::weak_ptr<sim::Machine> machine_;
+  std::wstring name_;
+};
+
 class SimInstaller : public InstallerObject {
  public:
   explicit SimInstaller(std::weak_ptr<sim::Machine> machine) : machine_(std::move(machine)) {}
@@ -675,9 +693,46 @@ void SimPlatform::AppendLine(const std::wstring& path, const std::wstring& text)
 
 LocalTime SimPlatform::Now() {
   const std::size_t line = machine_->Begin("Now");
-  const LocalTime& t = machine_->Setup().now;
+  const LocalTime t = machine_->Clock();
   machine_->Result(line, Text(FormatTime(t)));
   return t;
+}
+
+ProcessIdentity SimPlatform::Identity() {
+  const std::size_t line = machine_->Begin("Identity");
+  const sim::Scenario& setup = machine_->Setup();
+  ProcessIdentity identity{setup.computerName, setup.computerName + L"\\" + setup.userName,
+                           setup.processId};
+  machine_->Result(line, Line{{"computer", Text(identity.computer)},
+                              {"account", Text(identity.account)},
+                              {"processId", identity.processId}});
+  return identity;
+}
+
+// --- Other programs running at the same time ---
+
+bool SimPlatform::NamedMutexExists(const std::wstring& name) {
+  const std::size_t line = machine_->Begin("NamedMutexExists", Line{{"name", Text(name)}});
+  const bool exists = machine_->MutexTaken(name);
+  machine_->Result(line, exists);
+  return exists;
+}
+
+std::unique_ptr<HeldMutex> SimPlatform::ClaimNamedMutex(const std::wstring& name) {
+  const std::size_t line = machine_->Begin("ClaimNamedMutex", Line{{"name", Text(name)}});
+  const bool claimed = !machine_->MutexTaken(name);
+  machine_->Result(line, claimed);
+  if (!claimed) {
+    return nullptr;
+  }
+  machine_->HoldMutex(name);
+  return std::make_unique<SimHeldMutex>(machine_, name);
+}
+
+void SimPlatform::Pause(int32_t milliseconds) {
+  machine_->Begin("Pause", Line{{"milliseconds", milliseconds}});
+  machine_->Advance(milliseconds);
+  machine_->FoldRepeats();
 }
 
 }  // namespace vtr

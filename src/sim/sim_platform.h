@@ -96,6 +96,11 @@ class SimPlatform : public Platform {
   std::wstring TempFolder() override;
   void AppendLine(const std::wstring& path, const std::wstring& line) override;
   LocalTime Now() override;
+  ProcessIdentity Identity() override;
+
+  bool NamedMutexExists(const std::wstring& name) override;
+  std::unique_ptr<HeldMutex> ClaimNamedMutex(const std::wstring& name) override;
+  void Pause(int32_t milliseconds) override;
 
  private:
   std::shared_ptr<sim::Machine> machine_;

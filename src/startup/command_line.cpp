@@ -24,6 +24,20 @@ bool ApplyKeyword(const std::wstring& word, RunOptions& o, CommandFlags& flags) 
     o.gbDebug = true;
   } else if (upper == L"LOG") {
     o.gbLog = true;
+    o.gsLogFolderAsked.clear();
+  } else if (LeftEqualsNoCase(word, 4, L"LOG=")) {
+    // LOG="<folder>" or LOG=<folder>: the logs go there instead of the temporary folder.
+    std::wstring folder = word.substr(4);
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
+      folder = folder.substr(1, folder.size() - 2);
+    }
+    if (folder.empty() || folder.find(L'"') != std::wstring::npos) {
+      return false;  // no folder, or a quote left open
+    }
+    o.gbLog = true;
+    o.gsLogFolderAsked = folder;
+  } else if (upper == L"NORESTART") {
+    o.gbNoRestart = true;
   } else if (upper == L"PLAN") {
     // The plan is shown and nothing is carried out: a run without a person, like S.
     o.gbPlan = true;
@@ -32,6 +46,23 @@ bool ApplyKeyword(const std::wstring& word, RunOptions& o, CommandFlags& flags) 
     return false;
   }
   return true;
+}
+
+// The next word of the command line: up to the next blank, except that LOG="<folder>" runs
+// on to its closing quote, blanks and all.
+std::wstring NextWord(std::wstring& command) {
+  if (LeftEqualsNoCase(command, 5, L"LOG=\"")) {
+    const auto close = command.find(L'"', 5);
+    const auto lineEnd = command.find(L'\r');
+    if (close != std::wstring::npos && (lineEnd == std::wstring::npos || close < lineEnd)) {
+      const auto end = command.find_first_of(L" \r", close);
+      std::wstring word = command.substr(0, end);
+      command.erase(0, end == std::wstring::npos ? command.size() : end);
+      command = TrimLeadingSpaces(command);
+      return word;
+    }
+  }
+  return sys_parse(command, gsSpace, true);
 }
 
 void ShowUsage(Platform& p, const std::wstring& invalidWord) {
@@ -89,7 +120,7 @@ std::wstring sys_parse(std::wstring& text, const std::wstring& delimiter, bool t
 bool ReadCommandLine(Platform& p, RunOptions& options, CommandFlags& flags) {
   std::wstring command = p.CommandLine();
   while (!command.empty()) {
-    const std::wstring word = sys_parse(command, gsSpace, true);
+    const std::wstring word = NextWord(command);
     if (!ApplyKeyword(word, options, flags)) {
       // Nothing chosen so far takes effect: the program ends after the usage box.
       flags.bInvalidWord = true;

@@ -1,5 +1,5 @@
-// The command-line keywords: silent-run targets and action, the silent, debug, log and plan
-// switches.
+// The command-line keywords: silent-run targets and action, the silent, debug, log (with its
+// folder), plan and no-restart switches.
 #pragma once
 
 #include <string>
@@ -23,7 +23,8 @@ struct CommandFlags {
 // first line; with trimLeading the blanks before the following word go too.
 std::wstring sys_parse(std::wstring& text, const std::wstring& delimiter, bool trimLeading);
 
-// Reads the command line into flags and the run options (silent, debug, log, plan). On a word
+// Reads the command line into flags and the run options (silent, debug, log, plan,
+// no restart). On a word
 // that is not a keyword it sets bInvalidWord, shows the usage box and returns false: the
 // program must end, even when the box itself could not be shown.
 bool ReadCommandLine(Platform& p, RunOptions& options, CommandFlags& flags);

@@ -2,9 +2,12 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 
 #include "detect/detected.h"
 #include "engine/install.h"
+#include "engine/outcome.h"
+#include "engine/waiting.h"
 #include "startup/command_line.h"
 #include "startup/edition.h"
 #include "startup/setup_platform.h"
@@ -38,7 +41,53 @@ std::wstring AsciiText(const char* text) {
   return wide;
 }
 
-int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::wstring& editionId) {
+// One copy of setup at a time: claims the product's mutex for the rest of the run. When
+// another copy holds it, a silent run waits for it to end, for a while; the wizard says so at
+// once. Returns kExitSuccess when this run may go on, else its exit code.
+int ClaimOnlyCopy(SetupPlatform& p, const RunOptions& o, std::unique_ptr<HeldMutex>& held) {
+  const std::wstring running = L"Vantora Contact Management setup is already running.";
+  std::optional<RunError> cannotTell;
+  const auto otherCopyRuns = [&] {
+    try {
+      held = p.ClaimNamedMutex(kSetupMutex);
+      return held == nullptr;
+    } catch (const RunError& e) {
+      cannotTell = e;  // the run goes on as it would have without the check
+      return false;
+    }
+  };
+  const auto noteCannotTell = [&] {
+    if (cannotTell) {
+      const std::wstring line = L"whether another copy of setup runs cannot be told: " +
+                                DescribeError(cannotTell->description, cannotTell->number) +
+                                L". The run goes on.";
+      p.WriteStandardError(L"VTR Setup: " + line);
+      p.Log().Write(line);
+    }
+  };
+  if (!o.gbSilent) {
+    if (otherCopyRuns()) {
+      p.MsgBox(running, MsgButtons::Ok, MsgIcon::Exclamation, std::nullopt);
+      return kExitInstallerBusy;
+    }
+    noteCannotTell();
+    return kExitSuccess;
+  }
+  const std::wstring limit = std::to_wstring(kBusyWaitLimitMs / 60000) + L" minutes";
+  if (WaitWhileBusy(p, otherCopyRuns,
+                    running + L" This run waits up to " + limit + L" for it to end.")) {
+    noteCannotTell();
+    return kExitSuccess;
+  }
+  const std::wstring line = L"the other copy of setup was still running after " + limit +
+                            L". This run did nothing; run it again once the other has ended.";
+  p.WriteStandardError(L"VTR Setup: " + line);
+  p.Log().Write(line);
+  return kExitInstallerBusy;
+}
+
+int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::wstring& editionId,
+          std::unique_ptr<HeldMutex>& onlyCopy) {
   // Start-up reports a failing statement to the user and carries on with the next one, so a
   // failing detection leaves its fields empty or false and the wizard still opens.
   // A silent run that showed such a box does not tell its deployment tool that all went well.
@@ -71,6 +120,12 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
   p.CommandLineRead();
   if (!keepGoing || flags.bInvalidWord) {
     return kExitUsage;
+  }
+  // PLAN carries out nothing, so it neither waits nor keeps another copy waiting.
+  if (!options.gbPlan) {
+    if (const int code = ClaimOnlyCopy(p, options, onlyCopy); code != kExitSuccess) {
+      return code;
+    }
   }
 
   const Detected detected = DetectMachine(p, edition, options.gbDebug, report);
@@ -120,6 +175,8 @@ int Main(Platform& p, const std::wstring& editionId) {
   Edition edition;
   RunOptions options;
   SetupPlatform setup(edition, options, p);
+  // One copy of setup at a time: held until the run's last log line is written.
+  std::unique_ptr<HeldMutex> onlyCopy;
   // Whatever escapes the run ends it as a failure, with one line that says what, and never as
   // an abort whose exit code no deployment tool knows: an error that a handler's own box or a
   // note on standard error raised, memory running out, a fault of the program itself.
@@ -139,7 +196,7 @@ int Main(Platform& p, const std::wstring& editionId) {
   };
   try {
     try {
-      code = Start(edition, options, setup, editionId);
+      code = Start(edition, options, setup, editionId, onlyCopy);
     } catch (const RunError& e) {
       escaped(L"the run stopped on an error: ", DescribeError(e.description, e.number));
     } catch (const std::bad_alloc&) {

@@ -8,6 +8,10 @@
 
 namespace vtr {
 
+// One copy of setup runs at a time on a machine, whatever its edition or file name: it holds
+// this mutex (in the namespace of every session) from its command line to its end.
+inline constexpr wchar_t kSetupMutex[] = L"Global\\VantoraContactManagementSetup";
+
 // Runs start-up against the platform. editionId is the edition fixed into this build.
 // Returns the process exit code, one of the table's: whatever escapes the run is a failure.
 int Main(Platform& p, const std::wstring& editionId);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/outcome.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -17,6 +18,50 @@ std::wstring RunMode(const Edition& e, const RunOptions& o) {
     mode += L", debug";
   }
   return mode;
+}
+
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+// Makes the folder and every missing folder above it; raises the error of the first that
+// cannot be made.
+void MakeFolders(Platform& p, const std::wstring& folder) {
+  if (IsRootFolder(folder) || SYS_FolderExists(p, folder, false)) {
+    return;
+  }
+  const auto cut = folder.find_last_of(L"\\/");
+  if (cut != std::wstring::npos && cut > 0) {
+    MakeFolders(p, folder.substr(0, cut));
+  }
+  p.MakeFolder(folder);
+}
+
+// "WS01-20240501-102233-4242": the computer, when the run started and which process it is, so
+// that no two runs share one, not even runs of many machines logging into one shared folder.
+std::wstring MakeRunId(const std::wstring& computer, const std::optional<LocalTime>& t,
+                       uint32_t processId) {
+  // The id goes into file names and msiexec's command line: only plain characters of the name.
+  std::wstring id;
+  for (const wchar_t c : computer) {
+    const bool plain = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
+                       (c >= L'0' && c <= L'9') || c == L'-' || c == L'_';
+    id += plain ? c : L'_';
+  }
+  if (!id.empty()) {
+    id += L"-";
+  }
+  if (t) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04d%02d%02d-%02d%02d%02d-", t->year, t->month, t->day, t->hour,
+                  t->minute, t->second);
+    id += text;
+  }
+  return id + std::to_wstring(processId);
+}
+
+std::wstring NameOrUnknown(const std::wstring& name) {
+  return name.empty() ? L"(Windows did not say)" : name;
 }
 
 }  // namespace
@@ -38,36 +83,50 @@ void SetupLog::Start() {
     state_ = State::Off;
     return;
   }
-  std::wstring folder;
-  try {
-    folder = p_.TempFolder();
-  } catch (const RunError&) {
-    folder.clear();  // reported below as a missing folder
-  }
+  const std::wstring folder = o_.gsLogFolderAsked.empty() ? TempLogFolder() : AskedLogFolder();
   if (folder.empty()) {
     state_ = State::Off;
-    p_.WriteStandardError(
-        L"VTR Setup: the setup log cannot be written: Windows names no temporary folder. The "
-        L"run goes on without it.");
     return;
   }
-  path_ = folder + L"\\" + kLogName;
+  path_ = JoinPath(folder, L"\\", kLogName);
   state_ = State::On;
   o_.gsLogFolder = folder;
+
+  // The run's name: when it started and its process.
+  std::optional<LocalTime> started;
+  try {
+    started = p_.Now();
+  } catch (const RunError&) {
+    started.reset();  // the run id then names the computer and the process only
+  }
+  ProcessIdentity identity;
+  try {
+    identity = p_.Identity();
+  } catch (const RunError&) {
+    identity = {};  // named as unknown below
+  }
+  o_.gsRunId = MakeRunId(identity.computer, started, identity.processId);
+  const std::wstring startedText =
+      started ? FormatTime(*started) : std::wstring(L"(the time could not be read)");
 
   std::vector<std::wstring> header;
   try {
     const AppVersion v = p_.OwnVersion();
     header = {L"==== " + p_.OwnTitle() + L" " + std::to_wstring(v.major) + L"." +
                   std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision) + L", " +
-                  TimeNow() + L" ====",
+                  startedText + L", run " + o_.gsRunId + L" ====",
               L"program: " + p_.OwnFolder() + L"\\" + p_.OwnFileName() + L".exe",
               L"command line: " + p_.CommandLine()};
   } catch (const RunError& e) {
     // The log still opens its block when the program cannot name itself.
-    header = {L"==== VTR Setup, " + TimeNow() + L" ====",
+    header = {L"==== VTR Setup, " + startedText + L", run " + o_.gsRunId + L" ====",
               L"program: unknown (" + DescribeError(e.description, e.number) + L")"};
   }
+  header.push_back(L"computer: " + NameOrUnknown(identity.computer));
+  header.push_back(L"account: " + NameOrUnknown(identity.account));
+  header.push_back(L"process id: " + (identity.processId != 0
+                                          ? std::to_wstring(identity.processId)
+                                          : std::wstring(L"(Windows did not say)")));
   header.push_back(L"run mode: " + RunMode(e_, o_));
   header.push_back(L"edition: " + e_.gsEditionID + (e_.gbPro ? L" (Professional)" : L" (Lite)") +
                    L", version " + e_.gsVersion);
@@ -101,6 +160,43 @@ void SetupLog::Finish(int exitCode) {
   Append(L"==== ended " + TimeNow() + L" ====");
 }
 
+std::wstring SetupLog::TempLogFolder() {
+  std::wstring folder;
+  try {
+    folder = p_.TempFolder();
+  } catch (const RunError&) {
+    folder.clear();  // reported below as a missing folder
+  }
+  if (folder.empty()) {
+    p_.WriteStandardError(
+        L"VTR Setup: the setup log cannot be written: Windows names no temporary folder. The "
+        L"run goes on without it.");
+  }
+  return folder;
+}
+
+std::wstring SetupLog::AskedLogFolder() {
+  std::wstring folder = o_.gsLogFolderAsked;
+  while (!folder.empty() && IsSeparator(folder.back()) && !IsRootFolder(folder)) {
+    folder.pop_back();
+  }
+  const std::wstring named = L"VTR Setup: the log folder \"" + o_.gsLogFolderAsked + L"\" ";
+  if (!IsAbsoluteFolder(folder)) {
+    p_.WriteStandardError(named +
+                          L"is not a full path (like C:\\Logs or \\\\server\\share\\Logs). The "
+                          L"run goes on without its logs.");
+    return {};
+  }
+  try {
+    MakeFolders(p_, folder);
+  } catch (const RunError& e) {
+    p_.WriteStandardError(named + L"cannot be made: " + DescribeError(e.description, e.number) +
+                          L". The run goes on without its logs.");
+    return {};
+  }
+  return folder;
+}
+
 std::wstring SetupLog::TimeNow() {
   try {
     return FormatTime(p_.Now());
@@ -114,7 +210,8 @@ void SetupLog::Append(const std::wstring& line) {
     return;
   }
   try {
-    p_.AppendLine(path_, line);
+    // Every line names its run, so the lines of two runs writing at once can be told apart.
+    p_.AppendLine(path_, L"[" + o_.gsRunId + L"] " + line);
   } catch (const RunError& e) {
     // The run matters more than its log: give the log up, and Windows Installer's too, since
     // they would go to the same folder.

@@ -1,7 +1,9 @@
-// The setup log (keyword LOG): "VTR Setup.log" in the user's temporary folder, appended to,
-// one block per run and one event a line, for an administrator to read or grep.
+// The setup log (keyword LOG): "VTR Setup.log" in the user's temporary folder or the folder
+// LOG="<folder>" names, appended to, one block per run and one event a line, each line
+// beginning with the run's id, for an administrator to read or grep.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,11 @@ class SetupLog {
  private:
   enum class State { Waiting, On, Off };
   void Append(const std::wstring& line);
+  // The user's temporary folder; "" after a line on standard error when Windows names none.
+  std::wstring TempLogFolder();
+  // The folder LOG="<folder>" names, made when missing (the folders above it too); "" after
+  // a line on standard error when it is no full path or cannot be made.
+  std::wstring AskedLogFolder();
   // The local time for the block's first and last lines; a clock that cannot be read is named.
   std::wstring TimeNow();
 

@@ -95,6 +95,16 @@ class SetupPlatform final : public Platform {
     windows_.AppendLine(path, line);
   }
   LocalTime Now() override { return windows_.Now(); }
+  ProcessIdentity Identity() override { return windows_.Identity(); }
+
+  // Polled while waiting: the wait itself says in the log when it starts and how it ends.
+  bool NamedMutexExists(const std::wstring& name) override {
+    return windows_.NamedMutexExists(name);
+  }
+  std::unique_ptr<HeldMutex> ClaimNamedMutex(const std::wstring& name) override {
+    return windows_.ClaimNamedMutex(name);
+  }
+  void Pause(int32_t milliseconds) override { windows_.Pause(milliseconds); }
 
  private:
   // True when this box is to get its cautious answer instead of being shown.

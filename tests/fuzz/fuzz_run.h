@@ -36,7 +36,8 @@ inline int RunProgram(SimPlatform& p) {
     }
   }
   Check(code == kExitSuccess || code == kExitCancelled || code == kExitInstallFailed ||
-            code == kExitUsage || code == kExitRestartNeeded,
+            code == kExitInstallerBusy || code == kExitUsage || code == kExitRestartStarted ||
+            code == kExitRestartNeeded,
         "the exit code is one the program documents");
 
   // What vtrsim writes: each line must read back as JSON.

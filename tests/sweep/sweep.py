@@ -21,7 +21,7 @@ REPO = Path(__file__).resolve().parents[2]
 TIME_LIMIT = 10  # seconds a run may take
 RAISED = {"number": 70, "description": "Permission denied"}
 
-KEYWORDS = {"REPAIR", "REMOVE", "PROGRAM", "DB", "OL", "S", "DEBUG", "LOG", "PLAN"}
+KEYWORDS = {"REPAIR", "REMOVE", "PROGRAM", "DB", "OL", "S", "DEBUG", "LOG", "PLAN", "NORESTART"}
 PROGRAM_PACKAGE = re.compile(r'[\\/]vtr3[pl](_update)?\.msi"', re.IGNORECASE)
 DATABASE_PACKAGE = re.compile(r'[\\/]vtr3dbl?(_update)?\.msi"', re.IGNORECASE)
 PROGRAM_CODES = {"{590454A0-A293-4ECE-AB62-FD940586A43C}", "{D2D733C2-0C8D-402C-91AF-3866DF9C12A5}"}
@@ -57,9 +57,16 @@ def upper(text):
 
 
 def command_words(text):
-    """The words start-up reads, split as sys_parse splits them (space, first line only)."""
+    """The words start-up reads, split as sys_parse splits them (space, first line only), except
+    that LOG="<folder>" runs on to its closing quote."""
     words = []
     while text:
+        quoted = re.match(r'(?i)LOG="[^"\r]*"[^ \r]*', text)
+        if quoted:
+            words.append(quoted.group(0))
+            text = text[quoted.end():]
+            text = text[1:].lstrip(" ") if text.startswith(" ") else text
+            continue
         brk = text.find("\r")
         line = text if brk <= 0 else text[:brk]
         at = line.find(" ")
@@ -79,10 +86,23 @@ def read_command_line(text):
     """(the keywords read before the first invalid word, whether there was an invalid one)"""
     read = set()
     for word in command_words(text):
+        if log_folder_of(word) is not None:
+            read.add("LOG")
+            continue
         if upper(word) not in KEYWORDS:
             return read, True
         read.add(upper(word))
     return read, False
+
+
+def log_folder_of(word):
+    """The folder of a LOG="<folder>" (or LOG=<folder>) word, None for any other word."""
+    if not upper(word).startswith("LOG="):
+        return None
+    folder = word[4:]
+    if len(folder) >= 2 and folder[0] == folder[-1] == '"':
+        folder = folder[1:-1]
+    return folder if folder and '"' not in folder else None
 
 
 def is_absolute(path):
@@ -287,8 +307,13 @@ def check_plan(scenario, calls):
     words, invalid = read_command_line(scenario.get("commandLine", ""))
     if invalid or "PLAN" not in words:
         return []
+    # The folder LOG="<folder>" names is made for the plan's log, as for any run's.
+    logs = [norm(f) for f in map(log_folder_of, command_words(scenario.get("commandLine", "")))
+            if f is not None]
     return [("a PLAN run carried something out", c["op"]) for c in calls
-            if c["op"] in ACTS + ("MakeFolder", "CreateEmptyFile")]
+            if c["op"] in ACTS + ("MakeFolder", "CreateEmptyFile")
+            and not (c["op"] == "MakeFolder" and any(under(f, norm(c["args"]["path"]))
+                                                     for f in logs))]
 
 
 def settings_of(table):

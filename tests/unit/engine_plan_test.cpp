@@ -63,6 +63,7 @@ struct Row {
   bool update = false;
   bool silent = true;
   bool debug = false;
+  bool noRestart = false;
   // The request.
   bool program = true, database = false, outlook = false, repair = false, remove = false;
   const wchar_t* appPath = L"C:\\Program Files (x86)\\Vantora Contact Management";
@@ -85,6 +86,7 @@ Plan PlanFor(const Row& row) {
   RunOptions o;
   o.gbSilent = row.silent;
   o.gbDebug = row.debug;
+  o.gbNoRestart = row.noRestart;
   Request r;
   r.bProgram = row.program;
   r.bDatabase = row.database;
@@ -260,6 +262,23 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
       steps.push_back(Brief(plan, step));
     }
     EXPECT_EQ(steps, row.steps) << row.name;
+  }
+}
+
+TEST(EnginePlan, NoRestartEndsEveryWindowsInstallerCommandLine) {
+  for (const bool noRestart : {false, true}) {
+    Row row;
+    row.name = "S DB";
+    row.database = true;
+    row.noRestart = noRestart;
+    const Plan plan = PlanFor(row);
+    for (const PackageRun* run : {&plan.program, &plan.database}) {
+      for (const std::wstring& arguments : {MsiexecArguments(*run), RollbackArguments(*run)}) {
+        const bool ends =
+            arguments.size() > 11 && arguments.substr(arguments.size() - 11) == L" /norestart";
+        EXPECT_EQ(ends, noRestart) << sim::ToUtf8(arguments);
+      }
+    }
   }
 }
 

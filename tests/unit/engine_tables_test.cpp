@@ -228,8 +228,9 @@ TEST(ExitCodes, AnythingEscapingTheRunIsAFailureSaidInOneLine) {
       log.push_back(call["args"]["line"]);
     }
     ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[log.size() - 3], line);
-    EXPECT_EQ(log[log.size() - 2].substr(0, 16), "exit code: 1603 ");
+    const std::string run = "[WS01-20240501-102233-4242] ";  // the run's id, on every line
+    EXPECT_EQ(log[log.size() - 3], run + line);
+    EXPECT_EQ(log[log.size() - 2].substr(0, run.size() + 16), run + "exit code: 1603 ");
     EXPECT_TRUE(p.Calls("StartProcess").empty()) << "nothing runs after " << c.what;
   }
 }

@@ -3,6 +3,7 @@ station that is not visible, as for the system account), with the setup log (LOG
 administrator checks: the run ends by itself with the right exit code, no window appears, the
 reason is on standard error and in the setup log, and Windows Installer's own logs are there."""
 
+import re
 import time
 
 from harness import SHARED, SHIP, check, check_equal, wine_test
@@ -11,14 +12,22 @@ from test_engine import (DATA_TARGET, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER,
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP
 
 SETUP_LOG = "VTR Setup.log"
+LOG_FOLDER = "C:\\Setup Logs\\Vantora CM"  # neither it nor the folder above it is there yet
+RUN_ID = re.compile(r"\[([A-Za-z0-9_-]+-\d{8}-\d{6}-(\d+))\] ")  # computer, time, process
 MISSING_PACKAGE = "SYS_Install: Unable to open installation package: | " + SHIP + "\\vtr3p.msi"
 UNATTENDED = "=> OK (unattended: no person can answer)"
 
 
-def log_lines(machine):
-    path = machine.temp_file(SETUP_LOG)
-    check(path is not None, f"there is no {SETUP_LOG} in the temporary folder")
-    return path.read_text(encoding="utf-8").splitlines()
+def log_lines(machine, path=None):
+    """The setup log's lines without the run id each begins with, and that run id: one run's
+    block, every line of it named by the same run."""
+    path = path or machine.temp_file(SETUP_LOG)
+    check(path is not None and path.is_file(), f"there is no {SETUP_LOG} in {path}")
+    lines = path.read_text(encoding="utf-8").splitlines()
+    ids = {match.group(1) if (match := RUN_ID.match(line)) else None for line in lines}
+    check(len(ids) == 1 and None not in ids, f"the log's lines do not all name one run: {lines}")
+    run_id = ids.pop()
+    return [RUN_ID.sub("", line, count=1) for line in lines], run_id
 
 
 @wine_test
@@ -34,7 +43,7 @@ def unattended_run_with_a_missing_package_ends_by_itself(machine):
     stderr = run.program_stderr or ""
     check(MISSING_PACKAGE in stderr and UNATTENDED in stderr,
           f"standard error does not name the missing package and its answer: {stderr!r}")
-    lines = log_lines(machine)
+    lines, _ = log_lines(machine)
     check(lines[0].startswith("==== VTR Setup 1.6.0, "), f"the log's header: {lines[:1]}")
     check("command line: S DB LOG" in lines, f"the log's command line: {lines[:6]}")
     box = [line for line in lines if line.startswith("message box ")]
@@ -46,26 +55,37 @@ def unattended_run_with_a_missing_package_ends_by_itself(machine):
 @wine_test
 def logged_install_keeps_the_setup_log_and_windows_installer_logs(machine):
     exe = machine.ship()
-    run = machine.drive(exe, args=("S", "DB", "LOG"))
+    command_line = f'S DB LOG="{LOG_FOLDER}"'
+    run = machine.drive(exe, cmdline=command_line)
     run.check_finished()
     check_equal((run.boxes, run.exit_code), ([], EXIT_SUCCESS), "boxes and exit code")
     calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not end")
 
-    temp = machine.temp_file(SETUP_LOG).parent
-    windows_temp = "C:\\" + str(temp.relative_to(machine.path("C:\\"))).replace("/", "\\")
+    folder = machine.path(LOG_FOLDER)
+    lines, run_id = log_lines(machine, folder / SETUP_LOG)
+    check(machine.temp_file(SETUP_LOG) is None, "a setup log was written to the temporary folder")
+    check(lines[0].startswith("==== VTR Setup 1.6.0, ") and lines[0].endswith(f"run {run_id} ===="),
+          f"the log's header: {lines[:1]}")
+    header = lines[:8]
+    check(any(line.startswith("account: ") and line != "account: " for line in header),
+          f"the log's header names no account: {header}")
+    computer, _, _, process = run_id.rsplit("-", 3)
+    for line in (f"computer: {computer}", f"process id: {process}",
+                 f"command line: {command_line}"):
+        check(line in header, f"the log's header has no line {line!r}: {header}")
+
     expected = []
     for package, target in (("vtr3p.msi", PROGRAM_FOLDER), ("vtr3db.msi", DATA_TARGET)):
+        log_name = f"VTR Setup {run_id} {package}.log"
         expected.append(f'msiexec.exe /I "{SHIP}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
-                        f' /l*v "{windows_temp}\\VTR Setup {package}.log"')
-        check((temp / f"VTR Setup {package}.log").is_file(),
-              f"Windows Installer wrote no log for {package}")
+                        f' /l*v "{LOG_FOLDER}\\{log_name}"')
+        check((folder / log_name).is_file(), f"Windows Installer wrote no log for {package}")
     check_equal(msiexec_lines(calls), expected, "Windows Installer command lines")
 
-    lines = log_lines(machine)
-    for command_line in expected:
-        check(any(line.startswith("process ") and command_line in line and
+    for command in expected:
+        check(any(line.startswith("process ") and command in line and
                   line.endswith("=> started") for line in lines),
-              f"the setup log does not name {command_line!r}:\n" + "\n".join(lines))
+              f"the setup log does not name {command!r}:\n" + "\n".join(lines))
     check_equal([line for line in lines if line.startswith("exit code of msiexec.exe")],
                 ["exit code of msiexec.exe: 0 (success)"] * 2, "msiexec exit codes in the log")
     check_equal(lines[-2], "exit code: 0 (success)", "the log's exit line")

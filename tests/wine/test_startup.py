@@ -4,6 +4,8 @@ install folders read back from the settings store."""
 
 import pwd
 import os
+import subprocess
+import time
 
 from harness import CR, CRLF, SHARED, SHIP, TAB, check, check_equal, wine_test
 
@@ -78,6 +80,33 @@ def invalid_word_shows_the_usage_box_and_ends(machine):
         check_equal(run.windows, [], f"windows opened for {cmdline!r}")
         check_equal(run.exit_code, USAGE_EXIT, f"exit code for {cmdline!r}")
         check_not_installed(machine, f"after {cmdline!r}")
+
+
+@wine_test
+def a_second_copy_of_setup_says_it_is_already_running(machine):
+    setup = machine.ship()
+    update = machine.ship(exe_name="UpdateVTR.exe", packages=False)
+    # The first copy's wizard stays open, nobody at it, while the updater is started.
+    first = subprocess.Popen(["wine", setup],
+                             env=machine.env.wine_env(machine.prefix, machine.environment),
+                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    try:
+        for _ in range(20):  # until the first copy has claimed its place (its wizard is open)
+            time.sleep(2)
+            run = machine.drive(update, close_windows=True, timeout=30)
+            run.check_finished()
+            if run.boxes or first.poll() is not None:
+                break
+        check_equal(first.poll(), None, "the first copy ended early")
+        # The box opens behind the first copy's wizard on Wine's desktop, so its icon cannot be
+        # read off the screen here; the simulated Windows checks it.
+        check_equal([(box["title"], box["text"], box["buttons"]) for box in run.boxes],
+                    [("VTR Setup", "Vantora Contact Management setup is already running.",
+                      ["OK"])], "boxes of the second copy")
+        check_equal((run.windows, run.exit_code), ([], 1618), "windows and exit code")
+    finally:
+        first.kill()
 
 
 @wine_test

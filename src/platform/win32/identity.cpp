@@ -1,10 +1,57 @@
-// Who the program is and what it was started with.
+// Who the program is, what it was started with, and who runs it where.
+#include <vector>
+
 #include "platform/win32/text_rules.h"
+#include "platform/win32/unique_resources.h"
 #include "platform/win32/version_resource.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_strings.h"
 
 namespace vtr::win32 {
+namespace {
+
+std::wstring ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return ::GetComputerNameW(name, &size) ? std::wstring(name, size) : std::wstring();
+}
+
+// "DOMAIN\user" of the account the process runs as (its token's user), "" when Windows
+// cannot say.
+std::wstring AccountName() {
+  UniqueHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+    return {};
+  }
+  DWORD size = 0;
+  ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  if (size == 0) {
+    return {};
+  }
+  std::vector<unsigned char> buffer(size);
+  if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
+    return {};
+  }
+  PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
+  DWORD nameSize = 0;
+  DWORD domainSize = 0;
+  SID_NAME_USE use{};
+  ::LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use);
+  if (nameSize == 0) {
+    return {};
+  }
+  std::wstring name(nameSize, L'\0');
+  std::wstring domain(domainSize + 1, L'\0');
+  if (!::LookupAccountSidW(nullptr, sid, name.data(), &nameSize, domain.data(), &domainSize,
+                           &use)) {
+    return {};
+  }
+  name.resize(nameSize);
+  domain.resize(domainSize);
+  return domain.empty() ? name : domain + L"\\" + name;
+}
+
+}  // namespace
 
 std::wstring Win32Platform::OwnFileName() {
   return BareFileName(ModulePath(nullptr));
@@ -34,6 +81,10 @@ AppVersion Win32Platform::OwnVersion() {
 std::wstring Win32Platform::CommandLine() {
   const wchar_t* line = ::GetCommandLineW();
   return line != nullptr ? ArgumentsAfterProgramName(line) : std::wstring();
+}
+
+ProcessIdentity Win32Platform::Identity() {
+  return {ComputerName(), AccountName(), ::GetCurrentProcessId()};
 }
 
 }  // namespace vtr::win32

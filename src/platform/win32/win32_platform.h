@@ -79,6 +79,11 @@ class Win32Platform final : public Platform {
   std::wstring TempFolder() override;
   void AppendLine(const std::wstring& path, const std::wstring& line) override;
   LocalTime Now() override;
+  ProcessIdentity Identity() override;
+
+  bool NamedMutexExists(const std::wstring& name) override;
+  std::unique_ptr<HeldMutex> ClaimNamedMutex(const std::wstring& name) override;
+  void Pause(int32_t milliseconds) override;
 
  private:
   // Skips entries the search's attribute mask leaves out; "" and the search closed at the end.

@@ -1,0 +1,75 @@
+// What start-up makes of LOG="<folder>", and the wait a silent run makes while something else
+// is busy, played on the simulated Windows.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/outcome.h"
+#include "engine/waiting.h"
+#include "sim/sim_platform.h"
+#include "startup/main.h"
+
+namespace vtr {
+namespace {
+
+// The setup log's path as the run wrote it, "" when it wrote none, and the exit code.
+std::pair<std::string, int> LogOfRun(const std::string& commandLine) {
+  SimPlatform p(nlohmann::json{{"commandLine", commandLine},
+                               {"files", {"C:\\Downloads\\vtr3p.msi"}},
+                               {"answers", {{"msgbox", {"OK"}}}}});
+  const int code = Main(p, p.EditionId());
+  const auto lines = p.Calls("AppendLine");
+  return {lines.empty() ? "" : lines[0]["args"]["path"].get<std::string>(), code};
+}
+
+TEST(LogFolder, OneWordWithItsQuotesAndBlanks) {
+  const struct {
+    const char* commandLine;
+    const char* logPath;  // "" for none
+    int exitCode;
+  } cases[] = {
+      {R"(S LOG="C:\Setup Logs\Vantora CM" NORESTART)", R"(C:\Setup Logs\Vantora CM\VTR Setup.log)",
+       kExitSuccess},
+      {R"(s log=C:\Logs)", R"(C:\Logs\VTR Setup.log)", kExitSuccess},
+      {R"(S LOG="C:\Logs\\")", R"(C:\Logs\VTR Setup.log)", kExitSuccess},
+      {R"(S LOG="C:\")", R"(C:\VTR Setup.log)", kExitSuccess},
+      {R"(S LOG)", R"(C:\users\user\AppData\Local\Temp\VTR Setup.log)", kExitSuccess},
+      // A quote left open, or no folder at all: the usage box, and nothing runs.
+      {R"(S LOG="C:\Setup Logs DB)", "", kExitUsage},
+      {R"(S LOG=)", "", kExitUsage},
+      {R"(S LOG="C:\a"b)", "", kExitUsage},
+  };
+  for (const auto& c : cases) {
+    const auto [path, code] = LogOfRun(c.commandLine);
+    EXPECT_EQ(path, c.logPath) << c.commandLine;
+    EXPECT_EQ(code, c.exitCode) << c.commandLine;
+  }
+}
+
+TEST(BusyWait, GoesOnOnceFreeAndGivesUpAfterTheLimit) {
+  for (const int polls : {0, 3}) {
+    SimPlatform p(nlohmann::json{{"installerBusy", polls}});
+    int asked = 0;
+    EXPECT_TRUE(WaitWhileBusy(
+        p,
+        [&] {
+          ++asked;
+          return p.NamedMutexExists(kInstallerBusyMutex);
+        },
+        L"busy"));
+    EXPECT_EQ(asked, polls + 1);
+    EXPECT_EQ(p.Calls("WriteStandardError").size(), polls > 0 ? 1u : 0u);
+  }
+
+  SimPlatform p(nlohmann::json{{"installerBusy", "always"}});
+  EXPECT_FALSE(WaitWhileBusy(
+      p, [&] { return p.NamedMutexExists(kInstallerBusyMutex); }, L"Windows Installer is busy"));
+  const auto errors = p.Calls("WriteStandardError");
+  ASSERT_EQ(errors.size(), 1u) << "the waiting line is written once";
+  EXPECT_EQ(errors[0]["args"]["line"], "VTR Setup: Windows Installer is busy");
+  // Ten minutes went by on the simulated clock.
+  EXPECT_EQ(p.Now().minute, 32);
+}
+
+}  // namespace
+}  // namespace vtr
