@@ -4,6 +4,7 @@
 #include "engine/components.h"
 #include "engine/migration.h"
 #include "engine/run_programs.h"
+#include "engine/waiting.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -82,8 +83,43 @@ std::optional<uint32_t> RunMsiexec(Applying& a, const std::wstring& arguments, b
 
 // Runs the package and reports a run that did not start or did not succeed. What takes the
 // package's run back goes on the undo list once it has succeeded.
+// Before a Windows Installer run: waits while another installation is in progress. A silent
+// run waits on its own; the wizard asks the user to wait and choose Retry. False when it is
+// still busy (the time ran out, or the user chose Cancel).
+bool InstallerFree(Applying& a) {
+  Platform& p = a.p;
+  const auto busy = [&] { return p.NamedMutexExists(kInstallerBusyMutex); };
+  if (a.plan.silent) {
+    return WaitWhileBusy(p, busy,
+                         L"another installation is in progress. This run waits up to 10 minutes "
+                         L"for it to finish.");
+  }
+  while (busy()) {
+    if (p.MsgBox(L"Another installation is in progress. Wait until it has finished, then choose "
+                 L"Retry.",
+                 MsgButtons::RetryCancel, MsgIcon::Exclamation, std::nullopt) != MsgAnswer::Retry) {
+      return false;
+    }
+  }
+  return true;
+}
+
 Next RunPackage(Applying& a, const Step& step, StepResult& result) {
   const PackageRun& run = a.plan.Package(step.package);
+  if (!InstallerFree(a)) {
+    a.outcome.busy = true;
+    a.outcome.failed = true;
+    result.status = StepStatus::Failed;
+    result.detail = L"another installation is in progress";
+    if (a.plan.silent) {
+      // The wizard's user chose Cancel and needs no more telling.
+      Fail(a,
+           L"Another installation is still in progress after 10 minutes:" + gsCR + run.path + gsCR +
+               L"Run setup again when it has finished.",
+           result);
+    }
+    return Next::End;
+  }
   bool started = false;
   const std::optional<uint32_t> exitCode = RunMsiexec(a, MsiexecArguments(run), started);
   if (step.package == PackageId::Program) {
