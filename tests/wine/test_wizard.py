@@ -6,7 +6,8 @@ import json
 import time
 
 from harness import CR, SHARED, SHIP, TOOLS, check, check_equal, wine_test
-from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_SUCCESS, INSTALLED,
+from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_FAILED, EXIT_SUCCESS,
+                         INSTALLED,
                          PLANTED_DLLS, PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
                          missing_files, msiexec_ends, msiexec_lines, planted_dlls_loaded,
                          program_stamp, registrations, settled)
@@ -142,6 +143,28 @@ def single_user_install_from_a_drive_root(machine):
                  wizard_line("/qb", "vtr3db.msi", DATA_TARGET, source="E:")],
                 "Windows Installer command lines")
     check_both_installed(machine)
+
+
+@wine_test
+def a_failed_install_says_its_changes_were_taken_back(machine):
+    exe = machine.ship(outcome={"vtr3db.msi": "action"})
+    run = machine.drive(exe, answers=["OK", "OK"], steps=[
+        expect_panel(FIRST_INSTALL), click(SINGLE_USER), expect_panel(CONFIGURATION),
+        click(FINISH)])
+    run.check_finished()
+    # The database package fails after the program was installed: its failure box, then the
+    # program is removed again at the run's own level, and one more box says so.
+    check_equal([(b["icon"], b["text"].split(CR)[0]) for b in run.boxes],
+                [("critical", "Windows Installer did not complete the installation (error "
+                  + str(msiexec_ends(machine.calls())[1]["exit"]) + "):"),
+                 ("information",
+                  "Setup did not finish. The changes it made have been taken back.")],
+                "boxes of the failed run")
+    check_equal(msiexec_lines(machine.calls())[2:], [f"msiexec.exe /x {PROGRAM_CODE} /qb-"],
+                "the Windows Installer run that takes the program back")
+    check_equal(run.panels(), [FIRST_INSTALL, CONFIGURATION], "panels walked")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code")
+    check_not_installed(machine, "after the failed run")
 
 
 @wine_test
