@@ -54,6 +54,11 @@ fi
 echo "demo: making a fresh Windows in $prefix"
 vtr_boot_prefix "$prefix"
 export WINEPREFIX="$prefix"
+# A machine set up for the product has its serial control and Outlook e-mail interface in the
+# 32-bit system folder, where setup registers them; the demo puts stand-ins there.
+for component in mscomm32.ocx vtremail.dll; do
+  cp "build/$preset/packaging/vtr_component.dll" "$prefix/drive_c/windows/syswow64/$component"
+done
 # The demo vtr3.exe notes here that it was started, so the demo can say so.
 launched="$demo/launched.jsonl"
 export VTR_DEMO_RECORD="$(winpath "$launched")"
