@@ -155,8 +155,8 @@ PackageCheck CheckPackage(Platform& p, InstallerObject& installer, const Package
   try {
     productCode = installer.PackageProperty(run.path, L"ProductCode");
   } catch (const RunError& error) {
-    check.detail = L"its product code could not be read: " +
-                   DescribeError(error.description, error.number);
+    check.detail =
+        L"its product code could not be read: " + DescribeError(error.description, error.number);
     return check;
   }
   if (!EqualsNoCase(productCode, run.productCode)) {
@@ -195,8 +195,9 @@ bool CheckPackages(Platform& p, const RunOptions& o, const Plan& plan, EngineFac
     return false;
   }
   if (digests.empty()) {
-    p.WriteLog(L"the package digests were not checked: this build of setup recorded none (a "
-               L"developer's build); only the packages' product codes are checked");
+    p.WriteLog(
+        L"the package digests were not checked: this build of setup recorded none (a "
+        L"developer's build); only the packages' product codes are checked");
   }
   for (const PackageId id : packages) {
     f.packageChecks.push_back(CheckPackage(p, *installer, plan.Package(id), id, digests, held));

@@ -324,8 +324,7 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
 
 std::wstring MsiexecArguments(const PackageRun& run) {
   const std::wstring target = run.byProductCode ? run.path : gsQuote + run.path + gsQuote;
-  return run.switches + target + run.properties + run.level + run.logArgument +
-         run.restartArgument;
+  return run.switches + target + run.properties + run.level + run.logArgument + run.restartArgument;
 }
 
 std::wstring RollbackArguments(const PackageRun& run) {
@@ -368,8 +367,8 @@ std::vector<PackageId> PackagesHandedByFile(const Plan& plan) {
 }
 
 std::wstring DamagedPackageText(const std::wstring& path) {
-  return L"The installation package is damaged or is not the one this setup was made for:" +
-         gsCR + path + gsCR + L"Copy the setup files again from the original media.";
+  return L"The installation package is damaged or is not the one this setup was made for:" + gsCR +
+         path + gsCR + L"Copy the setup files again from the original media.";
 }
 
 bool StatesKnown(const Request& r, const InstalledStates& states) {

@@ -45,7 +45,6 @@ struct EngineFacts {
   std::vector<PackageCheck> packageChecks;
 };
 
-
 // One package's Windows Installer run. Debug prompts may change the switches and the level
 // before the run.
 struct PackageRun {

@@ -258,8 +258,8 @@ class SimInstaller : public InstallerObject {
   std::wstring PackageProperty(const std::wstring& packagePath,
                                const std::wstring& property) override {
     const auto m = Connected();
-    const std::size_t line = m->Begin("PackageProperty", Line{{"path", Text(packagePath)},
-                                                              {"property", Text(property)}});
+    const std::size_t line = m->Begin(
+        "PackageProperty", Line{{"path", Text(packagePath)}, {"property", Text(property)}});
     const auto path = m->Files().Parse(packagePath, false);
     const sim::FileEntry* file = path ? m->Files().Find(*path) : nullptr;
     if (file == nullptr || file->folder) {

@@ -61,8 +61,9 @@ class Sha256Hash {
     // Windows 7 wants the hash object's memory from the caller.
     DWORD objectLength = 0;
     ULONG written = 0;
-    Check(cng_.getProperty(algorithm_, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&objectLength),
-                           sizeof(objectLength), &written, 0));
+    Check(cng_.getProperty(algorithm_, BCRYPT_OBJECT_LENGTH,
+                           reinterpret_cast<PUCHAR>(&objectLength), sizeof(objectLength), &written,
+                           0));
     object_.resize(objectLength);
     Check(cng_.createHash(algorithm_, &hash_, object_.data(), objectLength, nullptr, 0, 0));
   }
