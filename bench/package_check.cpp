@@ -2,7 +2,8 @@
 // timed: each package file held, its SHA-256 taken through CNG and its ProductCode read, the
 // same platform calls setup makes, after the same start (system DLLs, COM).
 //   bench_package_check.exe ROUNDS PACKAGE...
-// Prints "check <ms>" for each round, the whole check of every package given.
+// Prints "check <ms> sha256 <ms> ..." for each round: the whole check of every package given,
+// the time spent waiting for the SHA-256s, then the digests and product codes found.
 #include <windows.h>
 
 #include <cstdio>
@@ -45,13 +46,22 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::unique_ptr<vtr::HeldFile>> held;
     const std::unique_ptr<vtr::InstallerObject> installer = p.CreateInstaller();
     std::wstring codes;
+    double hashing = 0;
+    // As setup does: every package held (and its digest begun) first, then each checked.
     for (int i = 2; i < argc; ++i) {
-      held.push_back(p.HoldFile(argv[i]));
-      codes += held.back()->Sha256() + L" ";
+      held.push_back(p.HoldFile(argv[i], true));
+    }
+    for (int i = 2; i < argc; ++i) {
+      LARGE_INTEGER hashStart;
+      LARGE_INTEGER hashEnd;
+      ::QueryPerformanceCounter(&hashStart);
+      codes += held[static_cast<std::size_t>(i - 2)]->Sha256() + L" ";
+      ::QueryPerformanceCounter(&hashEnd);
+      hashing += Milliseconds(hashStart, hashEnd);
       codes += installer->PackageProperty(argv[i], L"ProductCode") + L" ";
     }
     ::QueryPerformanceCounter(&end);
-    std::wprintf(L"check %.2f %ls\n", Milliseconds(start, end), codes.c_str());
+    std::wprintf(L"check %.2f sha256 %.2f %ls\n", Milliseconds(start, end), hashing, codes.c_str());
   }
   return 0;
 }

@@ -183,8 +183,8 @@ class TimedPlatform final : public vtr::Platform {
   bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) override {
     return inner_.MoveFileTo(existingPath, newPath);
   }
-  std::unique_ptr<vtr::HeldFile> HoldFile(const std::wstring& path) override {
-    return inner_.HoldFile(path);
+  std::unique_ptr<vtr::HeldFile> HoldFile(const std::wstring& path, bool digest) override {
+    return inner_.HoldFile(path, digest);
   }
   std::wstring RecordedPackageDigests() override { return inner_.RecordedPackageDigests(); }
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,

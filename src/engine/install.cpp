@@ -9,6 +9,7 @@
 #include "util/text.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -110,21 +111,13 @@ std::vector<std::pair<std::wstring, std::wstring>> ParseDigests(const std::wstri
   return digests;
 }
 
-// One package file: held, then its digest (when the release recorded digests) and its product
-// code compared. The holder goes on held whether the file passed or not.
-PackageCheck CheckPackage(Platform& p, InstallerObject& installer, const PackageRun& run,
-                          PackageId id,
+// One held package file: its digest (when the release recorded digests) and its product code
+// compared.
+PackageCheck CheckPackage(InstallerObject& installer, const PackageRun& run, PackageId id,
                           const std::vector<std::pair<std::wstring, std::wstring>>& digests,
-                          std::vector<std::unique_ptr<HeldFile>>& held) {
+                          HeldFile& file) {
   PackageCheck check;
   check.package = id;
-  try {
-    held.push_back(p.HoldFile(run.path));
-  } catch (const RunError& error) {
-    check.detail = L"it cannot be opened for reading with changes denied: " +
-                   DescribeError(error.description, error.number);
-    return check;
-  }
   std::vector<std::wstring> compared;
   if (!digests.empty()) {
     const std::wstring* recorded = nullptr;
@@ -139,7 +132,7 @@ PackageCheck CheckPackage(Platform& p, InstallerObject& installer, const Package
     }
     std::wstring actual;
     try {
-      actual = held.back()->Sha256();
+      actual = file.Sha256();
     } catch (const RunError& error) {
       check.detail =
           L"its SHA-256 could not be computed: " + DescribeError(error.description, error.number);
@@ -199,8 +192,28 @@ bool CheckPackages(Platform& p, const RunOptions& o, const Plan& plan, EngineFac
         L"the package digests were not checked: this build of setup recorded none (a "
         L"developer's build); only the packages' product codes are checked");
   }
+  // Every file is held first: their digests are taken at once, beside the rest of the check.
+  std::vector<std::optional<RunError>> holdFailures;
   for (const PackageId id : packages) {
-    f.packageChecks.push_back(CheckPackage(p, *installer, plan.Package(id), id, digests, held));
+    try {
+      held.push_back(p.HoldFile(plan.Package(id).path, !digests.empty()));
+      holdFailures.emplace_back();
+    } catch (const RunError& error) {
+      held.emplace_back();
+      holdFailures.emplace_back(error);
+    }
+  }
+  for (std::size_t i = 0; i < packages.size(); ++i) {
+    const PackageId id = packages[i];
+    if (holdFailures[i]) {
+      PackageCheck check;
+      check.package = id;
+      check.detail = L"it cannot be opened for reading with changes denied: " +
+                     DescribeError(holdFailures[i]->description, holdFailures[i]->number);
+      f.packageChecks.push_back(check);
+    } else {
+      f.packageChecks.push_back(CheckPackage(*installer, plan.Package(id), id, digests, *held[i]));
+    }
   }
   f.packagesChecked = true;
   return true;

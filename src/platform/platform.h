@@ -155,8 +155,9 @@ class Platform {
   // True when the file now lies under the new path.
   virtual bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) = 0;
   // Opens an existing file for reading and holds it (see HeldFile); raises when it cannot be
-  // opened, for instance because another program is writing it.
-  virtual std::unique_ptr<HeldFile> HoldFile(const std::wstring& path) = 0;
+  // opened, for instance because another program is writing it. With digest, the file's
+  // SHA-256 is begun at once, beside whatever the caller does next, and Sha256() waits for it.
+  virtual std::unique_ptr<HeldFile> HoldFile(const std::wstring& path, bool digest) = 0;
   // The package digests the release recorded in this program, one "<sha256>  <file name>" a
   // line; "" for a build that recorded none.
   virtual std::wstring RecordedPackageDigests() = 0;

@@ -594,8 +594,9 @@ bool SimPlatform::MoveFileTo(const std::wstring& existingPath, const std::wstrin
   return moved;
 }
 
-std::unique_ptr<HeldFile> SimPlatform::HoldFile(const std::wstring& path) {
-  const std::size_t line = machine_->Begin("HoldFile", Line{{"path", Text(path)}});
+std::unique_ptr<HeldFile> SimPlatform::HoldFile(const std::wstring& path, bool digest) {
+  const std::size_t line =
+      machine_->Begin("HoldFile", Line{{"path", Text(path)}, {"digest", digest}});
   const auto parsed = machine_->Files().Parse(path, false);
   const sim::FileEntry* file = parsed ? machine_->Files().Find(*parsed) : nullptr;
   if (file == nullptr || file->folder) {

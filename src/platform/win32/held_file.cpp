@@ -105,41 +105,90 @@ class Sha256Hash {
   std::vector<unsigned char> object_;
 };
 
+// The SHA-256 of the whole file, read through the handle from its start.
+std::wstring FileSha256(HANDLE file) {
+  static const Cng cng;
+  if (!cng.Complete()) {
+    throw RunError{48, L"Windows' cryptography (bcrypt.dll) could not be loaded"};
+  }
+  LARGE_INTEGER start{};
+  if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
+    throw ReadError();
+  }
+  Sha256Hash hash(cng);
+  std::vector<unsigned char> buffer(kReadChunk);
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(file, buffer.data(), kReadChunk, &read, nullptr)) {
+      throw ReadError();
+    }
+    if (read == 0) {
+      break;
+    }
+    hash.Add(buffer.data(), read);
+  }
+  return hash.Finish();
+}
+
+// A held file whose SHA-256 may be taken on a thread of its own, so that several packages are
+// hashed at once and beside the rest of the check. Only that thread reads the file until it
+// has ended.
 class Win32HeldFile final : public HeldFile {
  public:
   explicit Win32HeldFile(UniqueFileHandle file) : file_(std::move(file)) {}
+  ~Win32HeldFile() override { Join(); }
+  Win32HeldFile(const Win32HeldFile&) = delete;
+  Win32HeldFile& operator=(const Win32HeldFile&) = delete;
+
+  // Begins the SHA-256 on a thread; where no thread can be made, Sha256() takes it itself.
+  void BeginDigest() {
+    thread_.reset(::CreateThread(nullptr, 0, &Win32HeldFile::Digest, this, 0, nullptr));
+  }
 
   std::wstring Sha256() override {
-    static const Cng cng;
-    if (!cng.Complete()) {
-      throw RunError{48, L"Windows' cryptography (bcrypt.dll) could not be loaded"};
+    if (!thread_) {
+      return FileSha256(file_.get());
     }
-    LARGE_INTEGER start{};
-    if (!::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) {
-      throw ReadError();
+    Join();
+    if (failed_) {
+      throw error_;
     }
-    Sha256Hash hash(cng);
-    std::vector<unsigned char> buffer(kReadChunk);
-    for (;;) {
-      DWORD read = 0;
-      if (!::ReadFile(file_.get(), buffer.data(), kReadChunk, &read, nullptr)) {
-        throw ReadError();
-      }
-      if (read == 0) {
-        break;
-      }
-      hash.Add(buffer.data(), read);
-    }
-    return hash.Finish();
+    return digest_;
   }
 
  private:
+  static DWORD WINAPI Digest(void* self) {
+    auto& held = *static_cast<Win32HeldFile*>(self);
+    try {
+      held.digest_ = FileSha256(held.file_.get());
+    } catch (const RunError& error) {
+      held.error_ = error;
+      held.failed_ = true;
+    } catch (...) {
+      held.error_ = RunError{7, L"Out of memory"};
+      held.failed_ = true;
+    }
+    return 0;
+  }
+
+  void Join() {
+    if (thread_ && !joined_) {
+      ::WaitForSingleObject(thread_.get(), INFINITE);
+      joined_ = true;
+    }
+  }
+
   UniqueFileHandle file_;
+  UniqueHandle thread_;
+  bool joined_ = false;
+  std::wstring digest_;
+  RunError error_{0, L""};
+  bool failed_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<HeldFile> Win32Platform::HoldFile(const std::wstring& path) {
+std::unique_ptr<HeldFile> Win32Platform::HoldFile(const std::wstring& path, bool digest) {
   // Others may read the file (Windows Installer does), but nobody may change, rename or delete
   // it while it is held.
   UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -158,7 +207,11 @@ std::unique_ptr<HeldFile> Win32Platform::HoldFile(const std::wstring& path) {
         throw ReadError();
     }
   }
-  return std::make_unique<Win32HeldFile>(std::move(file));
+  auto held = std::make_unique<Win32HeldFile>(std::move(file));
+  if (digest) {
+    held->BeginDigest();
+  }
+  return held;
 }
 
 std::wstring Win32Platform::RecordedPackageDigests() {
