@@ -100,6 +100,11 @@ class TimedInstaller final : public vtr::InstallerObject {
     const Stopwatch watch(trace_.installer);
     return inner_->SummaryProperty(packagePath, propertyId);
   }
+  std::wstring PackageProperty(const std::wstring& packagePath,
+                               const std::wstring& property) override {
+    const Stopwatch watch(trace_.installer);
+    return inner_->PackageProperty(packagePath, property);
+  }
 
  private:
   std::unique_ptr<vtr::InstallerObject> inner_;
@@ -178,6 +183,10 @@ class TimedPlatform final : public vtr::Platform {
   bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) override {
     return inner_.MoveFileTo(existingPath, newPath);
   }
+  std::unique_ptr<vtr::HeldFile> HoldFile(const std::wstring& path, bool digest) override {
+    return inner_.HoldFile(path, digest);
+  }
+  std::wstring RecordedPackageDigests() override { return inner_.RecordedPackageDigests(); }
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
                     const std::wstring& parameters, const std::wstring& workFolder,
                     int showCommand) override {

@@ -11,7 +11,8 @@
 #                           [--unsigned] [--preset win32|win64] [--out DIR]
 #
 # The executables and every package are signed (Authenticode, without a timestamp) with the
-# certificate and key given. Without them the script makes a throw-away test authority and
+# certificate and key given; the packages first, then their SHA-256 digests are linked into
+# SetupVTR.exe (which refuses a package that differs), then the executables are signed. Without them the script makes a throw-away test authority and
 # signing certificate, signs with those and says loudly that the media is test-signed; only the
 # authority's certificate is kept (test-ca.pem), the keys are deleted when the script ends.
 # --unsigned leaves the signatures out (to compare two builds). Every date inside the media is
@@ -109,7 +110,9 @@ echo "release: building SetupVTR.exe and the packages ($preset preset), dated" \
   "$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC')"
 mkdir -p "$out"
 log="$out/build.log"
-if ! { cmake --preset "$preset" -DVTR_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" &&
+# First as a developer builds: no package digests recorded yet.
+if ! { cmake --preset "$preset" -DVTR_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
+  -DVTR_PACKAGE_DIGESTS= &&
   cmake --build --preset "$preset" --target SetupVTR packages; } >"$log" 2>&1; then
   tail -n 40 "$log" >&2
   die "the build failed (the whole log is in $log)"
@@ -127,15 +130,6 @@ echo "release: laying out $media"
 rm -rf "$media" "$out/$name.iso" "$out/$name.zip" "$out/SHA256SUMS" "$out/test-ca.pem" \
   "$out/TEST-SIGNED.txt"
 mkdir -p "$media"
-# A build that is already stripped is copied as it is; stripping writes a PE time stamp, here
-# the one the link wrote (none).
-if "$tools-objdump" -f "$build/SetupVTR.exe" | grep -q HAS_SYMS; then
-  SOURCE_DATE_EPOCH=0 "$tools-strip" -o "$media/SetupVTR.exe" "$build/SetupVTR.exe"
-else
-  cp "$build/SetupVTR.exe" "$media/SetupVTR.exe"
-fi
-# A copy whose name begins with "Update" runs as the updater, with the update packages.
-cp "$media/SetupVTR.exe" "$media/UpdateVTR.exe"
 for package in "${packages[@]}"; do
   cp "$build/packages/$package.msi" "$media/"
 done
@@ -143,10 +137,33 @@ done
 printf '%s\r\n' '[autorun]' 'open=SetupVTR.exe' 'icon=SetupVTR.exe,0' \
   'label=Vantora Contact Management' >"$media/autorun.inf"
 
+keys="$(mktemp -d)"
+digests="$build/package-digests.txt"
+# The build folder goes back to a developer's build (no digests recorded) however this ends.
+restore_build() {
+  rm -rf "$keys"
+  if [[ -f "$digests" ]]; then
+    rm -f "$digests"
+    { cmake --preset "$preset" -DVTR_PACKAGE_DIGESTS= &&
+      cmake --build --preset "$preset" --target SetupVTR; } >>"$log" 2>&1 ||
+      echo "release: WARNING: $build could not be rebuilt without the package digests" \
+        "(see $log)" >&2
+  fi
+}
+trap restore_build EXIT
+
+sign_files() {
+  local file
+  for file in "$@"; do
+    osslsigncode sign "${sign_options[@]}" -in "$file" -out "$keys/signed" >"$keys/sign.log" 2>&1 ||
+      die "signing $(basename "$file") failed: $(tail -n 3 "$keys/sign.log")"
+    mv "$keys/signed" "$file"
+    signed+=("$file")
+  done
+}
+
 signed=()
 if ((unsigned == 0)); then
-  keys="$(mktemp -d)"
-  trap 'rm -rf "$keys"' EXIT
   if [[ -z "$cert" ]]; then
     test_signed_banner
     echo "release: making a throw-away test authority and signing certificate"
@@ -176,12 +193,32 @@ if ((unsigned == 0)); then
   fi
   sign_options=(-certs "$cert" -key "$key" -h sha256 -n "Vantora Contact Management")
   [[ -z "$pass_file" ]] || sign_options+=(-readpass "$pass_file")
-  for file in "$media"/*.exe "$media"/*.msi; do
-    osslsigncode sign "${sign_options[@]}" -in "$file" -out "$keys/signed" >"$keys/sign.log" 2>&1 ||
-      die "signing $(basename "$file") failed: $(tail -n 3 "$keys/sign.log")"
-    mv "$keys/signed" "$file"
-    signed+=("$file")
-  done
+  sign_files "$media"/*.msi
+fi
+
+# The program records the SHA-256 of every package as it ships (signed), and refuses a package
+# that differs: it is linked again with the digests, then stripped and signed.
+echo "release: recording the packages' digests in SetupVTR.exe"
+(cd "$media" && for package in "${packages[@]}"; do sha256sum -- "$package.msi"; done) \
+  >"$digests"
+if ! { cmake --preset "$preset" -DVTR_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
+  -DVTR_PACKAGE_DIGESTS="$digests" &&
+  cmake --build --preset "$preset" --target SetupVTR; } >>"$log" 2>&1; then
+  tail -n 40 "$log" >&2
+  die "linking SetupVTR.exe with the package digests failed (the whole log is in $log)"
+fi
+# A build that is already stripped is copied as it is; stripping writes a PE time stamp, here
+# the one the link wrote (none).
+if "$tools-objdump" -f "$build/SetupVTR.exe" | grep -q HAS_SYMS; then
+  SOURCE_DATE_EPOCH=0 "$tools-strip" -o "$media/SetupVTR.exe" "$build/SetupVTR.exe"
+else
+  cp "$build/SetupVTR.exe" "$media/SetupVTR.exe"
+fi
+# A copy whose name begins with "Update" runs as the updater, with the update packages.
+cp "$media/SetupVTR.exe" "$media/UpdateVTR.exe"
+
+if ((unsigned == 0)); then
+  sign_files "$media"/*.exe
   echo "release: signed ${#signed[@]} files"
   if [[ -n "$ca" ]]; then
     for file in "${signed[@]}"; do

@@ -67,3 +67,19 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/setupvtr.rc PROPERTIES
   INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/app
   OBJECT_DEPENDS
     "${CMAKE_SOURCE_DIR}/src/app/setupvtr.manifest;${CMAKE_SOURCE_DIR}/src/app/res/setupvtr.ico")
+
+# The release records the SHA-256 of every package it ships inside the program, which refuses a
+# package that differs. scripts/release.sh builds and signs the packages, writes their digests
+# ("<sha256>  <file name>" a line) to a file, and links the program again with this variable
+# naming that file. Every other build records none and checks only the packages' product codes.
+set(VTR_PACKAGE_DIGESTS "" CACHE FILEPATH
+  "The package digests to record in SetupVTR.exe (a release's); empty for none")
+if(VTR_PACKAGE_DIGESTS)
+  if(NOT EXISTS "${VTR_PACKAGE_DIGESTS}")
+    message(FATAL_ERROR "VTR_PACKAGE_DIGESTS names a file that is not there: ${VTR_PACKAGE_DIGESTS}")
+  endif()
+  set(VTR_DIGESTS_RC ${CMAKE_BINARY_DIR}/package_digests.rc)
+  file(WRITE ${VTR_DIGESTS_RC} "PACKAGEDIGESTS RCDATA \"${VTR_PACKAGE_DIGESTS}\"\n")
+  target_sources(SetupVTR PRIVATE ${VTR_DIGESTS_RC})
+  set_source_files_properties(${VTR_DIGESTS_RC} PROPERTIES OBJECT_DEPENDS "${VTR_PACKAGE_DIGESTS}")
+endif()

@@ -215,6 +215,13 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
   const Plan& plan = a.plan;
   result.status = StepStatus::Done;
   switch (step.kind) {
+    case StepKind::CheckPackages:
+      if (step.text.empty()) {
+        result.detail = L"every package passed";
+        return Next::Go;
+      }
+      Fail(a, step.text, result);
+      return Next::End;
     case StepKind::Refuse:
     case StepKind::MissingPackage:
     case StepKind::InvalidFolder:

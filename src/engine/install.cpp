@@ -8,6 +8,11 @@
 #include "util/paths.h"
 #include "util/text.h"
 
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
 namespace vtr {
 namespace {
 
@@ -80,6 +85,140 @@ bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
   return true;
 }
 
+// The digests the release recorded, by file name: "<sha256>  <file name>" a line.
+std::vector<std::pair<std::wstring, std::wstring>> ParseDigests(const std::wstring& text) {
+  std::vector<std::pair<std::wstring, std::wstring>> digests;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) {
+      end = text.size();
+    }
+    std::wstring line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == L'\r') {
+      line.pop_back();
+    }
+    const std::size_t blank = line.find(L' ');
+    if (blank == std::wstring::npos) {
+      continue;
+    }
+    std::size_t name = line.find_first_not_of(L" *", blank);
+    if (name != std::wstring::npos) {
+      digests.emplace_back(line.substr(name), line.substr(0, blank));
+    }
+  }
+  return digests;
+}
+
+// One held package file: its digest (when the release recorded digests) and its product code
+// compared.
+PackageCheck CheckPackage(InstallerObject& installer, const PackageRun& run, PackageId id,
+                          const std::vector<std::pair<std::wstring, std::wstring>>& digests,
+                          HeldFile& file) {
+  PackageCheck check;
+  check.package = id;
+  std::vector<std::wstring> compared;
+  if (!digests.empty()) {
+    const std::wstring* recorded = nullptr;
+    for (const auto& [name, digest] : digests) {
+      if (EqualsNoCase(name, run.fileName)) {
+        recorded = &digest;
+      }
+    }
+    if (recorded == nullptr) {
+      check.detail = L"this setup recorded no SHA-256 for " + run.fileName;
+      return check;
+    }
+    std::wstring actual;
+    try {
+      actual = file.Sha256();
+    } catch (const RunError& error) {
+      check.detail =
+          L"its SHA-256 could not be computed: " + DescribeError(error.description, error.number);
+      return check;
+    }
+    if (!EqualsNoCase(actual, *recorded)) {
+      check.detail = L"its SHA-256 is " + actual + L", the release recorded " + *recorded;
+      return check;
+    }
+    compared.push_back(L"SHA-256 as recorded");
+  }
+  std::wstring productCode;
+  try {
+    productCode = installer.PackageProperty(run.path, L"ProductCode");
+  } catch (const RunError& error) {
+    check.detail =
+        L"its product code could not be read: " + DescribeError(error.description, error.number);
+    return check;
+  }
+  if (!EqualsNoCase(productCode, run.productCode)) {
+    check.detail = L"its product code is " +
+                   (productCode.empty() ? std::wstring(L"missing") : productCode) +
+                   L", this setup expects " + run.productCode;
+    return check;
+  }
+  compared.push_back(L"product code " + run.productCode);
+  check.passed = true;
+  check.detail = compared.size() == 2 ? compared[0] + L", " + compared[1] : compared[0];
+  return check;
+}
+
+// Checks every package file the plan hands to Windows Installer and keeps each one held. False
+// when an error that was not resumed ended the run.
+bool CheckPackages(Platform& p, const RunOptions& o, const Plan& plan, EngineFacts& f,
+                   std::vector<std::unique_ptr<HeldFile>>& held, Outcome& outcome,
+                   std::wstring& failure) {
+  const std::vector<PackageId> packages = PackagesHandedByFile(plan);
+  if (packages.empty()) {
+    return true;
+  }
+  const auto handler = [&](const RunError& error) {
+    failure = DescribeError(error.description, error.number);
+    return ReportEngineError(p, o.gbDebug, outcome, error);
+  };
+  std::vector<std::pair<std::wstring, std::wstring>> digests;
+  std::unique_ptr<InstallerObject> installer;
+  if (!Attempt(
+          [&] {
+            digests = ParseDigests(p.RecordedPackageDigests());
+            installer = p.CreateInstaller();
+          },
+          handler)) {
+    return false;
+  }
+  if (digests.empty()) {
+    p.WriteLog(
+        L"the package digests were not checked: this build of setup recorded none (a "
+        L"developer's build); only the packages' product codes are checked");
+  }
+  // Every file is held first: their digests are taken at once, beside the rest of the check.
+  std::vector<std::optional<RunError>> holdFailures;
+  for (const PackageId id : packages) {
+    try {
+      held.push_back(p.HoldFile(plan.Package(id).path, !digests.empty()));
+      holdFailures.emplace_back();
+    } catch (const RunError& error) {
+      held.emplace_back();
+      holdFailures.emplace_back(error);
+    }
+  }
+  for (std::size_t i = 0; i < packages.size(); ++i) {
+    const PackageId id = packages[i];
+    if (holdFailures[i]) {
+      PackageCheck check;
+      check.package = id;
+      check.detail = L"it cannot be opened for reading with changes denied: " +
+                     DescribeError(holdFailures[i]->description, holdFailures[i]->number);
+      f.packageChecks.push_back(check);
+    } else {
+      f.packageChecks.push_back(CheckPackage(*installer, plan.Package(id), id, digests, *held[i]));
+    }
+  }
+  f.packagesChecked = true;
+  return true;
+}
+
 }  // namespace
 
 Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
@@ -100,6 +239,20 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
     return outcome;
   }
   Plan plan = MakePlan(e, o, r, facts);
+  // The package files stay held until every Windows Installer run has ended, so none can be
+  // changed between its check and its use.
+  std::vector<std::unique_ptr<HeldFile>> held;
+  if (!plan.Refused()) {
+    if (!CheckPackages(p, o, plan, facts, held, outcome, failure)) {
+      if (o.gbPlan) {
+        p.WriteStandardOutput(L"VTR Setup plan: the run would stop before its first step: " +
+                              failure);
+        p.WriteStandardOutput(L"exit code: " + std::to_wstring(kExitInstallFailed));
+      }
+      return outcome;
+    }
+    plan = MakePlan(e, o, r, facts);
+  }
   if (o.gbPlan) {
     for (const std::wstring& line : DescribePlan(plan, r, facts)) {
       p.WriteStandardOutput(line);

@@ -324,8 +324,7 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
 
 std::wstring MsiexecArguments(const PackageRun& run) {
   const std::wstring target = run.byProductCode ? run.path : gsQuote + run.path + gsQuote;
-  return run.switches + target + run.properties + run.level + run.logArgument +
-         run.restartArgument;
+  return run.switches + target + run.properties + run.level + run.logArgument + run.restartArgument;
 }
 
 std::wstring RollbackArguments(const PackageRun& run) {
@@ -349,11 +348,27 @@ std::size_t Plan::RefusingStep() const {
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const StepKind kind = steps[i].kind;
     if (kind == StepKind::Refuse || kind == StepKind::MissingPackage ||
-        kind == StepKind::InvalidFolder) {
+        kind == StepKind::InvalidFolder ||
+        (kind == StepKind::CheckPackages && !steps[i].text.empty())) {
       return i;
     }
   }
   return steps.size();
+}
+
+std::vector<PackageId> PackagesHandedByFile(const Plan& plan) {
+  std::vector<PackageId> packages;
+  for (const Step& step : plan.steps) {
+    if (step.kind == StepKind::RunPackage && !plan.Package(step.package).byProductCode) {
+      packages.push_back(step.package);
+    }
+  }
+  return packages;
+}
+
+std::wstring DamagedPackageText(const std::wstring& path) {
+  return L"The installation package is damaged or is not the one this setup was made for:" + gsCR +
+         path + gsCR + L"Copy the setup files again from the original media.";
 }
 
 bool StatesKnown(const Request& r, const InstalledStates& states) {
@@ -428,6 +443,21 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   }
   if (programRuns && e.gbWorkstation) {
     plan.steps.push_back(Make(StepKind::OfferEngine));
+  }
+  // Every package file is checked before the first step: one that fails ends the run before
+  // anything is done.
+  if (f.packagesChecked && !f.packageChecks.empty()) {
+    plan.packageChecks = f.packageChecks;
+    Step check = Make(StepKind::CheckPackages);
+    for (const PackageCheck& c : f.packageChecks) {
+      if (!c.passed) {
+        check.package = c.package;
+        check.text = DamagedPackageText(plan.Package(c.package).path);
+        plan.steps = {check};
+        return plan;
+      }
+    }
+    plan.steps.insert(plan.steps.begin(), check);
   }
   return plan;
 }

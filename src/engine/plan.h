@@ -12,6 +12,19 @@
 
 namespace vtr {
 
+// The program, this copy's database, and the other copy's database product (removed by its
+// product code after an update).
+enum class PackageId { Program, Database, OtherDatabase };
+
+// What checking a package file the run hands to Windows Installer found: that it is the very
+// file the release shipped (when the program recorded the release's digests) and a package of
+// the product the program expects for its name.
+struct PackageCheck {
+  PackageId package = PackageId::Program;
+  bool passed = false;
+  std::wstring detail;  // what was compared, or what differs
+};
+
 // What the engine asks of the machine when a run starts (what start-up found may be stale).
 struct EngineFacts {
   std::wstring gsSystemDir;  // every system program is started from here; "" when unknown
@@ -27,11 +40,10 @@ struct EngineFacts {
   // For a removal: whether each package found on the media is the one installed.
   PackageOnMedia programMedia;
   PackageOnMedia databaseMedia;
+  // The packages checked before the first one runs; planned without them, nothing is checked.
+  bool packagesChecked = false;
+  std::vector<PackageCheck> packageChecks;
 };
-
-// The program, this copy's database, and the other copy's database product (removed by its
-// product code after an update).
-enum class PackageId { Program, Database, OtherDatabase };
 
 // One package's Windows Installer run. Debug prompts may change the switches and the level
 // before the run.
@@ -64,6 +76,8 @@ std::wstring RollbackArguments(const PackageRun& run);
 
 enum class StepKind {
   Refuse,          // text: why nothing can run; the run fails before any step
+  CheckPackages,   // the package files were checked (Plan::packageChecks); text: the box when
+                   // one failed, and the run ends before anything is done
   StopUpdater,     // the product's updater service is stopped (a shell step)
   Unregister,      // regsvr32 /u on what, waited for
   AskSwitches,     // debug: the reinstall letters of the package (text: the question)
@@ -112,6 +126,7 @@ struct Plan {
   PackageRun program;
   PackageRun database;
   PackageRun otherDatabase;
+  std::vector<PackageCheck> packageChecks;
   std::vector<Step> steps;
 
   PackageRun& Package(PackageId id) {
@@ -137,6 +152,13 @@ Step RegistrationStep(const Plan& plan, const std::wstring& component, bool unre
 // True when the engine knows enough of the installed states for the request: it acts on what
 // Windows Installer says and never guesses "not installed".
 bool StatesKnown(const Request& r, const InstalledStates& states);
+
+// The packages whose files the plan hands to Windows Installer (not those it removes by their
+// product code), in the order they run.
+std::vector<PackageId> PackagesHandedByFile(const Plan& plan);
+
+// The box for a package file that failed its check.
+std::wstring DamagedPackageText(const std::wstring& path);
 
 // The plan for the request on the machine the facts describe.
 Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f);

@@ -51,6 +51,18 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
   switch (step.kind) {
     case StepKind::Refuse:
       return L"refuse, with the box: " + OneLine(step.text);
+    case StepKind::CheckPackages: {
+      std::wstring line = L"check the package files, held against change until their runs end:";
+      for (const PackageCheck& c : plan.packageChecks) {
+        line += L" " + plan.Package(c.package).fileName + (c.passed ? L" passed (" : L" FAILED (") +
+                c.detail + L");";
+      }
+      line.back() = L'.';
+      if (!step.text.empty()) {
+        line += L" End the run, failed, with the box: " + OneLine(step.text);
+      }
+      return line;
+    }
     case StepKind::StopUpdater:
       return L"stop the updater service: " + ShellCall(plan, step);
     case StepKind::Unregister:

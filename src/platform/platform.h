@@ -82,6 +82,21 @@ class InstallerObject {
   // property (dispatch id 5) of the file, opened read-only, then its Property (dispatch id 1).
   // Property 9 is the package code. Raises on failure.
   virtual std::wstring SummaryProperty(const std::wstring& packagePath, int32_t propertyId) = 0;
+  // One row of a package file's Property table, as text ("" when the table has no such row):
+  // the OpenDatabase method (dispatch id 4) of the file, read-only, then a view of the table
+  // executed and fetched. Raises on failure.
+  virtual std::wstring PackageProperty(const std::wstring& packagePath,
+                                       const std::wstring& property) = 0;
+};
+
+// A file held open for reading, with writing and deleting denied to every other program, for as
+// long as the object lives: what is read through it is what a later reader of the file gets.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+  // The SHA-256 of the whole file, read through the held handle, as 64 lowercase hexadecimal
+  // digits; raises on failure.
+  virtual std::wstring Sha256() = 0;
 };
 
 // A named mutex this process made and holds; destroying it lets go of it.
@@ -139,6 +154,13 @@ class Platform {
   virtual void CreateEmptyFile(const std::wstring& path) = 0;
   // True when the file now lies under the new path.
   virtual bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) = 0;
+  // Opens an existing file for reading and holds it (see HeldFile); raises when it cannot be
+  // opened, for instance because another program is writing it. With digest, the file's
+  // SHA-256 is begun at once, beside whatever the caller does next, and Sha256() waits for it.
+  virtual std::unique_ptr<HeldFile> HoldFile(const std::wstring& path, bool digest) = 0;
+  // The package digests the release recorded in this program, one "<sha256>  <file name>" a
+  // line; "" for a build that recorded none.
+  virtual std::wstring RecordedPackageDigests() = 0;
 
   // --- Shell and processes ---
   // ShellExecute: a result of 32 or more means started; it does not wait.

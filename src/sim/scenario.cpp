@@ -172,26 +172,30 @@ void ReadOsVersion(const Field& field, Scenario& s) {
 }
 
 void ReadInstaller(const Field& field, Scenario& s) {
-  field.Members(
-      {"productStates", "fails", "productStateFails", "installedPackageCodes", "packageFileCodes"},
-      [&](const std::string& key, const Field& f) {
-        if (key == "productStates") {
-          f.AnyMembers([&](const std::wstring& code, const Field& state) {
-            s.productStates.Set(code, state.Int32());
-          });
-        } else if (key == "fails") {
-          s.installerFails = ReadError(f);
-        } else if (key == "installedPackageCodes" || key == "packageFileCodes") {
-          auto& table =
-              key == "installedPackageCodes" ? s.installedPackageCodes : s.packageFileCodes;
-          f.AnyMembers(
-              [&](const std::wstring& name, const Field& code) { table.Set(name, code.Text()); });
-        } else {
-          f.AnyMembers([&](const std::wstring& code, const Field& error) {
-            s.productStateFails.Set(code, ReadError(error));
-          });
-        }
-      });
+  field.Members({"productStates", "fails", "productStateFails", "installedPackageCodes",
+                 "packageFileCodes", "packageProductCodes", "packageFileDigests"},
+                [&](const std::string& key, const Field& f) {
+                  if (key == "productStates") {
+                    f.AnyMembers([&](const std::wstring& code, const Field& state) {
+                      s.productStates.Set(code, state.Int32());
+                    });
+                  } else if (key == "fails") {
+                    s.installerFails = ReadError(f);
+                  } else if (key == "installedPackageCodes" || key == "packageFileCodes" ||
+                             key == "packageProductCodes" || key == "packageFileDigests") {
+                    auto& table = key == "installedPackageCodes" ? s.installedPackageCodes
+                                  : key == "packageFileCodes"    ? s.packageFileCodes
+                                  : key == "packageProductCodes" ? s.packageProductCodes
+                                                                 : s.packageFileDigests;
+                    f.AnyMembers([&](const std::wstring& name, const Field& code) {
+                      table.Set(name, code.Text());
+                    });
+                  } else {
+                    f.AnyMembers([&](const std::wstring& code, const Field& error) {
+                      s.productStateFails.Set(code, ReadError(error));
+                    });
+                  }
+                });
 }
 
 void ReadSettings(const Field& field, Scenario& s) {
@@ -481,6 +485,11 @@ const std::vector<Operation>& Operations() {
       {"ProductState", kQuery},
       {"ProductInfo", kQuery},
       {"SummaryProperty", kQuery},
+      {"PackageProperty", kQuery},
+      // Holding a file open only keeps others from changing it while it is checked.
+      {"HoldFile", kQuery},
+      {"Sha256", kQuery},
+      {"RecordedPackageDigests", kQuery},
       {"PersonCanAnswer", kQuery},
       {"WriteStandardError", kAction},
       {"WriteStandardOutput", kAction},
@@ -594,6 +603,7 @@ Scenario ParseScenario(const nlohmann::json& json) {
        "setupRunning",
        "computerName",
        "processId",
+       "recordedDigests",
        "pin"},
       [&](const std::string& key, const Field& f) {
         if (key == "description") {
@@ -669,6 +679,10 @@ Scenario ParseScenario(const nlohmann::json& json) {
           s.computerName = f.Text();
         } else if (key == "processId") {
           s.processId = static_cast<uint32_t>(f.Integer(0, 0xFFFFFFFFLL));
+        } else if (key == "recordedDigests") {
+          f.AnyMembers([&](const std::wstring& name, const Field& digest) {
+            s.recordedDigests.Set(name, digest.Text());
+          });
         } else if (key == "pin") {
           s.pin = ReadPin(f);
         } else if (key == "faults") {

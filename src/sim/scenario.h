@@ -76,6 +76,14 @@ struct Scenario {
   // read as kSamePackageCode, so the media holds the very packages that were installed.
   NoCaseTable<std::wstring> installedPackageCodes;
   NoCaseTable<std::wstring> packageFileCodes;
+  // A package file's ProductCode (by the file's path); where none is given, the product code
+  // the file's name stands for, as the build made the package.
+  NoCaseTable<std::wstring> packageProductCodes;
+  // A package file's SHA-256 (by the file's path); where none is given, the digest the program
+  // recorded for the file's name (the untouched media), else 64 zeros.
+  NoCaseTable<std::wstring> packageFileDigests;
+  // The digests a release recorded in the program, by file name; none for a developer's build.
+  NoCaseTable<std::wstring> recordedDigests;
   SettingsTable settings;
   std::vector<FileEntry> files;
   std::vector<MsgAnswer> msgboxAnswers;

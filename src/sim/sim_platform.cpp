@@ -1,10 +1,12 @@
 #include "sim/sim_platform.h"
 
 #include "detect/installed.h"
+#include "engine/msi_command.h"
 #include "sim/event_player.h"
 #include "sim/machine.h"
 #include "sim/scenario.h"
 #include "sim/utf8.h"
+#include "startup/edition.h"
 #include "startup/setup_log.h"
 #include "util/text.h"
 
@@ -164,6 +166,36 @@ class SimHeldMutex : public HeldMutex {
   std::wstring name_;
 };
 
+class SimHeldFile : public HeldFile {
+ public:
+  SimHeldFile(std::weak_ptr<sim::Machine> machine, std::wstring path)
+      : machine_(std::move(machine)), path_(std::move(path)) {}
+
+  std::wstring Sha256() override {
+    const auto m = machine_.lock();
+    if (!m) {
+      throw RunError{75, L"Path/File access error"};
+    }
+    const std::size_t line = m->Begin("Sha256", Line{{"path", Text(path_)}});
+    std::wstring digest(64, L'0');
+    if (const std::wstring* given = m->Setup().packageFileDigests.Find(path_)) {
+      digest = *given;
+    } else {
+      const std::size_t slash = path_.find_last_of(L"\\/");
+      const std::wstring name = slash == std::wstring::npos ? path_ : path_.substr(slash + 1);
+      if (const std::wstring* recorded = m->Setup().recordedDigests.Find(name)) {
+        digest = *recorded;
+      }
+    }
+    m->Result(line, Text(digest));
+    return digest;
+  }
+
+ private:
+  std::weak_ptr<sim::Machine> machine_;
+  std::wstring path_;
+};
+
 class SimInstaller : public InstallerObject {
  public:
   explicit SimInstaller(std::weak_ptr<sim::Machine> machine) : machine_(std::move(machine)) {}
@@ -223,7 +255,45 @@ class SimInstaller : public InstallerObject {
     return value;
   }
 
+  std::wstring PackageProperty(const std::wstring& packagePath,
+                               const std::wstring& property) override {
+    const auto m = Connected();
+    const std::size_t line = m->Begin(
+        "PackageProperty", Line{{"path", Text(packagePath)}, {"property", Text(property)}});
+    const auto path = m->Files().Parse(packagePath, false);
+    const sim::FileEntry* file = path ? m->Files().Find(*path) : nullptr;
+    if (file == nullptr || file->folder) {
+      m->Raise(line, RunError{-2147024894, L"The system cannot find the file specified."});
+    }
+    std::wstring value;
+    if (EqualsNoCase(property, L"ProductCode")) {
+      const std::wstring* code = m->Setup().packageProductCodes.Find(packagePath);
+      value = code != nullptr ? *code : BuiltProductCode(packagePath);
+    }
+    m->Result(line, Text(value));
+    return value;
+  }
+
  private:
+  // The product code the build gives the package of this file name; "" for another file.
+  static std::wstring BuiltProductCode(const std::wstring& packagePath) {
+    const std::size_t slash = packagePath.find_last_of(L"\\/");
+    const std::wstring name =
+        slash == std::wstring::npos ? packagePath : packagePath.substr(slash + 1);
+    for (const bool pro : {true, false}) {
+      for (const bool update : {false, true}) {
+        const Edition e = EditionFor(pro ? L"VTRPRO" : L"VTR", update);
+        if (EqualsNoCase(name, ProgramPackageName(pro, update))) {
+          return e.gsProdID;
+        }
+        if (EqualsNoCase(name, DatabasePackageName(pro, update))) {
+          return e.gsDBProdID;
+        }
+      }
+    }
+    return {};
+  }
+
   std::shared_ptr<sim::Machine> Connected() const {
     auto m = machine_.lock();
     if (!m) {
@@ -522,6 +592,29 @@ bool SimPlatform::MoveFileTo(const std::wstring& existingPath, const std::wstrin
       forced != nullptr ? forced->get<bool>() : machine_->Files().MoveFileTo(existingPath, newPath);
   machine_->Result(line, moved);
   return moved;
+}
+
+std::unique_ptr<HeldFile> SimPlatform::HoldFile(const std::wstring& path, bool digest) {
+  const std::size_t line =
+      machine_->Begin("HoldFile", Line{{"path", Text(path)}, {"digest", digest}});
+  const auto parsed = machine_->Files().Parse(path, false);
+  const sim::FileEntry* file = parsed ? machine_->Files().Find(*parsed) : nullptr;
+  if (file == nullptr || file->folder) {
+    machine_->Raise(line, RunError{53, L"File not found"});
+  }
+  machine_->Result(line, true);
+  return std::make_unique<SimHeldFile>(machine_, path);
+}
+
+std::wstring SimPlatform::RecordedPackageDigests() {
+  const std::size_t line = machine_->Begin("RecordedPackageDigests");
+  std::wstring text;
+  machine_->Setup().recordedDigests.ForEach(
+      [&](const std::wstring& name, const std::wstring& digest) {
+        text += digest + L"  " + name + L"\n";
+      });
+  machine_->Result(line, Text(text));
+  return text;
 }
 
 // --- Shell and processes ---

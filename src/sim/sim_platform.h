@@ -73,6 +73,8 @@ class SimPlatform : public Platform {
   void MakeFolder(const std::wstring& path) override;
   void CreateEmptyFile(const std::wstring& path) override;
   bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) override;
+  std::unique_ptr<HeldFile> HoldFile(const std::wstring& path, bool digest) override;
+  std::wstring RecordedPackageDigests() override;
 
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
                     const std::wstring& parameters, const std::wstring& workFolder,

@@ -126,6 +126,12 @@ class LoggedInstaller final : public InstallerObject {
                   [&] { return installer_->SummaryProperty(packagePath, propertyId); });
   }
 
+  std::wstring PackageProperty(const std::wstring& packagePath,
+                               const std::wstring& property) override {
+    return Logged(L"property " + property + L" of " + packagePath,
+                  [&] { return installer_->PackageProperty(packagePath, property); });
+  }
+
  private:
   template <typename Query>
   std::wstring Logged(const std::wstring& what, Query query) {

@@ -63,6 +63,10 @@ class SetupPlatform final : public Platform {
   bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) override {
     return windows_.MoveFileTo(existingPath, newPath);
   }
+  std::unique_ptr<HeldFile> HoldFile(const std::wstring& path, bool digest) override {
+    return windows_.HoldFile(path, digest);
+  }
+  std::wstring RecordedPackageDigests() override { return windows_.RecordedPackageDigests(); }
 
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
                     const std::wstring& parameters, const std::wstring& workFolder,

@@ -19,6 +19,8 @@ std::string Brief(const Plan& plan, const Step& step) {
   switch (step.kind) {
     case StepKind::Refuse:
       return "refuse";
+    case StepKind::CheckPackages:
+      return step.text.empty() ? "check packages" : "damaged " + package;
     case StepKind::StopUpdater:
       return "stop updater";
     case StepKind::Unregister:

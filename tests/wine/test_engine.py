@@ -4,6 +4,7 @@ stand-in in front of Wine's msiexec), what the updater service and regsvr32 were
 (recorded by the stubs in the system folder), what ends up installed, and the exit code a
 deployment tool reads."""
 
+import shutil
 import time
 
 from harness import CR, SHARED, SHIP, SYSTEM, check, check_equal, wine_test
@@ -466,6 +467,24 @@ def missing_package_is_named_and_ends_the_run(machine):
     check_equal(run.exit_code, EXIT_FAILED, "exit code with both packages missing")
     check_equal(msiexec_lines(machine.calls()), [],
                 "Windows Installer runs with both packages missing")
+
+
+@wine_test
+def a_developer_build_refuses_a_package_of_another_product(machine):
+    exe = machine.ship()
+    # The database package under the program package's name: only its product code tells.
+    shutil.copyfile(machine.path(SHIP + "\\vtr3db.msi"), machine.path(SHIP + "\\vtr3p.msi"))
+    run = silent(machine, exe, "S", "DB", "LOG", answers=["OK"])
+    check_equal([b["text"] for b in run.boxes],
+                ["The installation package is damaged or is not the one this setup was made for:"
+                 + CR + SHIP + "\\vtr3p.msi" + CR
+                 + "Copy the setup files again from the original media."], "boxes of the run")
+    check_equal(run.exit_code, EXIT_FAILED, "exit code")
+    check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs")
+    log = machine.temp_file("VTR Setup.log")
+    check(log is not None and "the package digests were not checked" in
+          log.read_text(encoding="utf-8"),
+          "the setup log does not say that the digests were not checked")
 
 
 # System DLLs that the common controls, the theme, COM, the shell and Windows Installer load by

@@ -2,11 +2,14 @@
 as Windows reads it (its Joliet names) and put in a CD drive of the machine, E:. The setup
 program is started from the disc's root, once silently and once through the wizard."""
 
+import shutil
 import subprocess
 
-from harness import WINE_CONFIG, Failure, check, check_equal, wine_test
-from test_engine import (DATA_FOLDER, EXIT_SUCCESS, PROGRAM_FOLDER, check_both_installed,
-                         missing_files)
+from harness import CR, WINE_CONFIG, Failure, check, check_equal, wine_test
+from test_engine import (DATA_FOLDER, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
+                         box_essentials, check_both_installed, msiexec_lines, missing_files,
+                         silent)
+from test_startup import DB_CODE, PROGRAM_CODE
 from test_packages import DB_FILES
 from wizard import COMPLETION, CONFIGURATION, FINISH, FIRST_INSTALL, LAUNCH, SINGLE_USER, \
     click, expect_panel, untick
@@ -82,3 +85,47 @@ def single_user_install_from_the_release_disc(machine):
     install_from_disc(machine, "a Single User install", steps=[
         expect_panel(FIRST_INSTALL), click(SINGLE_USER), expect_panel(CONFIGURATION),
         click(FINISH), expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
+
+
+def damaged_box(path):
+    return {"title": "VTR Setup", "icon": "critical", "buttons": ["OK"],
+            "text": ("The installation package is damaged or is not the one this setup was made "
+                     "for:" + CR + path + CR + "Copy the setup files again from the original "
+                     "media.")}
+
+
+def check_refused(machine, change, package, what):
+    """Changes the media's files as a bad copy or a careless edit would, runs S DB from it and
+    checks that the package is refused with the box and that nothing was started."""
+    setup = insert_disc(machine)
+    disc = machine.folder / "disc"
+    try:
+        disc.chmod(0o755)
+        for file in disc.iterdir():
+            file.chmod(0o644)
+        change(disc)
+        run = silent(machine, setup, "S", "DB", answers=["OK"])
+        check_equal([box_essentials(b) for b in run.boxes],
+                    [damaged_box(setup[:-len("SetupVTR.exe")] + package)], f"boxes {what}")
+        check_equal(run.exit_code, EXIT_FAILED, f"exit code {what}")
+        check_equal(msiexec_lines(machine.calls()), [], f"Windows Installer runs {what}")
+        check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                    {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, f"product states {what}")
+    finally:
+        disc.chmod(0o755)
+
+
+@wine_test
+def a_package_cut_or_grown_by_a_bad_copy_is_refused(machine):
+    def append_a_byte(disc):
+        with open(disc / "vtr3db.msi", "ab") as package:
+            package.write(b"\0")
+    check_refused(machine, append_a_byte, "vtr3db.msi", "with one byte appended to vtr3db.msi")
+
+
+@wine_test
+def a_package_of_another_product_under_the_program_name_is_refused(machine):
+    def copy_database_over_program(disc):
+        shutil.copyfile(disc / "vtr3db.msi", disc / "vtr3p.msi")
+    check_refused(machine, copy_database_over_program, "vtr3p.msi",
+                  "with the database package copied over vtr3p.msi")

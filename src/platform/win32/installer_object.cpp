@@ -4,6 +4,7 @@
 
 #include <oleauto.h>
 
+#include <cwctype>
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
@@ -12,12 +13,18 @@
 namespace vtr::win32 {
 namespace {
 
+constexpr DISPID kOpenDatabaseId = 4;
 constexpr DISPID kSummaryInformationId = 5;
 constexpr DISPID kProductStateId = 17;
 constexpr DISPID kProductInfoId = 18;
 // Of the summary information object.
 constexpr DISPID kSummaryPropertyId = 1;
-
+// Of a database, its views and their records.
+constexpr DISPID kOpenViewId = 3;
+constexpr DISPID kViewExecuteId = 1;
+constexpr DISPID kViewFetchId = 2;
+constexpr DISPID kViewCloseId = 4;
+constexpr DISPID kRecordStringDataId = 1;
 // A failed automation call as a run-time error: the HRESULT (or the exception's own code) as
 // the number, the exception's description or else the system's wording as the text.
 RunError AutomationError(HRESULT hr, const EXCEPINFO* exception) {
@@ -44,8 +51,8 @@ RunError AutomationError(HRESULT hr, const EXCEPINFO* exception) {
 
 // A property read from an automation object: the arguments in the order the property takes
 // them (the call hands them over last first).
-void GetProperty(IDispatch& object, DISPID id, UniqueVariant* arguments, UINT count,
-                 UniqueVariant& result) {
+void Invoke(IDispatch& object, DISPID id, WORD kind, UniqueVariant* arguments, UINT count,
+            UniqueVariant& result) {
   std::vector<VARIANT> reversed;
   for (UINT i = count; i > 0; --i) {
     reversed.push_back(*arguments[i - 1]);
@@ -56,8 +63,8 @@ void GetProperty(IDispatch& object, DISPID id, UniqueVariant* arguments, UINT co
 
   EXCEPINFO exception{};
   UINT badArgument = 0;
-  const HRESULT hr = object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                                   &parameters, result.get(), &exception, &badArgument);
+  const HRESULT hr = object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters,
+                                   result.get(), &exception, &badArgument);
   if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn != nullptr) {
     exception.pfnDeferredFillIn(&exception);
   }
@@ -68,6 +75,16 @@ void GetProperty(IDispatch& object, DISPID id, UniqueVariant* arguments, UINT co
   if (FAILED(hr)) {
     throw AutomationError(hr, hr == DISP_E_EXCEPTION ? &exception : nullptr);
   }
+}
+
+void GetProperty(IDispatch& object, DISPID id, UniqueVariant* arguments, UINT count,
+                 UniqueVariant& result) {
+  Invoke(object, id, DISPATCH_PROPERTYGET, arguments, count, result);
+}
+
+void CallMethod(IDispatch& object, DISPID id, UniqueVariant* arguments, UINT count,
+                UniqueVariant& result) {
+  Invoke(object, id, DISPATCH_METHOD, arguments, count, result);
 }
 
 void SetText(UniqueVariant& argument, const std::wstring& text) {
@@ -94,6 +111,15 @@ void ConvertResult(UniqueVariant& result, VARTYPE type) {
 std::wstring TextOf(const UniqueVariant& result) {
   const BSTR text = (*result).bstrVal;
   return text == nullptr ? std::wstring() : std::wstring(text, ::SysStringLen(text));
+}
+
+// The object a call returned; a call that returned none is the error Basic reports.
+IDispatch& ObjectOf(UniqueVariant& result) {
+  ConvertResult(result, VT_DISPATCH);
+  if ((*result).pdispVal == nullptr) {
+    throw RunError{91, L"Object variable or With block variable not set"};
+  }
+  return *(*result).pdispVal;
 }
 
 class Win32InstallerObject final : public InstallerObject {
@@ -140,6 +166,43 @@ class Win32InstallerObject final : public InstallerObject {
     }
     ConvertResult(result, VT_BSTR);
     return TextOf(result);
+  }
+
+  std::wstring PackageProperty(const std::wstring& packagePath,
+                               const std::wstring& property) override {
+    // Property names are identifiers: nothing in one can break out of the query's quotes.
+    for (const wchar_t c : property) {
+      if (!iswalnum(c) && c != L'_' && c != L'.') {
+        throw RunError{5, L"Invalid procedure call or argument"};
+      }
+    }
+    UniqueVariant openArguments[2];
+    SetText(openArguments[0], packagePath);
+    SetNumber(openArguments[1], 0);  // read-only
+    UniqueVariant database;
+    CallMethod(*installer_.get(), kOpenDatabaseId, openArguments, 2, database);
+    UniqueVariant query;
+    SetText(query, L"SELECT `Value` FROM `Property` WHERE `Property` = '" + property + L"'");
+    UniqueVariant view;
+    CallMethod(ObjectOf(database), kOpenViewId, &query, 1, view);
+    IDispatch& viewObject = ObjectOf(view);
+    UniqueVariant none;
+    CallMethod(viewObject, kViewExecuteId, nullptr, 0, none);
+    UniqueVariant record;
+    CallMethod(viewObject, kViewFetchId, nullptr, 0, record);
+    std::wstring value;
+    // No row: the package does not set the property.
+    if ((*record).vt == VT_DISPATCH && (*record).pdispVal != nullptr) {
+      UniqueVariant field;
+      SetNumber(field, 1);
+      UniqueVariant text;
+      GetProperty(*(*record).pdispVal, kRecordStringDataId, &field, 1, text);
+      ConvertResult(text, VT_BSTR);
+      value = TextOf(text);
+    }
+    UniqueVariant closed;
+    CallMethod(viewObject, kViewCloseId, nullptr, 0, closed);
+    return value;
   }
 
  private:
