@@ -184,7 +184,10 @@ bool CheckPackages(Platform& p, const RunOptions& o, const Plan& plan, EngineFac
             digests = ParseDigests(p.RecordedPackageDigests());
             installer = p.CreateInstaller();
           },
-          handler)) {
+          handler) ||
+      !installer) {
+    // Without the installer object (also when a developer resumed after its error) no
+    // package can be checked, so none is handed on.
     return false;
   }
   if (digests.empty()) {
