@@ -47,18 +47,19 @@ int wmain(int argc, wchar_t** argv) {
     const std::unique_ptr<vtr::InstallerObject> installer = p.CreateInstaller();
     std::wstring codes;
     double hashing = 0;
-    // As setup does: every package held (and its digest begun) first, then each checked.
+    // As setup does: every package held (and its digest begun) first, then each checked: its
+    // product code read while the digests are being taken, then its digest waited for.
     for (int i = 2; i < argc; ++i) {
       held.push_back(p.HoldFile(argv[i], true));
     }
     for (int i = 2; i < argc; ++i) {
+      codes += installer->PackageProperty(argv[i], L"ProductCode") + L" ";
       LARGE_INTEGER hashStart;
       LARGE_INTEGER hashEnd;
       ::QueryPerformanceCounter(&hashStart);
       codes += held[static_cast<std::size_t>(i - 2)]->Sha256() + L" ";
       ::QueryPerformanceCounter(&hashEnd);
       hashing += Milliseconds(hashStart, hashEnd);
-      codes += installer->PackageProperty(argv[i], L"ProductCode") + L" ";
     }
     ::QueryPerformanceCounter(&end);
     std::wprintf(L"check %.2f sha256 %.2f %ls\n", Milliseconds(start, end), hashing, codes.c_str());

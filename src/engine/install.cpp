@@ -111,14 +111,27 @@ std::vector<std::pair<std::wstring, std::wstring>> ParseDigests(const std::wstri
   return digests;
 }
 
-// One held package file: its digest (when the release recorded digests) and its product code
-// compared.
+// One held package file: its product code and (when the release recorded digests) its digest
+// compared. The product code is read first, while the file's digest is still being taken.
 PackageCheck CheckPackage(InstallerObject& installer, const PackageRun& run, PackageId id,
                           const std::vector<std::pair<std::wstring, std::wstring>>& digests,
                           HeldFile& file) {
   PackageCheck check;
   check.package = id;
-  std::vector<std::wstring> compared;
+  std::wstring productFailure;
+  try {
+    const std::wstring productCode = installer.PackageProperty(run.path, L"ProductCode");
+    if (!EqualsNoCase(productCode, run.productCode)) {
+      productFailure = L"its product code is " +
+                       (productCode.empty() ? std::wstring(L"missing") : productCode) +
+                       L", this setup expects " + run.productCode;
+    }
+  } catch (const RunError& error) {
+    productFailure =
+        L"its product code could not be read: " + DescribeError(error.description, error.number);
+  }
+  // A file that is not what the release shipped says so first: that is what the box is about.
+  std::wstring compared;
   if (!digests.empty()) {
     const std::wstring* recorded = nullptr;
     for (const auto& [name, digest] : digests) {
@@ -142,25 +155,14 @@ PackageCheck CheckPackage(InstallerObject& installer, const PackageRun& run, Pac
       check.detail = L"its SHA-256 is " + actual + L", the release recorded " + *recorded;
       return check;
     }
-    compared.push_back(L"SHA-256 as recorded");
+    compared = L"SHA-256 as recorded, ";
   }
-  std::wstring productCode;
-  try {
-    productCode = installer.PackageProperty(run.path, L"ProductCode");
-  } catch (const RunError& error) {
-    check.detail =
-        L"its product code could not be read: " + DescribeError(error.description, error.number);
+  if (!productFailure.empty()) {
+    check.detail = productFailure;
     return check;
   }
-  if (!EqualsNoCase(productCode, run.productCode)) {
-    check.detail = L"its product code is " +
-                   (productCode.empty() ? std::wstring(L"missing") : productCode) +
-                   L", this setup expects " + run.productCode;
-    return check;
-  }
-  compared.push_back(L"product code " + run.productCode);
   check.passed = true;
-  check.detail = compared.size() == 2 ? compared[0] + L", " + compared[1] : compared[0];
+  check.detail = compared + L"product code " + run.productCode;
   return check;
 }
 
