@@ -7,7 +7,7 @@ import os
 import subprocess
 import time
 
-from harness import CR, CRLF, SHARED, SHIP, TAB, check, check_equal, wine_test
+from harness import CR, CRLF, SHARED, SHIP, TAB, TOOLS, check, check_equal, wine_test
 
 SETTINGS = "HKCU\\Software\\VB and VBA Program Settings"
 STARTUP = SETTINGS + "\\VTRPRO_3\\StartUp"
@@ -86,18 +86,24 @@ def invalid_word_shows_the_usage_box_and_ends(machine):
 def a_second_copy_of_setup_says_it_is_already_running(machine):
     setup = machine.ship()
     update = machine.ship(exe_name="UpdateVTR.exe", packages=False)
-    # The first copy's wizard stays open, nobody at it, while the updater is started.
-    first = subprocess.Popen(["wine", setup],
-                             env=machine.env.wine_env(machine.prefix, machine.environment),
-                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL)
+    # The first copy's wizard stays open, nobody at it, while the updater is started. The
+    # updater starts only once the wizard shows its first panel: started earlier (a slow
+    # machine), it would itself be the first copy.
+    driver_out = machine.folder / "first-copy.out"
+    with open(driver_out, "wb") as out:
+        first = subprocess.Popen(
+            ["wine", TOOLS + "\\vtrdrive.exe", "run", "--timeout", "600", "--expect-panel", "0",
+             "--", setup],
+            env=machine.env.wine_env(machine.prefix, machine.environment),
+            stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
     try:
-        for _ in range(20):  # until the first copy has claimed its place (its wizard is open)
-            time.sleep(2)
-            run = machine.drive(update, close_windows=True, timeout=30)
-            run.check_finished()
-            if run.boxes or first.poll() is not None:
-                break
+        deadline = time.monotonic() + 300
+        while b"expect-panel" not in driver_out.read_bytes():
+            check(first.poll() is None and time.monotonic() < deadline,
+                  "the first copy's wizard never showed its first panel")
+            time.sleep(1)
+        run = machine.drive(update, close_windows=True, timeout=60)
+        run.check_finished()
         check_equal(first.poll(), None, "the first copy ended early")
         # The box opens behind the first copy's wizard on Wine's desktop, so its icon cannot be
         # read off the screen here; the simulated Windows checks it.
