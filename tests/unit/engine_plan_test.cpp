@@ -50,10 +50,19 @@ std::string Brief(const Plan& plan, const Step& step) {
              sim::ToUtf8(step.valueIfRegistered);
     case StepKind::OfferEngine:
       return "offer engine";
+    case StepKind::SaveMachineSetting:
+      return "copy " + sim::ToUtf8(step.what) + "=" + sim::ToUtf8(step.value) + "|" +
+             sim::ToUtf8(step.valueIfRegistered);
+    case StepKind::RegisterEveryUser:
+      return "every user: " + sim::ToUtf8(step.text);
+    case StepKind::RemoveEveryUser:
+      return "remove every user";
     case StepKind::RemoveProduct:
     case StepKind::KeepProduct:
     case StepKind::RestoreFile:
     case StepKind::RemoveSetting:
+    case StepKind::PutBackRegistryValue:
+    case StepKind::RemoveRegistryKey:
       break;  // never planned: made while a run is taken back
   }
   return "?";
@@ -80,7 +89,10 @@ struct Row {
   bool programFound = true, databaseFound = true;
   // Whether the packages found are the ones installed.
   MediaMatch programMedia = MediaMatch::Same, databaseMedia = MediaMatch::Same;
+  // Settings for every user: whether the run asked, and whether it may write them.
+  bool machineAsked = false, machineWritable = true;
   std::vector<std::string> steps;
+  bool everyUserNote = false;  // the plan says why it leaves them alone
 };
 
 Plan PlanFor(const Row& row) {
@@ -114,6 +126,10 @@ Plan PlanFor(const Row& row) {
   f.databasePackageFound = row.databaseFound;
   f.programMedia.match = row.programMedia;
   f.databaseMedia.match = row.databaseMedia;
+  f.machineAsked = row.machineAsked;
+  f.machineWritable = row.machineWritable;
+  f.machineUnwritable = L"this run may not write to HKEY_LOCAL_MACHINE";
+  f.nativeSystemDir = L"C:\\windows\\system32";
   return MakePlan(e, o, r, f);
 }
 
@@ -256,6 +272,46 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .program = false,
        .outlook = true,
        .steps = {"register vtremail.dll"}},
+      {.name = "settings for every user: a copy of each setting after the last one, then the "
+               "component, before the engine is offered",
+       .edition = L"VTRPRO_WS",
+       .database = true,
+       .outlook = true,
+       .machineAsked = true,
+       .steps =
+           {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+            "(x86)\\Vantora Contact Management\" /qn",
+            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
+            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\", "register mscomm32.ocx",
+            "register vtremail.dll", "save EmailForm=13|12", "save Ver=3.3.0",
+            "copy DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\|C:\\ProgramData\\Vantora "
+            "Data\\MainDB\\",
+            "copy EmailForm=13|12", "copy Ver=3.3.0|3.3.0",
+            "every user: Vantora Contact Management Professional settings", "offer engine"}},
+      {.name = "settings for every user without the rights: this account's only",
+       .machineAsked = true,
+       .machineWritable = false,
+       .steps = {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qn",
+                 "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0"},
+       .everyUserNote = true},
+      {.name = "a removal removes the settings for every user with the program, also when it is "
+               "no longer installed",
+       .database = true,
+       .remove = true,
+       .programState = kIn,
+       .databaseState = kIn,
+       .machineAsked = true,
+       .steps = {"stop updater", "unregister vtremail.dll",
+                 "msiexec /x \"D:\\Media\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qn",
+                 "remove every user",
+                 "msiexec /x \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
+                 "TARGETDIR=\"C:\\ProgramData\" /qn"}},
+      {.name = "a removal of what is not installed still clears the settings for every user",
+       .remove = true,
+       .machineAsked = true,
+       .steps = {"stop updater", "unregister vtremail.dll", "remove every user"}},
   };
   for (const Row& row : rows) {
     const Plan plan = PlanFor(row);
@@ -264,6 +320,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
       steps.push_back(Brief(plan, step));
     }
     EXPECT_EQ(steps, row.steps) << row.name;
+    EXPECT_EQ(!plan.everyUserNote.empty(), row.everyUserNote) << row.name;
   }
 }
 
