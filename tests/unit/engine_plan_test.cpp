@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/every_user.h"
 #include "engine/plan.h"
 #include "sim/utf8.h"
 #include "startup/edition.h"
@@ -339,6 +340,19 @@ TEST(EnginePlan, NoRestartEndsEveryWindowsInstallerCommandLine) {
       }
     }
   }
+}
+
+// The component's version rises with the time of the run, and always above the version it had,
+// even where the clock went back or two runs came in the same second.
+TEST(EveryUser, ComponentVersion) {
+  const LocalTime now{2026, 1, 9, 7, 5, 3};
+  EXPECT_EQ(ComponentVersion(now, L""), L"2026,109,705,3");
+  EXPECT_EQ(ComponentVersion(now, L"2025,1231,2359,59"), L"2026,109,705,3");
+  EXPECT_EQ(ComponentVersion(now, L"2026,109,705,3"), L"2026,109,705,4");
+  EXPECT_EQ(ComponentVersion(now, L"2030,101,0,0"), L"2030,101,0,1");
+  // A version Active Setup would not read as four numbers is simply passed.
+  EXPECT_EQ(ComponentVersion(now, L"9999"), L"2026,109,705,3");
+  EXPECT_EQ(ComponentVersion(now, L"2030,1,2,x"), L"2026,109,705,3");
 }
 
 }  // namespace
