@@ -23,8 +23,12 @@ std::wstring ReadStored(Platform& p, const Edition& edition, bool debug, const w
 
 }  // namespace
 
+std::wstring EditionSettingsKey(const std::wstring& editionId) {
+  return L"Software\\VB and VBA Program Settings\\" + editionId;
+}
+
 std::wstring SettingsKey(const std::wstring& editionId) {
-  return L"Software\\VB and VBA Program Settings\\" + editionId + L"\\" + kSection;
+  return EditionSettingsKey(editionId) + L"\\" + kSection;
 }
 
 std::wstring ActiveSetupKey(const std::wstring& component) {

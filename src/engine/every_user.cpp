@@ -21,12 +21,6 @@ Step PutBack(RegistryHive hive, const std::wstring& key, const std::wstring& nam
   return step;
 }
 
-// The key of the edition's machine-wide copy, with its section below it.
-std::wstring MachineEditionKey(const std::wstring& editionId) {
-  const std::wstring key = SettingsKey(editionId);
-  return key.substr(0, key.rfind(L'\\'));
-}
-
 // "2026,1209,1530,45": the four numbers Active Setup compares, or nothing for another text.
 std::optional<std::array<uint64_t, 4>> ParseVersion(const std::wstring& text) {
   std::array<uint64_t, 4> parts{};
@@ -166,9 +160,11 @@ std::wstring ApplyEveryUserComponent(Platform& p, const Step& step, bool changed
   const std::wstring version = raise ? ComponentVersion(p.Now(), previous) : previous;
   const std::array<RegistryValue, 4> wanted = {step.text, StubPath(step), uint32_t{1}, version};
   if (!existed) {
-    undo.push_back(Step{});
-    undo.back().kind = StepKind::RemoveRegistryKey;
-    undo.back().what = key;
+    // A component this run makes goes again as a whole.
+    Step remove;
+    remove.kind = StepKind::RemoveRegistryKey;
+    remove.what = key;
+    undo.push_back(remove);
   }
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (old[i] != wanted[i]) {
@@ -189,7 +185,7 @@ std::wstring ApplyEveryUserComponent(Platform& p, const Step& step, bool changed
 
 void ApplyRemoveEveryUser(Platform& p, const Plan& plan, const Step& step) {
   p.DeleteRegistryKey(RegistryHive::Machine, ActiveSetupKey(step.what));
-  p.DeleteRegistryKey(RegistryHive::Machine, MachineEditionKey(plan.editionId));
+  p.DeleteRegistryKey(RegistryHive::Machine, EditionSettingsKey(plan.editionId));
 }
 
 void TakeBackRegistry(Platform& p, const Step& step) {

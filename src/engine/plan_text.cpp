@@ -139,7 +139,7 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
       return L"remove the settings for every user (each user's own settings stay): "
              L"HKEY_LOCAL_MACHINE\\" +
              ActiveSetupKey(step.what) + L" and HKEY_LOCAL_MACHINE\\" +
-             SettingsKey(plan.editionId).substr(0, SettingsKey(plan.editionId).rfind(L'\\'));
+             EditionSettingsKey(plan.editionId);
     case StepKind::PutBackRegistryValue: {
       const std::wstring name =
           HiveName(step.hive) + L"\\" + step.what + L" " + Quoted(step.valueName);
