@@ -172,6 +172,26 @@ class TimedPlatform final : public vtr::Platform {
                      const std::wstring& key) override {
     inner_.DeleteSetting(application, section, key);
   }
+  // Start-up reads the machine-wide copy of the settings where the user has none.
+  std::optional<vtr::RegistryValue> GetRegistryValue(vtr::RegistryHive hive,
+                                                     const std::wstring& key,
+                                                     const std::wstring& name) override {
+    return Timed([&] { return inner_.GetRegistryValue(hive, key, name); });
+  }
+  void SetRegistryValue(vtr::RegistryHive hive, const std::wstring& key, const std::wstring& name,
+                        const vtr::RegistryValue& value) override {
+    inner_.SetRegistryValue(hive, key, name, value);
+  }
+  void DeleteRegistryValue(vtr::RegistryHive hive, const std::wstring& key,
+                           const std::wstring& name) override {
+    inner_.DeleteRegistryValue(hive, key, name);
+  }
+  void DeleteRegistryKey(vtr::RegistryHive hive, const std::wstring& key) override {
+    inner_.DeleteRegistryKey(hive, key);
+  }
+  bool CanWriteRegistryKey(vtr::RegistryHive hive, const std::wstring& key) override {
+    return Timed([&] { return inner_.CanWriteRegistryKey(hive, key); });
+  }
   std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override {
     return Timed([&] { return inner_.FindFirst(pathOrPattern, attributes); });
   }

@@ -10,7 +10,7 @@ namespace {
 std::wstring ReadStored(Platform& p, const Edition& edition, bool debug, const wchar_t* key,
                         const wchar_t* handlerLabel) {
   std::wstring value;
-  Attempt([&] { value = p.GetSetting(edition.gsEditionID, kSection, key, L""); },
+  Attempt([&] { value = StoredSetting(p, edition.gsEditionID, key); },
           [&](const RunError& e) {
             if (debug) {
               p.MsgBox(handlerLabel + DescribeError(e.description, e.number), MsgButtons::Ok,
@@ -22,6 +22,31 @@ std::wstring ReadStored(Platform& p, const Edition& edition, bool debug, const w
 }
 
 }  // namespace
+
+std::wstring EditionSettingsKey(const std::wstring& editionId) {
+  return L"Software\\VB and VBA Program Settings\\" + editionId;
+}
+
+std::wstring SettingsKey(const std::wstring& editionId) {
+  return EditionSettingsKey(editionId) + L"\\" + kSection;
+}
+
+std::wstring ActiveSetupKey(const std::wstring& component) {
+  return L"Software\\Microsoft\\Active Setup\\Installed Components\\" + component;
+}
+
+std::wstring StoredSetting(Platform& p, const std::wstring& editionId, const std::wstring& key) {
+  std::wstring value = p.GetSetting(editionId, kSection, key, L"");
+  if (value.empty()) {
+    // Another account's run recorded the machine's settings for every user.
+    const std::optional<RegistryValue> copy =
+        p.GetRegistryValue(RegistryHive::Machine, SettingsKey(editionId), key);
+    if (copy && std::holds_alternative<std::wstring>(*copy)) {
+      value = std::get<std::wstring>(*copy);
+    }
+  }
+  return value;
+}
 
 std::wstring SYS_GetInstallPath(Platform& p, const Edition& e, bool debug,
                                 const std::wstring& programFiles) {

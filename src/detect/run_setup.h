@@ -20,6 +20,11 @@ struct Edition {
   // The database product of the other copy of setup (the full database for the updater, the
   // update database for setup): installed beside this one after an update.
   std::wstring gsOtherDBProdID;
+  // "Vantora Contact Management Professional" or "... Lite".
+  std::wstring productName;
+  // The edition's Active Setup component, which gives every user of the machine the settings
+  // a run recorded: a GUID in braces, one of its own for each edition ID.
+  std::wstring settingsComponent;
 };
 
 // What the command line asked of the run.

@@ -2,6 +2,7 @@
 
 #include "detect/install_paths.h"
 #include "engine/components.h"
+#include "engine/every_user.h"
 #include "engine/migration.h"
 #include "engine/run_programs.h"
 #include "engine/waiting.h"
@@ -22,8 +23,9 @@ struct Applying {
   Platform& p;
   Plan& plan;
   Outcome& outcome;
-  bool programStarted = false;   // the program package's run was started
-  bool emailRegistered = false;  // the e-mail interface was registered by this run
+  bool programStarted = false;      // the program package's run was started
+  bool emailRegistered = false;     // the e-mail interface was registered by this run
+  bool machineCopyChanged = false;  // the machine-wide copy of the settings was changed
   // What takes back each thing the run did, in the order it was done.
   std::vector<Step> undo;
 };
@@ -286,10 +288,28 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
         return Next::End;
       }
       return Next::Go;
+    case StepKind::SaveMachineSetting: {
+      const std::wstring& value = a.emailRegistered ? step.valueIfRegistered : step.value;
+      if (value.empty()) {
+        result.status = StepStatus::Skipped;
+        result.detail = L"nothing was recorded for this account";
+      } else {
+        result.detail = ApplyMachineSetting(p, plan, step, value, a.undo, a.machineCopyChanged);
+      }
+      return Next::Go;
+    }
+    case StepKind::RegisterEveryUser:
+      result.detail = ApplyEveryUserComponent(p, step, a.machineCopyChanged, a.undo);
+      return Next::Go;
+    case StepKind::RemoveEveryUser:
+      ApplyRemoveEveryUser(p, plan, step);
+      return Next::Go;
     case StepKind::RemoveProduct:
     case StepKind::KeepProduct:
     case StepKind::RestoreFile:
     case StepKind::RemoveSetting:
+    case StepKind::PutBackRegistryValue:
+    case StepKind::RemoveRegistryKey:
       break;  // made only while taking a run back
   }
   return Next::Go;
@@ -337,6 +357,10 @@ void UndoStep(Applying& a, const Step& step, StepResult& result) {
       return;
     case StepKind::RemoveSetting:
       p.DeleteSetting(plan.editionId, kSection, step.what);
+      return;
+    case StepKind::PutBackRegistryValue:
+    case StepKind::RemoveRegistryKey:
+      TakeBackRegistry(p, step);
       return;
     default:
       result.status = StepStatus::Skipped;
@@ -389,7 +413,7 @@ OnError ReportEngineError(Platform& p, bool debug, Outcome& outcome, const RunEr
 }
 
 void ApplyPlan(Platform& p, Plan& plan, Outcome& outcome) {
-  Applying a{p, plan, outcome, false, false, {}};
+  Applying a{p, plan, outcome, false, false, false, {}};
   outcome.steps.assign(plan.steps.size(), StepResult{});
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     StepResult& result = outcome.steps[i];

@@ -16,6 +16,34 @@
 namespace vtr {
 namespace {
 
+// Whether the run may keep (or remove) the settings for every user: both machine-wide keys
+// must be writable, and a run that records them needs Windows' reg.exe for the component.
+void FindMachineFacts(Platform& p, const Edition& e, const Request& r, EngineFacts& f) {
+  f.machineAsked = true;
+  try {
+    f.machineWritable =
+        p.CanWriteRegistryKey(RegistryHive::Machine, SettingsKey(e.gsEditionID)) &&
+        p.CanWriteRegistryKey(RegistryHive::Machine, ActiveSetupKey(e.settingsComponent));
+    if (!f.machineWritable) {
+      f.machineUnwritable =
+          L"this run may not write to HKEY_LOCAL_MACHINE (it runs without administrator rights)";
+      return;
+    }
+    if (!r.bRemove) {
+      f.nativeSystemDir = p.SystemFolder();
+    }
+  } catch (const RunError& error) {
+    f.machineWritable = false;
+    f.machineUnwritable = L"whether this run may write to HKEY_LOCAL_MACHINE cannot be told: " +
+                          DescribeError(error.description, error.number);
+    return;
+  }
+  if (!r.bRemove && f.nativeSystemDir.empty()) {
+    f.machineWritable = false;
+    f.machineUnwritable = L"Windows did not name its system folder, which holds reg.exe";
+  }
+}
+
 // What the run needs to know of the machine now. False when an error that was not resumed
 // ended the run.
 bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request& r, EngineFacts& f,
@@ -45,9 +73,11 @@ bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
     return true;
   }
   if (r.bDatabase && !r.bRepair && !r.bRemove &&
-      !Attempt([&] { f.lastVersion = p.GetSetting(e.gsEditionID, kSection, L"Ver", L""); },
-               handler)) {
+      !Attempt([&] { f.lastVersion = StoredSetting(p, e.gsEditionID, L"Ver"); }, handler)) {
     return false;
+  }
+  if (!r.bRemove || r.bProgram) {
+    FindMachineFacts(p, e, r, f);
   }
   if (!Attempt(
           [&] {
@@ -264,6 +294,9 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
     }
     outcome.failed = plan.Refused();
     return outcome;
+  }
+  if (!plan.everyUserNote.empty()) {
+    p.WriteLog(plan.everyUserNote);
   }
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     p.WriteLog(L"plan step " + std::to_wstring(i + 1) + L": " + DescribeStep(plan, plan.steps[i]));

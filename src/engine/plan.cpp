@@ -1,6 +1,7 @@
 #include "engine/plan.h"
 
 #include "detect/install_paths.h"
+#include "engine/every_user.h"
 #include "engine/msi_command.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -437,6 +438,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   if (!r.bRemove) {
     PlanFollowUp(e, r, f, plan);
   }
+  PlanEveryUser(e, r, f, plan);
   bool programRuns = false;
   for (const Step& step : plan.steps) {
     programRuns |= step.kind == StepKind::RunPackage && step.package == PackageId::Program;

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "detect/installed.h"
 #include "detect/run_setup.h"
 #include "engine/request.h"
+#include "platform/platform.h"
 
 namespace vtr {
 
@@ -31,7 +33,14 @@ struct EngineFacts {
   InstalledStates installed;
   int32_t windowsMajor = 0;
   std::wstring windowsName;
-  std::wstring lastVersion;   // the stored "Ver" (read for a database install only)
+  std::wstring lastVersion;  // the stored "Ver" (read for a database install only)
+  // Settings for every user, asked of a run that records settings or removes the program:
+  // whether it may write the machine-wide copy and the Active Setup component, and if not,
+  // why; and the system folder as Windows' own programs see it, which holds reg.exe.
+  bool machineAsked = false;
+  bool machineWritable = false;
+  std::wstring machineUnwritable;
+  std::wstring nativeSystemDir;
   std::wstring ownFileName;   // the setup program's own name, for the missing-package message
   std::wstring sourceFolder;  // where the packages are: the program's own folder
   std::wstring sourceSeparator;
@@ -97,6 +106,15 @@ enum class StepKind {
   KeepProduct,    // a note: the package updated, repaired or removed the product; it stays so
   RestoreFile,    // a template moved aside goes back: from what to value
   RemoveSetting,  // a setting the run recorded where there was none is removed: what
+  // Settings for every user of the machine:
+  SaveMachineSetting,  // the machine-wide copy of a setting the run recorded: what, value and
+                       // valueIfRegistered as the setting's own step has them
+  RegisterEveryUser,   // the Active Setup component: what its GUID, text its name, program
+                       // and parameters the StubPath (reg.exe copying the machine-wide copy)
+  RemoveEveryUser,     // the component and the machine-wide copy removed: what the GUID
+  // Only in taking a run back:
+  PutBackRegistryValue,  // hive, what (the key), valueName: registryValue, or none: removed
+  RemoveRegistryKey,     // hive, what: a key the run made is removed with its values
 };
 
 struct Step {
@@ -111,6 +129,10 @@ struct Step {
   // folder) and its parameters.
   std::wstring program;
   std::wstring parameters;
+  // Taking back a registry value outside the settings store.
+  RegistryHive hive = RegistryHive::Machine;
+  std::wstring valueName;
+  std::optional<RegistryValue> registryValue;
 };
 
 struct Plan {
@@ -128,6 +150,8 @@ struct Plan {
   PackageRun otherDatabase;
   std::vector<PackageCheck> packageChecks;
   std::vector<Step> steps;
+  // Why the settings for every user are left alone, for PLAN and the log; "" when they are not.
+  std::wstring everyUserNote;
 
   PackageRun& Package(PackageId id) {
     return id == PackageId::Program    ? program

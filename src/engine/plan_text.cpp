@@ -1,5 +1,6 @@
 // The plan in words: what PLAN prints and what the setup log keeps of a run.
 #include "detect/install_paths.h"
+#include "engine/every_user.h"
 #include "engine/msi_command.h"
 #include "engine/outcome.h"
 #include "engine/plan.h"
@@ -42,6 +43,26 @@ std::wstring ProcessCall(const Plan& plan, const Step& step) {
 std::wstring SettingName(const Plan& plan, const std::wstring& key) {
   return L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + plan.editionId + L"\\" +
          kSection + L" " + Quoted(key);
+}
+
+std::wstring MachineSettingName(const Plan& plan, const std::wstring& key) {
+  return L"HKEY_LOCAL_MACHINE\\" + SettingsKey(plan.editionId) + L" " + Quoted(key);
+}
+
+// A setting's value, or the two it may get.
+std::wstring SettingValue(const Step& step) {
+  if (step.value == step.valueIfRegistered) {
+    return Quoted(step.value);
+  }
+  return (step.value.empty() ? L"nothing" : Quoted(step.value)) + L", or " +
+         Quoted(step.valueIfRegistered) + L" when the e-mail interface was registered";
+}
+
+std::wstring RegistryValueText(const RegistryValue& value) {
+  if (const auto* text = std::get_if<std::wstring>(&value)) {
+    return Quoted(*text);
+  }
+  return std::to_wstring(std::get<uint32_t>(value));
 }
 
 }  // namespace
@@ -101,12 +122,34 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
     case StepKind::Register:
       return L"register " + step.what + L": " + ProcessCall(plan, step);
     case StepKind::SaveEmailForm:
-      if (step.value == step.valueIfRegistered) {
-        return L"record " + SettingName(plan, step.what) + L" = " + Quoted(step.value);
+      return L"record " + SettingName(plan, step.what) + L" = " + SettingValue(step);
+    case StepKind::SaveMachineSetting:
+      return L"keep the machine-wide copy for every user: record " +
+             MachineSettingName(plan, step.what) + L" = " + SettingValue(step);
+    case StepKind::RegisterEveryUser: {
+      const std::wstring key = L"\\" + ActiveSetupKey(step.what);
+      return L"register the Active Setup component that copies the settings into each user's "
+             L"own store at their next logon: HKEY_LOCAL_MACHINE" +
+             key + L" = " + Quoted(step.text) + L", \"StubPath\" = " + Quoted(StubPath(step)) +
+             L", \"IsInstalled\" = 1, \"Version\" raised to the time of the run when the "
+             L"machine-wide copy changed; and mark it run for this account: HKEY_CURRENT_USER" +
+             key + L" \"Version\"";
+    }
+    case StepKind::RemoveEveryUser:
+      return L"remove the settings for every user (each user's own settings stay): "
+             L"HKEY_LOCAL_MACHINE\\" +
+             ActiveSetupKey(step.what) + L" and HKEY_LOCAL_MACHINE\\" +
+             EditionSettingsKey(plan.editionId);
+    case StepKind::PutBackRegistryValue: {
+      const std::wstring name =
+          HiveName(step.hive) + L"\\" + step.what + L" " + Quoted(step.valueName);
+      if (step.registryValue) {
+        return L"put back " + name + L" = " + RegistryValueText(*step.registryValue);
       }
-      return L"record " + SettingName(plan, step.what) + L" = " +
-             (step.value.empty() ? L"nothing" : Quoted(step.value)) + L", or " +
-             Quoted(step.valueIfRegistered) + L" when the e-mail interface was registered";
+      return L"remove " + name + L", which was not there before";
+    }
+    case StepKind::RemoveRegistryKey:
+      return L"remove " + HiveName(step.hive) + L"\\" + step.what + L", which was not there before";
     case StepKind::OfferEngine:
       return std::wstring(L"offer to ") + (plan.remove ? L"remove" : L"install") +
              L" the Microsoft ACE 2010 Database Engine (32-bit) with a Yes/No box" +
@@ -140,6 +183,9 @@ std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const
   lines.push_back(L"folders: system " + Quoted(f.gsSystemDir) + L", packages " +
                   Quoted(f.sourceFolder) + L", program " + Quoted(r.gsAppPath) + L", database " +
                   Quoted(r.gsDBPath));
+  if (!plan.everyUserNote.empty()) {
+    lines.push_back(plan.everyUserNote);
+  }
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     lines.push_back(L"step " + std::to_wstring(i + 1) + L": " + DescribeStep(plan, plan.steps[i]));
   }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "platform/run_error.h"
 #include "platform/window_view.h"
@@ -89,6 +90,13 @@ class InstallerObject {
                                        const std::wstring& property) = 0;
 };
 
+// The registry outside the settings store: HKEY_LOCAL_MACHINE as the machine's own programs see
+// it (on 64-bit Windows its 64-bit view, also for a 32-bit program), or HKEY_CURRENT_USER.
+enum class RegistryHive { Machine, User };
+// A registry value of one of the two kinds the program writes: a text (REG_SZ) or a number
+// (REG_DWORD).
+using RegistryValue = std::variant<std::wstring, uint32_t>;
+
 // A file held open for reading, with writing and deleting denied to every other program, for as
 // long as the object lives: what is read through it is what a later reader of the file gets.
 class HeldFile {
@@ -142,6 +150,25 @@ class Platform {
   // Removes one setting; one that is not there is no error. Raises on failure.
   virtual void DeleteSetting(const std::wstring& application, const std::wstring& section,
                              const std::wstring& key) = 0;
+
+  // --- The registry outside the settings store ---
+  // Keys are named below the hive ("Software\\..."); the name "" is a key's default value.
+  // A value: nothing when the key or the value is not there, or holds another kind of value.
+  // Raises on failure.
+  virtual std::optional<RegistryValue> GetRegistryValue(RegistryHive hive, const std::wstring& key,
+                                                        const std::wstring& name) = 0;
+  // Writes a value, making the key (and the keys above it) where missing; raises on failure.
+  virtual void SetRegistryValue(RegistryHive hive, const std::wstring& key,
+                                const std::wstring& name, const RegistryValue& value) = 0;
+  // Removes a value; one that is not there is no error. Raises on failure.
+  virtual void DeleteRegistryValue(RegistryHive hive, const std::wstring& key,
+                                   const std::wstring& name) = 0;
+  // Removes a key with everything below it; one that is not there is no error. Raises on
+  // failure.
+  virtual void DeleteRegistryKey(RegistryHive hive, const std::wstring& key) = 0;
+  // Whether this process may make and change the key: the key, or the nearest key above it
+  // that exists, opened for writing. Without administrator rights HKEY_LOCAL_MACHINE says no.
+  virtual bool CanWriteRegistryKey(RegistryHive hive, const std::wstring& key) = 0;
 
   // --- Files and folders ---
   // Starts a search: the name (no folder) of the first match of a path or pattern, or "".

@@ -28,6 +28,7 @@ Machine::Machine(Scenario scenario)
     : scenario_(std::move(scenario)),
       files_(*ParsePath(scenario_.ownFolder, WinPath{L"C:\\", {}, false}, false)),
       settings_(scenario_.settings),
+      registry_(scenario_.registry),
       productStates_(scenario_.productStates),
       othersHold_(scenario_.othersHold) {
   for (std::size_t i = 0; i < scenario_.files.size(); ++i) {

@@ -30,6 +30,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   const FileSystem& Files() const { return files_; }
   SettingsTable& Settings() { return settings_; }
   const SettingsTable& Settings() const { return settings_; }
+  RegistryTable& Registry() { return registry_; }
+  const RegistryTable& Registry() const { return registry_; }
   NoCaseTable<int32_t>& ProductStates() { return productStates_; }
   const NoCaseTable<int32_t>& ProductStates() const { return productStates_; }
 
@@ -95,6 +97,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   Scenario scenario_;
   FileSystem files_;
   SettingsTable settings_;
+  RegistryTable registry_;
   NoCaseTable<int32_t> productStates_;
   std::vector<Line> transcript_;
   std::map<std::string, int> callCounts_;

@@ -209,6 +209,27 @@ void ReadSettings(const Field& field, Scenario& s) {
   });
 }
 
+void ReadRegistry(const Field& field, Scenario& s) {
+  field.AnyMembers([&](const std::wstring& name, const Field& values) {
+    std::wstring key = name;
+    while (!key.empty() && key.back() == L'\\') {
+      key.pop_back();
+    }
+    const std::wstring hive = key.substr(0, 5);
+    if (!EqualsIgnoringCase(hive, L"HKLM\\") && !EqualsIgnoringCase(hive, L"HKCU\\")) {
+      values.Fail("a key's name begins with HKLM\\ or HKCU\\");
+    }
+    auto& table = s.registry.Entry(key);
+    values.AnyMembers([&](const std::wstring& valueName, const Field& value) {
+      if (value.Value().is_string()) {
+        table.Set(valueName, value.Text());
+      } else {
+        table.Set(valueName, static_cast<uint32_t>(value.Integer(0, 0xFFFFFFFFLL)));
+      }
+    });
+  });
+}
+
 MsgAnswer ReadMsgBoxAnswer(const Field& field) {
   const std::wstring text = field.Text();
   static const std::pair<const wchar_t*, MsgAnswer> kAnswers[] = {{L"OK", MsgAnswer::Ok},
@@ -466,6 +487,11 @@ const std::vector<Operation>& Operations() {
       {"GetSetting", kQuery},
       {"SaveSetting", kAction},
       {"DeleteSetting", kAction},
+      {"GetRegistryValue", kQuery},
+      {"SetRegistryValue", kAction},
+      {"DeleteRegistryValue", kAction},
+      {"DeleteRegistryKey", kAction},
+      {"CanWriteRegistryKey", kQuery},
       {"FindFirst", kQuery},
       {"FindNext", kQuery},
       {"MakeFolder", kAction},
@@ -547,6 +573,14 @@ const nlohmann::ordered_json& FailureResults() {
   return kResults;
 }
 
+std::wstring RegistryKeyName(RegistryHive hive, const std::wstring& key) {
+  std::wstring name = (hive == RegistryHive::Machine ? L"HKLM\\" : L"HKCU\\") + key;
+  while (name.back() == L'\\') {
+    name.pop_back();
+  }
+  return name;
+}
+
 std::wstring ServicePackField(const std::wstring& text) {
   std::wstring field = text.substr(0, 127);
   field.push_back(L'\0');
@@ -590,6 +624,8 @@ Scenario ParseScenario(const nlohmann::json& json) {
        "standardFoldersExist",
        "installer",
        "settings",
+       "registry",
+       "administrator",
        "files",
        "answers",
        "processes",
@@ -657,6 +693,10 @@ Scenario ParseScenario(const nlohmann::json& json) {
           ReadInstaller(f, s);
         } else if (key == "settings") {
           ReadSettings(f, s);
+        } else if (key == "registry") {
+          ReadRegistry(f, s);
+        } else if (key == "administrator") {
+          s.administrator = f.Bool();
         } else if (key == "files") {
           f.Items([&](const Field& item) { s.files.push_back(ReadFileEntry(item)); });
         } else if (key == "answers") {

@@ -45,6 +45,12 @@ struct Fault {
 using FolderAnswers = std::map<int, std::optional<std::wstring>>;
 
 using SettingsTable = NoCaseTable<NoCaseTable<NoCaseTable<std::wstring>>>;
+// The registry outside the settings store, by the key's full name ("HKLM\\Software\\...",
+// "HKCU\\Software\\...") and the value's name ("" is the key's default value).
+using RegistryTable = NoCaseTable<NoCaseTable<RegistryValue>>;
+
+// The full name of a key below a hive, as the registry table keeps it.
+std::wstring RegistryKeyName(RegistryHive hive, const std::wstring& key);
 
 // The part of the transcript a scenario's expected file holds. The lines that are not calls
 // (the user's events, snapshots, notes, the exit and the final state) always belong to it.
@@ -85,6 +91,9 @@ struct Scenario {
   // The digests a release recorded in the program, by file name; none for a developer's build.
   NoCaseTable<std::wstring> recordedDigests;
   SettingsTable settings;
+  RegistryTable registry;
+  // false: the run has no administrator rights, and HKEY_LOCAL_MACHINE is read-only to it.
+  bool administrator = true;
   std::vector<FileEntry> files;
   std::vector<MsgAnswer> msgboxAnswers;
   std::vector<std::optional<std::wstring>> inputboxAnswers;      // nothing: cancelled

@@ -305,6 +305,29 @@ class SimInstaller : public InstallerObject {
   std::weak_ptr<sim::Machine> machine_;
 };
 
+const char* HiveName(RegistryHive hive) {
+  return hive == RegistryHive::Machine ? "HKLM" : "HKCU";
+}
+
+Line RegistryArgs(RegistryHive hive, const std::wstring& key) {
+  return Line{{"hive", HiveName(hive)}, {"key", Text(key)}};
+}
+
+Line ValueLine(const RegistryValue& value) {
+  if (const auto* text = std::get_if<std::wstring>(&value)) {
+    return Text(*text);
+  }
+  return std::get<uint32_t>(value);
+}
+
+// Without administrator rights HKEY_LOCAL_MACHINE is read-only, as Windows keeps it.
+void CheckWritable(sim::Machine& m, std::size_t line, RegistryHive hive, const std::wstring& key) {
+  if (hive == RegistryHive::Machine && !m.Setup().administrator) {
+    m.Raise(line,
+            RunError{5, L"Unable to write HKEY_LOCAL_MACHINE\\" + key + L": Access is denied."});
+  }
+}
+
 }  // namespace
 
 SimPlatform::SimPlatform(const nlohmann::json& scenario)
@@ -366,9 +389,22 @@ nlohmann::ordered_json SimPlatform::FinalState() const {
   Line states = Line::object();
   machine_->ProductStates().ForEach(
       [&](const std::wstring& code, int32_t state) { states[sim::ToUtf8(code)] = state; });
-  return Line{{"settings", std::move(settings)},
-              {"files", std::move(files)},
-              {"productStates", std::move(states)}};
+  Line final{{"settings", std::move(settings)},
+             {"files", std::move(files)},
+             {"productStates", std::move(states)}};
+  // Only a machine whose registry holds something shows it.
+  if (!machine_->Registry().empty()) {
+    Line registry = Line::object();
+    machine_->Registry().ForEach([&](const std::wstring& key, const auto& values) {
+      Line valuesLine = Line::object();
+      values.ForEach([&](const std::wstring& name, const RegistryValue& value) {
+        valuesLine[sim::ToUtf8(name)] = ValueLine(value);
+      });
+      registry[sim::ToUtf8(key)] = std::move(valuesLine);
+    });
+    final["registry"] = std::move(registry);
+  }
+  return final;
 }
 
 int SimPlatform::UnscriptedDialogs() const {
@@ -547,6 +583,71 @@ void SimPlatform::DeleteSetting(const std::wstring& application, const std::wstr
       sec->Remove(key);
     }
   }
+}
+
+// --- The registry outside the settings store ---
+
+std::optional<RegistryValue> SimPlatform::GetRegistryValue(RegistryHive hive,
+                                                           const std::wstring& key,
+                                                           const std::wstring& name) {
+  Line args = RegistryArgs(hive, key);
+  args["name"] = Text(name);
+  const std::size_t line = machine_->Begin("GetRegistryValue", std::move(args));
+  std::optional<RegistryValue> value;
+  if (const auto* values = machine_->Registry().Find(sim::RegistryKeyName(hive, key))) {
+    if (const RegistryValue* stored = values->Find(name)) {
+      value = *stored;
+    }
+  }
+  machine_->Result(line, value ? ValueLine(*value) : Line(nullptr));
+  return value;
+}
+
+void SimPlatform::SetRegistryValue(RegistryHive hive, const std::wstring& key,
+                                   const std::wstring& name, const RegistryValue& value) {
+  Line args = RegistryArgs(hive, key);
+  args["name"] = Text(name);
+  args["value"] = ValueLine(value);
+  const std::size_t line = machine_->Begin("SetRegistryValue", std::move(args));
+  CheckWritable(*machine_, line, hive, key);
+  machine_->Registry().Entry(sim::RegistryKeyName(hive, key)).Set(name, value);
+}
+
+void SimPlatform::DeleteRegistryValue(RegistryHive hive, const std::wstring& key,
+                                      const std::wstring& name) {
+  Line args = RegistryArgs(hive, key);
+  args["name"] = Text(name);
+  const std::size_t line = machine_->Begin("DeleteRegistryValue", std::move(args));
+  auto* values = machine_->Registry().Find(sim::RegistryKeyName(hive, key));
+  if (values != nullptr && values->Find(name) != nullptr) {
+    CheckWritable(*machine_, line, hive, key);
+    values->Remove(name);
+  }
+}
+
+void SimPlatform::DeleteRegistryKey(RegistryHive hive, const std::wstring& key) {
+  const std::size_t line = machine_->Begin("DeleteRegistryKey", RegistryArgs(hive, key));
+  const std::wstring full = sim::RegistryKeyName(hive, key);
+  std::vector<std::wstring> doomed;
+  machine_->Registry().ForEach([&](const std::wstring& name, const auto&) {
+    if (EqualsNoCase(name, full) || (name.size() > full.size() && name[full.size()] == L'\\' &&
+                                     EqualsNoCase(name.substr(0, full.size()), full))) {
+      doomed.push_back(name);
+    }
+  });
+  if (!doomed.empty()) {
+    CheckWritable(*machine_, line, hive, key);
+  }
+  for (const std::wstring& name : doomed) {
+    machine_->Registry().Remove(name);
+  }
+}
+
+bool SimPlatform::CanWriteRegistryKey(RegistryHive hive, const std::wstring& key) {
+  const std::size_t line = machine_->Begin("CanWriteRegistryKey", RegistryArgs(hive, key));
+  const bool writable = hive == RegistryHive::User || machine_->Setup().administrator;
+  machine_->Result(line, writable);
+  return writable;
 }
 
 // --- Files and folders ---

@@ -2,7 +2,38 @@
 
 #include "util/text.h"
 
+#include <cstdint>
+#include <cwchar>
+#include <utility>
+
 namespace vtr {
+namespace {
+
+// The Active Setup components of the editions. An edition ID outside this list gets a GUID of
+// its own made from the ID, so two editions on one machine never share a component.
+constexpr std::pair<const wchar_t*, const wchar_t*> kSettingsComponents[] = {
+    {L"VTRPRO_3", L"{021BA4ED-9251-451D-8878-BDD7DBCFB699}"},
+    {L"VTRPRO_WS", L"{3FD8A4F4-5F5F-4E0E-8B82-333E7D0F6FD4}"},
+    {L"VTRPRO_RTF3", L"{70CA5D01-E77A-4770-8CA6-1D0FEB7BFE1A}"},
+};
+
+std::wstring SettingsComponentFor(const std::wstring& editionId) {
+  for (const auto& [id, component] : kSettingsComponents) {
+    if (EqualsNoCase(editionId, id)) {
+      return component;
+    }
+  }
+  // FNV-1a of the ID as the registry compares it (ignoring case), in the last 48 bits.
+  uint64_t hash = 14695981039346656037ULL;
+  for (const wchar_t c : UpperCase(editionId)) {
+    hash = (hash ^ static_cast<uint16_t>(c)) * 1099511628211ULL;
+  }
+  wchar_t last[13];
+  std::swprintf(last, 13, L"%012llX", static_cast<unsigned long long>(hash & 0xFFFFFFFFFFFFULL));
+  return L"{96841122-CB3C-4AB5-B932-" + std::wstring(last) + L"}";
+}
+
+}  // namespace
 
 Edition EditionFor(const std::wstring& editionId, bool update) {
   Edition e;
@@ -28,6 +59,9 @@ Edition EditionFor(const std::wstring& editionId, bool update) {
                        : L"{D2D733C2-0C8D-402C-91AF-3866DF9C12A5}";
   e.gsDBProdID = update ? updateDatabase : fullDatabase;
   e.gsOtherDBProdID = update ? fullDatabase : updateDatabase;
+  e.productName =
+      e.gbPro ? L"Vantora Contact Management Professional" : L"Vantora Contact Management Lite";
+  e.settingsComponent = SettingsComponentFor(editionId);
   return e;
 }
 

@@ -54,6 +54,25 @@ class SetupPlatform final : public Platform {
     windows_.DeleteSetting(application, section, key);
   }
 
+  std::optional<RegistryValue> GetRegistryValue(RegistryHive hive, const std::wstring& key,
+                                                const std::wstring& name) override {
+    return windows_.GetRegistryValue(hive, key, name);
+  }
+  void SetRegistryValue(RegistryHive hive, const std::wstring& key, const std::wstring& name,
+                        const RegistryValue& value) override {
+    windows_.SetRegistryValue(hive, key, name, value);
+  }
+  void DeleteRegistryValue(RegistryHive hive, const std::wstring& key,
+                           const std::wstring& name) override {
+    windows_.DeleteRegistryValue(hive, key, name);
+  }
+  void DeleteRegistryKey(RegistryHive hive, const std::wstring& key) override {
+    windows_.DeleteRegistryKey(hive, key);
+  }
+  bool CanWriteRegistryKey(RegistryHive hive, const std::wstring& key) override {
+    return windows_.CanWriteRegistryKey(hive, key);
+  }
+
   std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override {
     return windows_.FindFirst(pathOrPattern, attributes);
   }

@@ -32,7 +32,9 @@ DATABASE_CODES = {
     "{AA9A981A-7ACF-44AB-A5E0-1B34D7C95D66}",
 }
 INSTALLER_SUCCESS = {0, 1641, 3010}
-ACTS = ("StartProcess", "ShellOpen", "MoveFileTo", "SaveSetting")  # what changes the machine
+# What changes the machine.
+ACTS = ("StartProcess", "ShellOpen", "MoveFileTo", "SaveSetting", "SetRegistryValue",
+        "DeleteRegistryValue", "DeleteRegistryKey")
 FAILURE_TEXTS = re.compile(
     r"errhdl_|^VTR Install Error|^Sorry, Windows was not able|^Windows was not able|"
     r"^File Not Found:|^Path not found:|^Windows does not have a program associated|"
@@ -323,6 +325,20 @@ def settings_of(table):
             if any(keys for keys in sections.values())}
 
 
+def registry_of(table):
+    """The registry without its empty keys, its names folded as the registry compares them."""
+    return {key.lower(): {name.lower(): value for name, value in values.items()}
+            for key, values in (table or {}).items() if values}
+
+
+def removes_settings_for_every_user(calls):
+    """Whether the run removed the settings for every user with the program: that follows the
+    program, which a failed removal does not put back either."""
+    return any(c["op"] == "DeleteRegistryKey" and "raised" not in c
+               and c["args"]["key"].lower().startswith("software\\vb and vba program settings")
+               for c in calls)
+
+
 def check_taken_back(scenario, calls, exit_code, lines):
     """A run that failed or was cancelled, and took back all it did, records nothing: the
     settings store is as it was before the run. (A developer who resumes after an error goes
@@ -341,6 +357,9 @@ def check_taken_back(scenario, calls, exit_code, lines):
     before, after = settings_of(scenario.get("settings")), settings_of(final.get("settings"))
     if before != after:
         return [("a failed run leaves settings it recorded", json.dumps(after)[:200])]
+    before, after = registry_of(scenario.get("registry")), registry_of(final.get("registry"))
+    if before != after and not removes_settings_for_every_user(calls):
+        return [("a failed run leaves registry values it wrote", json.dumps(after)[:200])]
     return []
 
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/every_user.h"
 #include "engine/plan.h"
 #include "sim/utf8.h"
 #include "startup/edition.h"
@@ -50,10 +51,19 @@ std::string Brief(const Plan& plan, const Step& step) {
              sim::ToUtf8(step.valueIfRegistered);
     case StepKind::OfferEngine:
       return "offer engine";
+    case StepKind::SaveMachineSetting:
+      return "copy " + sim::ToUtf8(step.what) + "=" + sim::ToUtf8(step.value) + "|" +
+             sim::ToUtf8(step.valueIfRegistered);
+    case StepKind::RegisterEveryUser:
+      return "every user: " + sim::ToUtf8(step.text);
+    case StepKind::RemoveEveryUser:
+      return "remove every user";
     case StepKind::RemoveProduct:
     case StepKind::KeepProduct:
     case StepKind::RestoreFile:
     case StepKind::RemoveSetting:
+    case StepKind::PutBackRegistryValue:
+    case StepKind::RemoveRegistryKey:
       break;  // never planned: made while a run is taken back
   }
   return "?";
@@ -80,7 +90,10 @@ struct Row {
   bool programFound = true, databaseFound = true;
   // Whether the packages found are the ones installed.
   MediaMatch programMedia = MediaMatch::Same, databaseMedia = MediaMatch::Same;
+  // Settings for every user: whether the run asked, and whether it may write them.
+  bool machineAsked = false, machineWritable = true;
   std::vector<std::string> steps;
+  bool everyUserNote = false;  // the plan says why it leaves them alone
 };
 
 Plan PlanFor(const Row& row) {
@@ -114,6 +127,10 @@ Plan PlanFor(const Row& row) {
   f.databasePackageFound = row.databaseFound;
   f.programMedia.match = row.programMedia;
   f.databaseMedia.match = row.databaseMedia;
+  f.machineAsked = row.machineAsked;
+  f.machineWritable = row.machineWritable;
+  f.machineUnwritable = L"this run may not write to HKEY_LOCAL_MACHINE";
+  f.nativeSystemDir = L"C:\\windows\\system32";
   return MakePlan(e, o, r, f);
 }
 
@@ -256,6 +273,46 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .program = false,
        .outlook = true,
        .steps = {"register vtremail.dll"}},
+      {.name = "settings for every user: a copy of each setting after the last one, then the "
+               "component, before the engine is offered",
+       .edition = L"VTRPRO_WS",
+       .database = true,
+       .outlook = true,
+       .machineAsked = true,
+       .steps =
+           {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+            "(x86)\\Vantora Contact Management\" /qn",
+            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
+            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\", "register mscomm32.ocx",
+            "register vtremail.dll", "save EmailForm=13|12", "save Ver=3.3.0",
+            "copy DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\|C:\\ProgramData\\Vantora "
+            "Data\\MainDB\\",
+            "copy EmailForm=13|12", "copy Ver=3.3.0|3.3.0",
+            "every user: Vantora Contact Management Professional settings", "offer engine"}},
+      {.name = "settings for every user without the rights: this account's only",
+       .machineAsked = true,
+       .machineWritable = false,
+       .steps = {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qn",
+                 "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0"},
+       .everyUserNote = true},
+      {.name = "a removal removes the settings for every user with the program, also when it is "
+               "no longer installed",
+       .database = true,
+       .remove = true,
+       .programState = kIn,
+       .databaseState = kIn,
+       .machineAsked = true,
+       .steps = {"stop updater", "unregister vtremail.dll",
+                 "msiexec /x \"D:\\Media\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qn",
+                 "remove every user",
+                 "msiexec /x \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
+                 "TARGETDIR=\"C:\\ProgramData\" /qn"}},
+      {.name = "a removal of what is not installed still clears the settings for every user",
+       .remove = true,
+       .machineAsked = true,
+       .steps = {"stop updater", "unregister vtremail.dll", "remove every user"}},
   };
   for (const Row& row : rows) {
     const Plan plan = PlanFor(row);
@@ -264,6 +321,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
       steps.push_back(Brief(plan, step));
     }
     EXPECT_EQ(steps, row.steps) << row.name;
+    EXPECT_EQ(!plan.everyUserNote.empty(), row.everyUserNote) << row.name;
   }
 }
 
@@ -282,6 +340,19 @@ TEST(EnginePlan, NoRestartEndsEveryWindowsInstallerCommandLine) {
       }
     }
   }
+}
+
+// The component's version rises with the time of the run, and always above the version it had,
+// even where the clock went back or two runs came in the same second.
+TEST(EveryUser, ComponentVersion) {
+  const LocalTime now{2026, 1, 9, 7, 5, 3};
+  EXPECT_EQ(ComponentVersion(now, L""), L"2026,109,705,3");
+  EXPECT_EQ(ComponentVersion(now, L"2025,1231,2359,59"), L"2026,109,705,3");
+  EXPECT_EQ(ComponentVersion(now, L"2026,109,705,3"), L"2026,109,705,4");
+  EXPECT_EQ(ComponentVersion(now, L"2030,101,0,0"), L"2030,101,0,1");
+  // A version Active Setup would not read as four numbers is simply passed.
+  EXPECT_EQ(ComponentVersion(now, L"9999"), L"2026,109,705,3");
+  EXPECT_EQ(ComponentVersion(now, L"2030,1,2,x"), L"2026,109,705,3");
 }
 
 }  // namespace

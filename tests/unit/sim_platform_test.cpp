@@ -355,6 +355,36 @@ TEST(SimSettings, StoreIgnoresCaseAndKeepsFirstNames) {
   EXPECT_THROW(p.GetSetting(L"VTRPRO_3", L"", L"Ver", L""), RunError);
 }
 
+TEST(SimRegistry, KeysBelowAHiveAndTheRightsToWriteThem) {
+  const json registry = {{"HKLM\\Software\\A", {{"", "default"}, {"Count", 3}}},
+                         {"HKLM\\Software\\A\\B", {{"X", "y"}}},
+                         {"HKLM\\Software\\AB", {{"X", "kept"}}}};
+  SimPlatform admin(json{{"registry", registry}});
+  EXPECT_EQ(admin.GetRegistryValue(RegistryHive::Machine, L"software\\a", L""),
+            RegistryValue(L"default"));
+  EXPECT_EQ(admin.GetRegistryValue(RegistryHive::Machine, L"Software\\A", L"Count"),
+            RegistryValue(uint32_t{3}));
+  // HKEY_CURRENT_USER is another hive.
+  EXPECT_EQ(admin.GetRegistryValue(RegistryHive::User, L"Software\\A", L""), std::nullopt);
+  EXPECT_TRUE(admin.CanWriteRegistryKey(RegistryHive::Machine, L"Software\\New"));
+  admin.SetRegistryValue(RegistryHive::User, L"Software\\A", L"", L"mine");
+  // A key goes with every key below it, and only those.
+  admin.DeleteRegistryKey(RegistryHive::Machine, L"Software\\A");
+  EXPECT_EQ(admin.FinalState()["registry"].dump(),
+            R"({"HKCU\\Software\\A":{"":"mine"},"HKLM\\Software\\AB":{"X":"kept"}})");
+
+  // Without administrator rights HKEY_LOCAL_MACHINE can be read, not written.
+  SimPlatform user(json{{"registry", registry}, {"administrator", false}});
+  EXPECT_FALSE(user.CanWriteRegistryKey(RegistryHive::Machine, L"Software\\A"));
+  EXPECT_TRUE(user.CanWriteRegistryKey(RegistryHive::User, L"Software\\A"));
+  EXPECT_THROW(user.SetRegistryValue(RegistryHive::Machine, L"Software\\A", L"X", L"z"), RunError);
+  EXPECT_THROW(user.DeleteRegistryKey(RegistryHive::Machine, L"Software\\A"), RunError);
+  EXPECT_EQ(user.GetRegistryValue(RegistryHive::Machine, L"Software\\A\\B", L"X"),
+            RegistryValue(L"y"));
+  EXPECT_NE(Refusal(json{{"registry", {{"Software\\A", json::object()}}}}).find("HKLM"),
+            std::string::npos);
+}
+
 TEST(SimTranscript, OneLinePerCallInItsOwnWords) {
   SimPlatform p(json{{"commandLine", "DB für Müller"}});
   p.SetMousePointer(MousePointer::Busy);

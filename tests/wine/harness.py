@@ -36,6 +36,11 @@ SHARED = "shared"
 # the 32-bit one for the shipped i686 build.
 VIEW_32 = "/reg:32"
 VIEW_64 = "/reg:64"
+# The settings for every user (the machine-wide copy and the Active Setup component) are in the
+# machine's own view, whichever build wrote them: the 64-bit one of these 64-bit prefixes.
+MACHINE_VIEW = VIEW_64
+# Wine's 64-bit loader, which runs a program as a 64-bit one.
+WINE64_LOADER = "/usr/lib/wine/wine64"
 # Every stub appends a JSON line here when it runs (see stubs/call_log.h).
 CALL_LOG = TOOLS + "\\calls.jsonl"
 # Folders, one a line, whose files the msiexec stand-in lists when it starts.
@@ -275,15 +280,19 @@ class Machine:
         return "Z:" + str(path).replace("/", "\\")
 
     # --- Running ---
-    def wine(self, *args, timeout=180):
+    def wine(self, *args, timeout=180, native=False):
         """Runs a Windows program with wine and waits for it; returns its completed process
         with stdout and stderr as bytes. The output goes through files, not pipes: Wine's
         background services inherit the handles and would hold a pipe open long after the
-        program ended."""
+        program ended. `native` runs it as a 64-bit program, as Windows runs its own (Active
+        Setup, for one), also where `wine` starts 32-bit programs."""
         out_path = self.folder / "wine.out"
         err_path = self.folder / "wine.err"
+        loader = "wine"
+        if native and Path(WINE64_LOADER).exists():
+            loader = WINE64_LOADER
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            done = subprocess.run(["wine", *args],
+            done = subprocess.run([loader, *args],
                                   env=self.env.wine_env(self.prefix, self.environment),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                   timeout=timeout)
@@ -487,19 +496,27 @@ class Machine:
         check(done.returncode == 0, f"reg add {key} {name} failed: {done.stderr!r}")
 
     def reg_value(self, key, name, *, view):
-        """The text of a registry value in the given view, or None when the key or value is
-        missing."""
-        done = self._reg("query", key, view, "/v", name)
+        """The text of a registry value in the given view ("" names the key's default value), or
+        None when the key or value is missing."""
+        # The name "" is the key's default value, which reg.exe shows as "(Default)".
+        done = self._reg("query", key, view, *(("/v", name) if name else ("/ve",)))
         if done.returncode != 0:
             return None
         for line in done.stdout.decode("utf-8", "replace").splitlines():
             fields = line.strip().split(None, 2)
-            if len(fields) >= 2 and fields[0] == name and fields[1].startswith("REG_"):
+            if (len(fields) >= 2 and fields[0] == (name or "(Default)")
+                    and fields[1].startswith("REG_")):
                 return fields[2] if len(fields) == 3 else ""
         return None
 
     def key_exists(self, key, *, view):
         return self._reg("query", key, view).returncode == 0
+
+    def reg_delete(self, key, *, view, name=None):
+        """Removes a key with everything below it, or only the named value."""
+        args = ("/v", name, "/f") if name is not None else ("/f",)
+        done = self._reg("delete", key, view, *args)
+        check(done.returncode == 0, f"reg delete {key} {name or ''} failed: {done.stderr!r}")
 
     # --- Lifetime ---
     def stop(self):

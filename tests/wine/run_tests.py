@@ -17,7 +17,7 @@ from pathlib import Path
 import harness
 
 TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine", "test_wizard",
-                "test_deploy", "test_release"]
+                "test_deploy", "test_release", "test_every_user"]
 
 
 def main():

@@ -51,6 +51,15 @@ class Win32Platform final : public Platform {
   void DeleteSetting(const std::wstring& application, const std::wstring& section,
                      const std::wstring& key) override;
 
+  std::optional<RegistryValue> GetRegistryValue(RegistryHive hive, const std::wstring& key,
+                                                const std::wstring& name) override;
+  void SetRegistryValue(RegistryHive hive, const std::wstring& key, const std::wstring& name,
+                        const RegistryValue& value) override;
+  void DeleteRegistryValue(RegistryHive hive, const std::wstring& key,
+                           const std::wstring& name) override;
+  void DeleteRegistryKey(RegistryHive hive, const std::wstring& key) override;
+  bool CanWriteRegistryKey(RegistryHive hive, const std::wstring& key) override;
+
   std::wstring FindFirst(const std::wstring& pathOrPattern, int attributes) override;
   std::wstring FindNext() override;
   void MakeFolder(const std::wstring& path) override;
