@@ -107,6 +107,7 @@ void Win32WizardView::CreateForm(const WindowState& window,
   // The controls are made as they first show (the first of them when the window does), and
   // the rest once the window has been painted.
   deferring_ = true;
+  deferredWork_ = true;
   ApplyWindowSize();
   events_ = &events;
   if (window.visible) {
@@ -155,10 +156,10 @@ void Win32WizardView::CreateShownControls() {
 
 void Win32WizardView::DoDeferredWork() {
   const Applying applying(applying_);
-  deferring_ = false;
+  deferredWork_ = false;
   LoadLibraries(LibrarySet::Shell);
   LoadLibraries(LibrarySet::Later);
-  if (window_.get() != nullptr) {
+  if (deferring_ && window_.get() != nullptr) {
     CreateMissingControls(false);
   }
   deferring_ = false;  // a control Windows would not make stays without a window, as before

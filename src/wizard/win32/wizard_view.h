@@ -33,7 +33,7 @@ class Win32WizardView final : public Win32WindowView {
   bool PreTranslateMessage(MSG& message) override;
   // The window shows with the controls on show; the others (the panels still to come, about
   // two thirds of all) are made once it has been painted, or when they first show.
-  bool HasDeferredWork() const override { return window_.get() != nullptr && deferring_; }
+  bool HasDeferredWork() const override { return window_.get() != nullptr && deferredWork_; }
   void DoDeferredWork() override;
 
   // --- WindowView ---
@@ -151,8 +151,9 @@ class Win32WizardView final : public Win32WindowView {
   SIZE logoSize_{};
   HWND savedFocus_ = nullptr;
   bool highContrast_ = false;
-  bool placed_ = false;     // the window has been centred once
-  bool deferring_ = false;  // some controls may still have no window
+  bool placed_ = false;        // the window has been centred once
+  bool deferring_ = false;     // some controls may still have no window
+  bool deferredWork_ = false;  // DoDeferredWork has not been done for this window
   int applying_ = 0;
 };
 
