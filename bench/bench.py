@@ -29,8 +29,10 @@ SHIP = "C:\\Vantora Setup"
 SYSTEM = "C:\\windows\\syswow64"
 PROGRAM_FOLDER = "C:\\Program Files (x86)\\Vantora Contact Management"
 DATA_TARGET = "C:\\ProgramData"
-STAGES = ["process", "libraries", "com", "installer", "detection", "core", "window", "paint"]
-GOALS = {"size_kb": 400, "vs_nsis": 1.0, "vs_empty": 1.5, "silent": 1.05, "check": 0.05}
+STAGES = ["process", "libraries", "com", "installer", "detection", "core", "window", "paint",
+          "deferred"]
+GOALS = {"size_kb": 400, "vs_nsis": 0.95, "vs_empty": 1.5, "silent_ms": 200, "check": 0.05}
+BEFORE = "SetupVTR before"
 
 
 class Prefix:
@@ -83,10 +85,11 @@ def fmt(s):
     return f"{s['median']:.0f} ms (min {s['min']:.0f}, max {s['max']:.0f}, n {s['n']})"
 
 
-def ship(prefix: Prefix, build: Path, packages: Path):
-    """SetupVTR.exe and its packages as they ship, and the product's components in the system
-    folder (the Wine tests' recording stubs), so a silent run goes through to its end."""
-    prefix.put(build / "SetupVTR.exe", SHIP + "\\SetupVTR.exe")
+def ship(prefix: Prefix, build: Path, packages: Path, exe: Path = None):
+    """SetupVTR.exe (the build's, or the one given) and its packages as they ship, and the
+    product's components in the system folder (the Wine tests' recording stubs), so a silent run
+    goes through to its end."""
+    prefix.put(exe or build / "SetupVTR.exe", SHIP + "\\SetupVTR.exe")
     for msi in ("vtr3p.msi", "vtr3db.msi", "vtr3l.msi", "vtr3dbl.msi"):
         source = packages / msi
         if not source.exists():
@@ -111,6 +114,10 @@ def measure_windows(args, work):
                    SHIP + "\\bench_startup_trace.exe")
         programs = {"SetupVTR": SHIP + "\\SetupVTR.exe", "empty window": "C:\\bench\\empty.exe",
                     "NSIS MUI2": "C:\\bench\\nsis_installer.exe"}
+        if args.before:
+            # Beside the other, under a name that changes nothing of what it does.
+            prefix.put(args.before, SHIP + "\\SetupVTR0.exe")
+            programs[BEFORE] = SHIP + "\\SetupVTR0.exe"
         names = list(programs)
         # One round more than asked: the first warms Wine's caches and is not counted.
         out = prefix.wine("C:\\bench\\bench_launch.exe", "window", str(args.rounds + 1),
@@ -141,10 +148,10 @@ def measure_windows(args, work):
         prefix.close()
 
 
-def silent_run(args, work, packages: Path, direct: bool):
+def silent_run(args, work, packages: Path, direct: bool, exe: Path = None):
     prefix = Prefix(args.base, work / "silent")
     try:
-        ship(prefix, args.build, packages)
+        ship(prefix, args.build, packages, exe)
         launch = "C:\\bench\\bench_launch.exe"
         if direct:
             msiexec = SYSTEM + "\\msiexec.exe"
@@ -171,17 +178,19 @@ def measure_silent(args, work):
     results = {}
     for label, packages in (("small test packages", args.build / "packages"),
                             ("realistic packages", args.build / "packages" / "large")):
-        setup, direct = [], []
+        sides = ["S DB", "msiexec direct"] + (["S DB before"] if args.before else [])
+        times = {side: [] for side in sides}
         for round_ in range(args.rounds):
-            # Alternate which side goes first, so neither always follows the other.
-            for is_direct in ((False, True) if round_ % 2 == 0 else (True, False)):
-                value = silent_run(args, work, packages, is_direct)
-                (direct if is_direct else setup).append(value)
-            print(f"  silent {label} round {round_ + 1}: S DB {setup[-1]:.0f} ms, "
-                  f"msiexec {direct[-1]:.0f} ms", flush=True)
+            # Turn the order round each round, so no side always follows the same other.
+            order = sides[round_ % len(sides):] + sides[:round_ % len(sides)]
+            for side in order:
+                exe = args.before if side == "S DB before" else None
+                times[side].append(silent_run(args, work, packages, side == "msiexec direct", exe))
+            print(f"  silent {label} round {round_ + 1}: "
+                  + ", ".join(f"{side} {times[side][-1]:.0f} ms" for side in sides), flush=True)
         size = sum((packages / m).stat().st_size for m in ("vtr3p.msi", "vtr3db.msi"))
-        results[label] = {"S DB": summary(setup), "msiexec direct": summary(direct),
-                          "bytes": size}
+        results[label] = {side: summary(values) for side, values in times.items()}
+        results[label]["bytes"] = size
     return results
 
 
@@ -257,12 +266,16 @@ def report(args, windows, stages, silent, check, sizes):
     lines += ["## 1. Start to first visible window", "",
               "| program | time |", "|---|---|"]
     lines += [f"| {name} | {fmt(s)} |" for name, s in windows.items()]
-    setup = windows["SetupVTR"]["median"]
-    vs_nsis = setup / windows["NSIS MUI2"]["median"]
-    vs_empty = setup / windows["empty window"]["median"]
-    lines += ["", f"SetupVTR / NSIS: {vs_nsis:.2f}x (goal <= {GOALS['vs_nsis']}x: "
-              f"{ok(vs_nsis <= GOALS['vs_nsis'])}); SetupVTR / empty window: {vs_empty:.2f}x "
-              f"(goal <= {GOALS['vs_empty']}x: {ok(vs_empty <= GOALS['vs_empty'])})", ""]
+    lines.append("")
+    for name in ("SetupVTR", BEFORE):
+        if name not in windows:
+            continue
+        setup = windows[name]["median"]
+        vs_nsis = setup / windows["NSIS MUI2"]["median"]
+        vs_empty = setup / windows["empty window"]["median"]
+        lines += [f"{name} / NSIS: {vs_nsis:.2f}x (goal <= {GOALS['vs_nsis']}x: "
+                  f"{ok(vs_nsis <= GOALS['vs_nsis'])}); {name} / empty window: {vs_empty:.2f}x "
+                  f"(goal <= {GOALS['vs_empty']}x: {ok(vs_empty <= GOALS['vs_empty'])})", ""]
 
     lines += ["## Start-up breakdown (bench_startup_trace.exe, medians)", "",
               "| stage | what | time |", "|---|---|---|"]
@@ -273,21 +286,29 @@ def report(args, windows, stages, silent, check, sizes):
             "detection": "other calls to Windows (settings, folders, version)",
             "core": "the program's own work before the window",
             "window": "loading the common controls, building the form and showing it",
-            "paint": "painting the first panel"}
+            "paint": "painting the first panel",
+            "deferred": "after the first paint, before the user's first action: the rest of "
+                        "the system DLLs and the controls of the other panels"}
     lines += [f"| {name} | {what[name]} | {fmt(s)} |" for name, s in stages.items()]
-    lines += ["", f"Sum of medians: {sum(s['median'] for s in stages.values()):.0f} ms", ""]
+    shown = sum(s["median"] for name, s in stages.items() if name != "deferred")
+    lines += ["", f"Sum of medians up to the painted first panel: {shown:.0f} ms", ""]
 
     lines += ["## 2. Silent S DB against msiexec started directly", "",
-              "| packages | S DB | msiexec direct | ratio | overhead |", "|---|---|---|---|---|"]
+              "| packages | run | time | ratio | overhead |", "|---|---|---|---|---|"]
     for label, r in silent.items():
-        ratio = r["S DB"]["median"] / r["msiexec direct"]["median"]
-        overhead = r["S DB"]["median"] - r["msiexec direct"]["median"]
-        r["ratio"], r["overhead"] = ratio, overhead
-        lines.append(f"| {label} ({r['bytes'] / 1e6:.1f} MB) | {fmt(r['S DB'])} | "
-                     f"{fmt(r['msiexec direct'])} | {ratio:.3f}x | {overhead:+.0f} ms |")
+        direct = r["msiexec direct"]["median"]
+        lines.append(f"| {label} ({r['bytes'] / 1e6:.1f} MB) | msiexec direct | "
+                     f"{fmt(r['msiexec direct'])} | | |")
+        for side in ("S DB", "S DB before"):
+            if side in r:
+                ratio = r[side]["median"] / direct
+                overhead = r[side]["median"] - direct
+                r.setdefault("overhead", overhead)
+                lines.append(f"| | {side} | {fmt(r[side])} | {ratio:.3f}x | {overhead:+.0f} ms |")
     real = silent["realistic packages"]
-    lines += ["", f"Goal with realistic packages <= {GOALS['silent']}x: {ok(real['ratio'] <= GOALS['silent'])} "
-              f"({real['ratio']:.3f}x, {real['overhead']:+.0f} ms)", ""]
+    lines += ["", f"Goal with realistic packages: overhead <= {GOALS['silent_ms']} ms: "
+              f"{ok(real['overhead'] <= GOALS['silent_ms'])} ({real['overhead']:+.0f} ms, "
+              "package check of a release build not included: see below)", ""]
 
     share = check["median"] / real["S DB"]["median"]
     lines += ["## Package check of a release build (realistic packages)", "",
@@ -319,6 +340,8 @@ def main():
     parser.add_argument("--base", type=Path, required=True, help="a booted base prefix")
     parser.add_argument("--nsis", type=Path, required=True)
     parser.add_argument("--rounds", type=int, default=10)
+    parser.add_argument("--before", type=Path,
+                        help="another SetupVTR.exe of the same kind, measured side by side")
     parser.add_argument("--out", type=Path, required=True)
     args = parser.parse_args()
     work = args.out / "work"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The benchmark, from a clean clone: installs what it needs (nsis besides the usual tools),
 # builds the shipped i686 SetupVTR.exe and the build Wine runs here, the packages of realistic
-# size and the NSIS installer, then measures. Usage: bash bench/run.sh [ROUNDS] (default 10).
-# Results: build/bench/results.md.
+# size and the NSIS installer, then measures. Usage: bash bench/run.sh [ROUNDS] [--before EXE]
+# (default 10 rounds; --before measures another SetupVTR.exe of the kind Wine runs here side by
+# side, say the one of an earlier commit). Results: build/bench/results.md.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 rounds="${1:-10}"
@@ -42,4 +43,4 @@ if [[ -f build/win64/SetupVTR.exe ]]; then
   sizes+=(--size-build "x86_64=build/win64=x86_64-w64-mingw32-objdump")
 fi
 python3 bench/bench.py --build "build/$wine_preset" --build-note "$note" "${sizes[@]}" \
-  --base "$base" --nsis "$out/nsis_installer.exe" --rounds "$rounds" --out "$out"
+  --base "$base" --nsis "$out/nsis_installer.exe" --rounds "$rounds" --out "$out" "${@:2}"

@@ -10,6 +10,8 @@
 //   core      the rest of the work before it: the program's own code
 //   window    from then to the shown window: the common controls, the form and its controls
 //   paint     painting the first panel
+//   deferred  what the window leaves until it has been painted: the rest of the system DLLs
+//             and the controls of the other panels
 #include <windows.h>
 
 #include <cstdio>
@@ -60,6 +62,7 @@ struct Trace {
   LONGLONG viewAsked = 0;
   LONGLONG shown = 0;
   LONGLONG painted = 0;
+  LONGLONG deferred = 0;  // time spent, not a moment
 
   void Write() const {
     wchar_t path[MAX_PATH] = {};
@@ -78,7 +81,8 @@ struct Trace {
     std::fprintf(file, "detection %.2f\n", Milliseconds(calls));
     std::fprintf(file, "core %.2f\n", Milliseconds(beforeView - installer - calls));
     std::fprintf(file, "window %.2f\n", Milliseconds(shown - viewAsked));
-    std::fprintf(file, "paint %.2f\n\n", Milliseconds(painted - shown));
+    std::fprintf(file, "paint %.2f\n", Milliseconds(painted - shown));
+    std::fprintf(file, "deferred %.2f\n\n", Milliseconds(deferred));
     std::fclose(file);
   }
 };
@@ -158,6 +162,10 @@ class TimedPlatform final : public vtr::Platform {
     trace_.shown = Ticks();
     ::UpdateWindow(inner_.DialogOwner());
     trace_.painted = Ticks();
+    if (window_.HasDeferredWork()) {
+      const Stopwatch watch(trace_.deferred);
+      window_.DoDeferredWork();
+    }
     trace_.Write();
   }
   std::wstring GetSetting(const std::wstring& application, const std::wstring& section,

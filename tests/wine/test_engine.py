@@ -501,6 +501,13 @@ PLANTED_DLLS = (
     "xmllite.dll", "winmm.dll", "msftedit.dll", "riched20.dll")
 
 
+# The planted names that the setup program loads itself from the system folder, some at its
+# start, the rest before its first window, before the shell is first used, or once the wizard's
+# first panel is painted.
+PRELOADED_DLLS = tuple(name for name in PLANTED_DLLS
+                       if name not in ("comctl32.dll", "winmm.dll", "msftedit.dll", "riched20.dll"))
+
+
 def planted_dlls_loaded(calls):
     """The planted DLLs that were loaded, and by which program."""
     return [(c["planted"], c["host"]) for c in calls if "planted" in c]

@@ -8,7 +8,7 @@ import time
 from harness import CR, SHARED, SHIP, TOOLS, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_FAILED, EXIT_SUCCESS,
                          INSTALLED,
-                         PLANTED_DLLS, PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
+                         PLANTED_DLLS, PRELOADED_DLLS, PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
                          missing_files, msiexec_ends, msiexec_lines, planted_dlls_loaded,
                          program_stamp, registrations, settled)
 from test_packages import DB_FILES
@@ -18,7 +18,7 @@ from wizard import (CANCEL, COMPLETION, COMPLETION_TEXT, CONFIGURATION, CUSTOM,
                     INSTALL_PROGRAM, INSTALL_TITLE, LAUNCH, LB_ERR, LB_WARNING, MAINTENANCE, NEXT,
                     OUTLOOK, PROGRAM_PATH, REINSTALL_DATABASE, REINSTALL_PROGRAM, REMOVE_CHOICE,
                     REMOVE_DATABASE, REMOVE_PROGRAM, REPAIR, REPAIR_CHOICE, SINGLE_USER, UNINSTALL,
-                    WIZARD_CLASS, buttons, click, end_task, expect_panel, key, read, screenshot, step_on,
+                    WIZARD_CLASS, buttons, click, end_task, expect_panel, key, modules, read, screenshot, step_on,
                     tick, type_text, untick)
 
 # The demo vtr3.exe appends a line here each time it starts (packaging/demo).
@@ -74,15 +74,16 @@ def check_completion(run, ending, launch_offered):
                 "buttons of the completion panel")
 
 
-def single_user_install_without_launch(machine, exe, where):
-    """Clicks through a Single User install, unticking the launch box, and checks that it
-    ended well: no box, exit 0."""
+def single_user_install_without_launch(machine, exe, where, first=()):
+    """Clicks through a Single User install (after the `first` steps), unticking the launch
+    box, and checks that it ended well: no box, exit 0."""
     run = machine.drive(exe, steps=[
-        click(SINGLE_USER), expect_panel(CONFIGURATION), click(FINISH),
+        *first, click(SINGLE_USER), expect_panel(CONFIGURATION), click(FINISH),
         expect_panel(COMPLETION), untick(LAUNCH), click(FINISH)])
     run.check_finished()
     check_equal(run.boxes, [], f"boxes of a Single User install {where}")
     check_equal(run.exit_code, EXIT_SUCCESS, "exit code")
+    return run
 
 
 @wine_test
@@ -302,11 +303,32 @@ def repair_and_remove_from_the_maintenance_panel(machine):
 def dlls_planted_beside_the_setup_program_are_never_loaded(machine):
     exe = machine.ship()
     machine.plant_dlls(PLANTED_DLLS)
-    single_user_install_without_launch(machine, exe, "beside planted DLLs")
+    run = single_user_install_without_launch(machine, exe, "beside planted DLLs",
+                                             first=[expect_panel(FIRST_INSTALL), modules()])
     calls = settled(machine, lambda c: len(registrations(c)) == 2,
                     "the serial control and the e-mail interface were not both registered")
     check_equal(planted_dlls_loaded(calls), [], "planted DLLs loaded, and by which program")
     check_both_installed(machine)
+    # The setup program leaves some of the system DLLs it loads itself until its first panel
+    # is painted. Its DLLs the moment its window first shows (when the driver is that quick,
+    # before they are loaded) and once the first panel stands still, before the user acts:
+    # none from its own folder, and by the second moment all of them from the system folder.
+    first = [line["first_window_modules"] for line in run.lines
+             if "first_window_modules" in line]
+    steady = [line["modules"] for line in run.steps if line["step"] == "modules"]
+    check_equal((len(first), len(steady)), (1, 1), "module lists reported")
+    (machine.artifacts / "first_window_modules.txt").write_text("\n".join(first[0]) + "\n")
+    for when, loaded in (("when the window first showed", first[0]),
+                         ("once the first panel stood still", steady[0])):
+        check_equal([m for m in loaded if m.lower().startswith(SHIP.lower() + "\\")
+                     and not m.lower().endswith(".exe")], [],
+                    f"DLLs loaded from the setup folder {when}")
+    system = "c:\\windows\\system32\\"
+    where = {m.lower().rsplit("\\", 1)[-1]: m.lower().rsplit("\\", 1)[0] + "\\"
+             for m in steady[0]}
+    check_equal([name for name in PRELOADED_DLLS
+                 if machine.path(system + name).exists() and where.get(name) != system], [],
+                "system DLLs not loaded from the system folder once the first panel stood still")
 
 
 @wine_test

@@ -69,6 +69,12 @@ def read(control_id):
     return ("--read", control_id)
 
 
+def modules():
+    """The DLLs the program has loaded, with their paths. With it in a run, the driver also
+    reports them the moment the program's first window shows, as `first_window_modules`."""
+    return ("--modules",)
+
+
 def screenshot(file_name):
     """A picture of the wizard window; a bare file name lands in the run's artifacts."""
     return ("--screenshot", file_name)

@@ -60,6 +60,7 @@ MsgAnswer Win32Platform::MsgBox(const std::wstring& text, MsgButtons buttons, Ms
   // Before the wizard exists, and while it is hidden for a run, there is no window to sit on:
   // the box then takes the foreground itself, so it is not hidden behind the browser the
   // program was started from.
+  view_.LoadLibraries(LibrarySet::Window);
   HWND owner = DialogOwner();
   const UINT modality = owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL;
   const UINT style = ButtonStyle(buttons) | IconStyle(icon) | modality | MB_SETFOREGROUND;
@@ -83,6 +84,7 @@ MsgAnswer Win32Platform::MsgBox(const std::wstring& text, MsgButtons buttons, Ms
 
 std::wstring Win32Platform::InputBox(const std::wstring& prompt, const std::wstring& title,
                                      const std::wstring& defaultText) {
+  view_.LoadLibraries(LibrarySet::Window);
   return ShowInputBox(DialogOwner(), prompt, title, defaultText);
 }
 

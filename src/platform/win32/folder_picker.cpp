@@ -42,6 +42,10 @@ std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item) {
 
 std::optional<std::wstring> Win32Platform::BrowseForFolder(const std::wstring& title,
                                                            bool programFilesRoot) {
+  // The picker is a window of the shell's, and the last of the wizard's steps to need DLLs.
+  view_.LoadLibraries(LibrarySet::Window);
+  view_.LoadLibraries(LibrarySet::Shell);
+  view_.LoadLibraries(LibrarySet::Later);
   UniqueCoTaskMem<ITEMIDLIST> root;
   if (programFilesRoot &&
       FAILED(::SHGetSpecialFolderLocation(nullptr, kProgramFilesFolder, root.put()))) {

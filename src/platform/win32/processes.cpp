@@ -47,6 +47,7 @@ const wchar_t* NullIfEmpty(const std::wstring& text) {
 int32_t Win32Platform::ShellOpen(const std::wstring& verb, const std::wstring& file,
                                  const std::wstring& parameters, const std::wstring& workFolder,
                                  int showCommand) {
+  view_.LoadLibraries(LibrarySet::Shell);
   HINSTANCE result = ::ShellExecuteW(nullptr, NullIfEmpty(verb), file.c_str(),
                                      NullIfEmpty(parameters), NullIfEmpty(workFolder), showCommand);
   // Not a real instance handle: a result code, 32 and above meaning started.

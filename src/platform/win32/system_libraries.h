@@ -22,11 +22,24 @@ void RestrictDllSearchToSystemFolder();
 // Loads a DLL from the system folder only; null when it is not there.
 UniqueModule LoadSystemLibrary(const wchar_t* name);
 
-// The system DLLs that the shell, COM and Windows Installer load by name once they are used,
-// loaded from the system folder now so that later loads by name find them in memory. They
-// stay loaded for the life of the object. The common controls are not among them: the
-// manifest asks for version 6, so Windows takes them from its side-by-side store whoever
-// loads them by name, and only the wizard's window needs them (LoadCommonControls).
+// The system DLLs that Windows' own components load by name once they are used, in sets by
+// what first uses them. Each set is loaded from the system folder before anything that uses
+// it runs, so that later loads by name find the DLLs in memory, and stays loaded for the rest
+// of the run; a silent run never loads the sets that only windows and the wizard use.
+enum class LibrarySet {
+  Start,   // every run, from its start
+  Window,  // before the first window or box is built
+  Shell,   // before the shell opens a file or shows a folder
+  Later,   // the wizard's later steps; loaded once its first panel is painted
+};
+
+// Loads one set from the system folder, keeping the modules in the vector given.
+void LoadSystemLibraries(LibrarySet set, std::vector<UniqueModule>& into);
+
+// The set every run needs, loaded at once and kept for the life of the object. The common
+// controls are not among the sets: the manifest asks for version 6, so Windows takes them
+// from its side-by-side store whoever loads them by name, and only the wizard's window needs
+// them (LoadCommonControls).
 class SystemLibraries {
  public:
   SystemLibraries();

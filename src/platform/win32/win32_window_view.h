@@ -8,7 +8,10 @@
 
 #include <exception>
 #include <utility>
+#include <vector>
 
+#include "platform/win32/system_libraries.h"
+#include "platform/win32/unique_resources.h"
 #include "platform/window_view.h"
 
 namespace vtr::win32 {
@@ -23,6 +26,22 @@ class Win32WindowView : public WindowView {
   // The view's keyboard, before a message of the loop is translated and dispatched. True
   // when the message was used.
   virtual bool PreTranslateMessage(MSG& message) = 0;
+
+  // What the view put off so that its window shows sooner (the rest of the system DLLs, the
+  // controls of the panels not on show), done by the event loop once the window has been
+  // painted and before the user's first action reaches it.
+  virtual bool HasDeferredWork() const = 0;
+  virtual void DoDeferredWork() = 0;
+
+  // Loads a set of system DLLs from the system folder the first time it is asked for, and
+  // keeps it for the life of the view, which is the life of the program.
+  void LoadLibraries(LibrarySet set) {
+    const unsigned bit = 1u << static_cast<unsigned>(set);
+    if ((loadedSets_ & bit) == 0) {
+      loadedSets_ |= bit;
+      LoadSystemLibraries(set, libraries_);
+    }
+  }
 
   // An error that a window procedure of the view kept (see KeepError), raised again once the
   // message has been dispatched, so that it reaches the run it belongs to.
@@ -44,6 +63,8 @@ class Win32WindowView : public WindowView {
 
  private:
   std::exception_ptr kept_;
+  std::vector<UniqueModule> libraries_;
+  unsigned loadedSets_ = 0;
 };
 
 }  // namespace vtr::win32

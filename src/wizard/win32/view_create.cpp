@@ -77,6 +77,7 @@ void Win32WizardView::CreateForm(const WindowState& window,
   const Applying applying(applying_);
   tree_ = FormTree(controls);
   windowState_ = window;
+  LoadLibraries(LibrarySet::Window);
   if (!commonControls_) {
     commonControls_ = LoadCommonControls();
   }
@@ -103,18 +104,65 @@ void Win32WizardView::CreateForm(const WindowState& window,
       ++nextUnlisted;
     }
   }
-  // Windows puts each new child window below its siblings, so creating the controls from the
-  // top of the stack down leaves them stacked as the form has them, and each is made at its
-  // place: nothing needs moving or restacking before the window shows.
-  const std::vector<std::size_t> bottomToTop = tree_.StackingOrder();
-  for (auto i = bottomToTop.rbegin(); i != bottomToTop.rend(); ++i) {
-    CreateControl(*i);
-  }
+  // The controls are made as they first show (the first of them when the window does), and
+  // the rest once the window has been painted.
+  deferring_ = true;
+  deferredWork_ = true;
   ApplyWindowSize();
   events_ = &events;
   if (window.visible) {
     ShowWindow();
   }
+}
+
+void Win32WizardView::CreateMissingControls(bool shownOnly) {
+  // Windows puts each new child window below its siblings, so creating the controls from the
+  // top of the stack down leaves them stacked as the form has them, and each is made at its
+  // place: nothing needs moving or restacking. Only a control made below one that already
+  // has its window is put back in its place in the stack.
+  const std::vector<std::size_t> bottomToTop = tree_.StackingOrder();
+  std::vector<bool> madeBelow(bottomToTop.size(), false);  // before this call
+  for (std::size_t k = 1; k < bottomToTop.size(); ++k) {
+    madeBelow[k] = madeBelow[k - 1] || Handle(bottomToTop[k - 1]) != nullptr;
+  }
+  HWND above = nullptr;  // the nearest control above with a window
+  bool all = true;
+  for (std::size_t k = bottomToTop.size(); k-- > 0;) {
+    const std::size_t i = bottomToTop[k];
+    if (Handle(i) == nullptr && (!shownOnly || tree_.Shown(i))) {
+      CreateControl(i);
+      if (Handle(i) != nullptr && madeBelow[k]) {
+        ::SetWindowPos(Handle(i), above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      }
+    }
+    if (Handle(i) != nullptr) {
+      above = Handle(i);
+    } else {
+      all = false;
+    }
+  }
+  if (all) {
+    deferring_ = false;
+  }
+  UpdateDefaultLook();
+}
+
+void Win32WizardView::CreateShownControls() {
+  if (deferring_ && window_.get() != nullptr && ::IsWindowVisible(window_.get())) {
+    CreateMissingControls(true);
+  }
+}
+
+void Win32WizardView::DoDeferredWork() {
+  const Applying applying(applying_);
+  deferredWork_ = false;
+  LoadLibraries(LibrarySet::Shell);
+  LoadLibraries(LibrarySet::Later);
+  if (deferring_ && window_.get() != nullptr) {
+    CreateMissingControls(false);
+  }
+  deferring_ = false;  // a control Windows would not make stays without a window, as before
 }
 
 void Win32WizardView::CreateControl(std::size_t i) {
@@ -198,8 +246,9 @@ std::optional<std::size_t> Win32WizardView::Find(const ControlRef& control) cons
   if (window_.get() == nullptr) {
     return std::nullopt;
   }
+  // Also a control whose window is not made yet: the view keeps its state for when it is.
   const auto i = tree_.IndexOf(control);
-  return i && *i < handles_.size() && handles_[*i] != nullptr ? i : std::nullopt;
+  return i && *i < handles_.size() ? i : std::nullopt;
 }
 
 std::optional<std::size_t> Win32WizardView::FindWindow(HWND control) const {

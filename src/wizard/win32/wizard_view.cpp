@@ -197,6 +197,9 @@ void Win32WizardView::ShowWindow() {
     CentreOnMonitor(window);
     placed_ = true;
   }
+  if (deferring_) {
+    CreateMissingControls(true);
+  }
   ::ShowWindow(window, SW_SHOW);
   ::SetForegroundWindow(window);
   ::UpdateWindow(window);
@@ -237,7 +240,12 @@ void Win32WizardView::SetCaption(const ControlRef& control, const std::wstring& 
     // so the text is drawn once in the new place: a label resized after it had drawn its new
     // text keeps that drawing, cut off at its old edge.
     PlaceControls({*i});
-    ::SendMessageW(Handle(*i), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(*i)), FALSE);
+    if (Handle(*i) != nullptr) {
+      ::SendMessageW(Handle(*i), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(*i)), FALSE);
+    }
+  }
+  if (Handle(*i) == nullptr) {
+    return;  // made with its caption when it first shows
   }
   ::SetWindowTextW(Handle(*i), caption.c_str());
   if (tree_[*i].kind == ControlKind::Frame) {
@@ -252,6 +260,9 @@ void Win32WizardView::SetValue(const ControlRef& control, int value) {
     return;
   }
   tree_[*i].value = value;
+  if (Handle(*i) == nullptr) {
+    return;
+  }
   ::SendMessageW(Handle(*i), BM_SETCHECK, CheckState(value), 0);
 }
 
@@ -273,6 +284,7 @@ void Win32WizardView::SetVisible(const ControlRef& control, bool visible) {
   }
   tree_[*i].visible = visible;
   ShowControls(WithContents(*i));
+  CreateShownControls();
 }
 
 void Win32WizardView::MoveTo(const ControlRef& control, int leftTwips, int topTwips) {
@@ -293,6 +305,9 @@ void Win32WizardView::SetForeColour(const ControlRef& control, const Colour& col
     return;
   }
   tree_[*i].foreColour = colour;
+  if (Handle(*i) == nullptr) {
+    return;
+  }
   ::InvalidateRect(Handle(*i), nullptr, TRUE);
 }
 
@@ -341,6 +356,9 @@ void Win32WizardView::SetFocus(const ControlRef& control) {
   const auto i = Find(control);
   if (!i) {
     return;
+  }
+  if (Handle(*i) == nullptr) {
+    CreateMissingControls(false);  // the focus may go to a control not on show yet
   }
   ::SetFocus(Handle(*i));
   UpdateDefaultLook();

@@ -31,6 +31,10 @@ class Win32WizardView final : public Win32WindowView {
   // Tab and the arrow keys move the focus, Enter presses the focused push button or else the
   // default one, Escape Cancel, and access keys reach their controls.
   bool PreTranslateMessage(MSG& message) override;
+  // The window shows with the controls on show; the others (the panels still to come, about
+  // two thirds of all) are made once it has been painted, or when they first show.
+  bool HasDeferredWork() const override { return window_.get() != nullptr && deferredWork_; }
+  void DoDeferredWork() override;
 
   // --- WindowView ---
   void CreateForm(const WindowState& window, const std::vector<ControlState>& controls,
@@ -78,6 +82,11 @@ class Win32WizardView final : public Win32WindowView {
   // --- Building (view_create.cpp) ---
   void RegisterClasses();
   void CreateControl(std::size_t i);
+  // Makes the window of every control that has none yet (or of those on show only), each at
+  // its place in the stack, so that controls made later stack as if made with the others.
+  void CreateMissingControls(bool shownOnly);
+  // While the window is on screen, every control on show has its window.
+  void CreateShownControls();
   void AddToolTip(std::size_t i);
   std::optional<std::size_t> Find(const ControlRef& control) const;
   std::optional<std::size_t> FindWindow(HWND control) const;
@@ -142,7 +151,9 @@ class Win32WizardView final : public Win32WindowView {
   SIZE logoSize_{};
   HWND savedFocus_ = nullptr;
   bool highContrast_ = false;
-  bool placed_ = false;  // the window has been centred once
+  bool placed_ = false;        // the window has been centred once
+  bool deferring_ = false;     // some controls may still have no window
+  bool deferredWork_ = false;  // DoDeferredWork has not been done for this window
   int applying_ = 0;
 };
 

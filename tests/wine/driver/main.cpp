@@ -134,6 +134,11 @@ class Run {
         if (pressed_.count(window) != 0 || windows_.count(window) != 0) {
           continue;
         }
+        if (!firstWindowSeen_ && IsWindowVisible(window) && steps_.WantsModules()) {
+          // At once, before the program has had time to do what it leaves for later.
+          firstWindowSeen_ = true;
+          JsonLine().Add("first_window_modules", ModulesOf(child->Id())).Write();
+        }
         Sleep(kSettleMs);
         if (!IsWindow(window) || !IsWindowVisible(window)) {
           continue;
@@ -339,6 +344,7 @@ class Run {
   std::map<HWND, Pressed> pressed_;
   // Windows that are not boxes, and whether the driver has closed each.
   std::map<HWND, bool> windows_;
+  bool firstWindowSeen_ = false;
 };
 
 }  // namespace

@@ -39,7 +39,9 @@ const wchar_t* const kUsage =
     L"                       WM_CLOSE sent to its window from this other program\n"
     L"  --screenshot FILE    save a bitmap of the wizard window\n"
     L"  --expect-panel N     wait until panel N shows; fail when another one stays\n"
-    L"  --read ID            report the control's text, check and whether it is shown\n";
+    L"  --read ID            report the control's text, check and whether it is shown\n"
+    L"  --modules            report the DLLs the program has loaded, with their paths; with\n"
+    L"                       it, they are also reported the moment its first window shows\n";
 
 namespace {
 
@@ -62,8 +64,8 @@ std::optional<int> ParseNumber(const std::wstring& text, int lowest, int highest
 
 // How many values each option takes; -1 for a word that is no option.
 int ValueCount(const std::wstring& name) {
-  for (const wchar_t* flag :
-       {L"--close-windows", L"--window-shots", L"--end-task", L"--invisible-station"}) {
+  for (const wchar_t* flag : {L"--close-windows", L"--window-shots", L"--end-task",
+                              L"--invisible-station", L"--modules"}) {
     if (name == flag) {
       return 0;
     }
@@ -136,6 +138,9 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::wstring>& words,
       options.stderrFile = first;
     } else if (name == L"--stdout") {
       options.stdoutFile = first;
+    } else if (name == L"--modules") {
+      step.kind = StepKind::Modules;
+      options.steps.push_back(step);
     } else if (name == L"--end-task") {
       step.kind = StepKind::EndTask;
       options.steps.push_back(step);
@@ -250,6 +255,8 @@ std::wstring DescribeStep(const Step& step) {
       return L"--expect-panel " + std::to_wstring(step.id);
     case StepKind::Read:
       return L"--read " + std::to_wstring(step.id);
+    case StepKind::Modules:
+      return L"--modules";
   }
   return {};
 }

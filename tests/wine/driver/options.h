@@ -12,7 +12,7 @@
 
 namespace vtrdrive {
 
-enum class StepKind { Click, Check, Type, Key, EndTask, Screenshot, ExpectPanel, Read };
+enum class StepKind { Click, Check, Type, Key, EndTask, Screenshot, ExpectPanel, Read, Modules };
 
 // One scripted action at the wizard.
 struct Step {

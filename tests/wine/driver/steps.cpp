@@ -1,5 +1,7 @@
 #include "steps.h"
 
+#include <tlhelp32.h>
+
 #include "json_line.h"
 #include "screenshot.h"
 #include "window_text.h"
@@ -58,6 +60,8 @@ const wchar_t* StepName(StepKind kind) {
       return L"expect-panel";
     case StepKind::Read:
       return L"read";
+    case StepKind::Modules:
+      return L"modules";
   }
   return L"";
 }
@@ -107,6 +111,30 @@ void PressKey(HWND wizard, int key) {
 }
 
 }  // namespace
+
+std::vector<std::wstring> ModulesOf(DWORD processId) {
+  std::vector<std::wstring> paths;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) {
+    return paths;
+  }
+  MODULEENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry)) {
+    paths.emplace_back(entry.szExePath);
+  }
+  CloseHandle(snapshot);
+  return paths;
+}
+
+bool StepRunner::WantsModules() const {
+  for (const Step& step : steps_) {
+    if (step.kind == StepKind::Modules) {
+      return true;
+    }
+  }
+  return false;
+}
 
 StepRunner::StepRunner(std::vector<Step> steps, int stepTimeoutSeconds)
     : steps_(std::move(steps)), stepTimeoutMs_(static_cast<ULONGLONG>(stepTimeoutSeconds) * 1000) {}
@@ -284,6 +312,14 @@ std::optional<std::wstring> StepRunner::Execute(const Step& step, HWND wizard) {
       if (!saved) {
         return L"could not save a picture of the wizard as " + step.text;
       }
+      return std::nullopt;
+    }
+
+    case StepKind::Modules: {
+      DWORD processId = 0;
+      GetWindowThreadProcessId(wizard, &processId);
+      line.Add("modules", ModulesOf(processId));
+      line.Write();
       return std::nullopt;
     }
 

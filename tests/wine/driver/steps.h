@@ -17,11 +17,16 @@
 
 namespace vtrdrive {
 
+// The full paths of the DLLs and the program a process has loaded, in the loader's order.
+std::vector<std::wstring> ModulesOf(DWORD processId);
+
 class StepRunner {
  public:
   StepRunner(std::vector<Step> steps, int stepTimeoutSeconds);
 
   bool Done() const { return next_ >= steps_.size(); }
+  // Some step reports the program's DLLs.
+  bool WantsModules() const;
   // Does the next step when the wizard of the process is ready for it, and reports it as a JSON
   // line. Returns what went wrong when the step cannot be done.
   std::optional<std::wstring> Poll(DWORD processId);
