@@ -236,7 +236,7 @@ class Environment:
 class Machine:
     """A fresh Windows for one test: a copy of the base prefix, thrown away afterwards."""
 
-    def __init__(self, env: Environment, name: str):
+    def __init__(self, env: Environment, name: str, display=None):
         self.env = env
         self.name = name
         self.folder = env.work / name
@@ -251,6 +251,10 @@ class Machine:
         # Environment variables every Windows program of this test sees (Wine hands the
         # Linux environment on to them).
         self.environment = {}
+        if display:
+            # Tests run side by side each have an X server of their own, so one test's
+            # windows never cover another's screenshots.
+            self.environment["DISPLAY"] = display
         # One Wine server (and its services) for the whole test rather than a new one for each
         # program: that alone saves seconds per run.
         subprocess.run(["wineserver", "-p"], env=env.wine_env(self.prefix),

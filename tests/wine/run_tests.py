@@ -1,6 +1,7 @@
-"""Runs the Wine tests: each test in its own copy of the base prefix, one after another.
+"""Runs the Wine tests: each test in its own copy of the base prefix, as many side by side as
+X servers are given (each test on one of them; the default is the display of the environment).
 
-    python3 run_tests.py --build BUILD --work WORK --base BASE_PREFIX [NAME...]
+    python3 run_tests.py --build BUILD --work WORK --base BASE_PREFIX [--displays :1,:2] [NAME...]
 
 Prints PASS or FAIL (with the reason and the last transcript) for each test and ends with
 "wine: N passed, N failed". A test's screenshots and transcripts stay in WORK/<test>/artifacts;
@@ -9,7 +10,10 @@ the prefix copy of a passing test is removed, that of a failing one is kept for 
 
 import argparse
 import importlib
+import os
+import queue
 import sys
+import threading
 import time
 import traceback
 from pathlib import Path
@@ -20,11 +24,51 @@ TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine", "
                 "test_deploy", "test_release", "test_every_user"]
 
 
+def run_one(env, test, display, report):
+    """Runs one test in a fresh machine and reports PASS, KNOWN or FAIL (one block of text)."""
+    name = test.__name__
+    started = time.monotonic()
+    machine = harness.Machine(env, name, display)
+    reason = None
+    broken = False
+    try:
+        test(machine)
+    except harness.Failure as failure:
+        reason = str(failure)
+    except Exception:  # a broken test is a failed test, with its traceback
+        reason = traceback.format_exc()
+        broken = True
+    finally:
+        machine.stop()
+    seconds = time.monotonic() - started
+    fault = getattr(test, "known_fault", None)
+    if fault is not None:
+        if reason is None:
+            reason = (f"passes, but is marked as showing a known fault ({fault}): "
+                      "remove the mark")
+        elif not broken:
+            machine.discard()
+            report("known", f"KNOWN {name} ({seconds:.1f} s): {fault}\n  "
+                   + reason.replace("\n", "\n  "))
+            return
+    if reason is None:
+        machine.discard()
+        report("passed", f"PASS {name} ({seconds:.1f} s)")
+        return
+    text = f"FAIL {name} ({seconds:.1f} s): {reason}"
+    if machine.last_run is not None:
+        text += "\n  last run:\n    " + machine.last_run.transcript().replace("\n", "\n    ")
+    text += f"\n  prefix and screenshots kept in {machine.folder}"
+    report("failed", text)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True, type=Path)
     parser.add_argument("--work", required=True, type=Path)
     parser.add_argument("--base", required=True, type=Path)
+    parser.add_argument("--displays", default="",
+                        help="X displays to run tests on side by side, separated by commas")
     parser.add_argument("names", nargs="*", help="run only tests whose name contains one of these")
     options = parser.parse_args()
 
@@ -48,46 +92,36 @@ def main():
     for module in TEST_MODULES:
         importlib.import_module(module)
 
-    passed = failed = known = 0
+    tests = queue.Queue()
     for test in harness.registered_tests():
-        name = test.__name__
-        if options.names and not any(n in name for n in options.names):
-            continue
-        started = time.monotonic()
-        machine = harness.Machine(env, name)
-        reason = None
-        broken = False
-        try:
-            test(machine)
-        except harness.Failure as failure:
-            reason = str(failure)
-        except Exception:  # a broken test is a failed test, with its traceback
-            reason = traceback.format_exc()
-            broken = True
-        finally:
-            machine.stop()
-        seconds = time.monotonic() - started
-        fault = getattr(test, "known_fault", None)
-        if fault is not None:
-            if reason is None:
-                reason = (f"passes, but is marked as showing a known fault ({fault}): "
-                          "remove the mark")
-            elif not broken:
-                known += 1
-                machine.discard()
-                print(f"KNOWN {name} ({seconds:.1f} s): {fault}\n  " + reason.replace("\n", "\n  "),
-                      flush=True)
-                continue
-        if reason is None:
-            passed += 1
-            machine.discard()
-            print(f"PASS {name} ({seconds:.1f} s)", flush=True)
-        else:
-            failed += 1
-            print(f"FAIL {name} ({seconds:.1f} s): {reason}", flush=True)
-            if machine.last_run is not None:
-                print("  last run:\n    " + machine.last_run.transcript().replace("\n", "\n    "))
-            print(f"  prefix and screenshots kept in {machine.folder}", flush=True)
+        if not options.names or any(n in test.__name__ for n in options.names):
+            tests.put(test)
+    counts = {"passed": 0, "failed": 0, "known": 0}
+    lock = threading.Lock()
+
+    def report(kind, text):
+        with lock:
+            counts[kind] += 1
+            print(text, flush=True)
+
+    def worker(display):
+        while True:
+            try:
+                test = tests.get_nowait()
+            except queue.Empty:
+                return
+            try:
+                run_one(env, test, display, report)
+            except Exception:  # the machine itself could not be made or stopped
+                report("failed", f"FAIL {test.__name__}: {traceback.format_exc()}")
+
+    displays = [d for d in options.displays.split(",") if d] or [os.environ.get("DISPLAY", "")]
+    workers = [threading.Thread(target=worker, args=(display,)) for display in displays]
+    for thread in workers:
+        thread.start()
+    for thread in workers:
+        thread.join()
+    passed, failed, known = counts["passed"], counts["failed"], counts["known"]
     if known:
         print(f"wine: {known} known faults (not counted)")
     print(f"wine: {passed} passed, {failed} failed")
