@@ -24,14 +24,16 @@ TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine", "
                 "test_deploy", "test_release", "test_every_user"]
 
 
-def run_one(env, test, display, report):
-    """Runs one test in a fresh machine and reports PASS, KNOWN or FAIL (one block of text)."""
+def run_one(env, test, display, folder):
+    """Runs one test in a fresh machine; returns ("passed" | "known" | "failed", the line or
+    block of text to print)."""
     name = test.__name__
     started = time.monotonic()
-    machine = harness.Machine(env, name, display)
     reason = None
     broken = False
+    machine = None
     try:
+        machine = harness.Machine(env, folder, display)
         test(machine)
     except harness.Failure as failure:
         reason = str(failure)
@@ -39,7 +41,8 @@ def run_one(env, test, display, report):
         reason = traceback.format_exc()
         broken = True
     finally:
-        machine.stop()
+        if machine is not None:
+            machine.stop()
     seconds = time.monotonic() - started
     fault = getattr(test, "known_fault", None)
     if fault is not None:
@@ -48,18 +51,17 @@ def run_one(env, test, display, report):
                       "remove the mark")
         elif not broken:
             machine.discard()
-            report("known", f"KNOWN {name} ({seconds:.1f} s): {fault}\n  "
-                   + reason.replace("\n", "\n  "))
-            return
+            return "known", (f"KNOWN {name} ({seconds:.1f} s): {fault}\n  "
+                             + reason.replace("\n", "\n  "))
     if reason is None:
         machine.discard()
-        report("passed", f"PASS {name} ({seconds:.1f} s)")
-        return
+        return "passed", f"PASS {name} ({seconds:.1f} s)"
     text = f"FAIL {name} ({seconds:.1f} s): {reason}"
-    if machine.last_run is not None:
+    if machine is not None and machine.last_run is not None:
         text += "\n  last run:\n    " + machine.last_run.transcript().replace("\n", "\n    ")
-    text += f"\n  prefix and screenshots kept in {machine.folder}"
-    report("failed", text)
+    if machine is not None:
+        text += f"\n  prefix and screenshots kept in {machine.folder}"
+    return "failed", text
 
 
 def main():
@@ -98,11 +100,10 @@ def main():
             tests.put(test)
     counts = {"passed": 0, "failed": 0, "known": 0}
     lock = threading.Lock()
-
-    def report(kind, text):
-        with lock:
-            counts[kind] += 1
-            print(text, flush=True)
+    displays = [d for d in options.displays.split(",") if d] or [os.environ.get("DISPLAY", "")]
+    # Side by side, a test that failed runs once more on its own afterwards: one that passes
+    # then was held up by its neighbour. Its first failure stays in the output for a look.
+    retries = []
 
     def worker(display):
         while True:
@@ -110,17 +111,27 @@ def main():
                 test = tests.get_nowait()
             except queue.Empty:
                 return
-            try:
-                run_one(env, test, display, report)
-            except Exception:  # the machine itself could not be made or stopped
-                report("failed", f"FAIL {test.__name__}: {traceback.format_exc()}")
+            kind, text = run_one(env, test, display, test.__name__)
+            with lock:
+                if kind == "failed" and len(displays) > 1:
+                    retries.append(test)
+                    text += "\n  (run side by side: it runs once more on its own)"
+                else:
+                    counts[kind] += 1
+                print(text, flush=True)
 
-    displays = [d for d in options.displays.split(",") if d] or [os.environ.get("DISPLAY", "")]
     workers = [threading.Thread(target=worker, args=(display,)) for display in displays]
     for thread in workers:
         thread.start()
     for thread in workers:
         thread.join()
+    for test in retries:
+        kind, text = run_one(env, test, displays[0], test.__name__ + "-on-its-own")
+        counts[kind] += 1
+        print(text, flush=True)
+    if retries:
+        print(f"wine: {len(retries)} failed side by side and ran again on their own: "
+              + ", ".join(test.__name__ for test in retries))
     passed, failed, known = counts["passed"], counts["failed"], counts["known"]
     if known:
         print(f"wine: {known} known faults (not counted)")
