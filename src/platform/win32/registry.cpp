@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/stored_value.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_strings.h"
 
@@ -40,17 +41,6 @@ RunError RegistryError(LONG status, const wchar_t* doing, RegistryHive hive,
     description += L": " + reason;
   }
   return {static_cast<int32_t>(status), description};
-}
-
-// The text of a string value as stored: up to its first NUL, if it has one.
-std::wstring StoredText(const std::vector<BYTE>& data, DWORD size) {
-  std::wstring text(size / sizeof(wchar_t), L'\0');
-  std::copy_n(data.data(), text.size() * sizeof(wchar_t), reinterpret_cast<BYTE*>(text.data()));
-  const size_t nul = text.find(L'\0');
-  if (nul != std::wstring::npos) {
-    text.resize(nul);
-  }
-  return text;
 }
 
 // RegDeleteKeyEx names the view; Windows XP (32-bit, without views) has only RegDeleteKey.
@@ -107,32 +97,23 @@ std::optional<RegistryValue> Win32Platform::GetRegistryValue(RegistryHive hive,
   if (status != ERROR_SUCCESS) {
     throw RegistryError(status, L"read", hive, key);
   }
-  // The value may change size between asking and reading: ask again until it fits.
-  std::vector<BYTE> data(256);
-  for (;;) {
-    DWORD type = 0;
-    DWORD size = static_cast<DWORD>(data.size());
-    status = ::RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, data.data(), &size);
-    if (status == ERROR_MORE_DATA) {
-      data.resize(size + sizeof(wchar_t));
-      continue;
-    }
-    if (status == ERROR_FILE_NOT_FOUND) {
-      return std::nullopt;
-    }
-    if (status != ERROR_SUCCESS) {
-      throw RegistryError(status, L"read", hive, key);
-    }
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
-      return StoredText(data, size);
-    }
-    if (type == REG_DWORD && size == sizeof(DWORD)) {
-      DWORD number = 0;
-      std::copy_n(data.data(), sizeof(number), reinterpret_cast<BYTE*>(&number));
-      return static_cast<uint32_t>(number);
-    }
+  StoredValue value;
+  status = ReadStoredValue(opened.get(), name, value);
+  if (status == ERROR_FILE_NOT_FOUND) {
     return std::nullopt;
   }
+  if (status != ERROR_SUCCESS) {
+    throw RegistryError(status, L"read", hive, key);
+  }
+  if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) {
+    return StoredText(value);
+  }
+  if (value.type == REG_DWORD && value.data.size() == sizeof(DWORD)) {
+    DWORD number = 0;
+    std::copy_n(value.data.data(), sizeof(number), reinterpret_cast<BYTE*>(&number));
+    return static_cast<uint32_t>(number);
+  }
+  return std::nullopt;
 }
 
 void Win32Platform::SetRegistryValue(RegistryHive hive, const std::wstring& key,

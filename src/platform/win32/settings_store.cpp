@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/stored_value.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_strings.h"
 
@@ -33,17 +34,6 @@ std::wstring SectionKeyPath(const std::wstring& application, const std::wstring&
   return L"Software\\VB and VBA Program Settings\\" + application + L"\\" + section;
 }
 
-// The text of a string value as stored: up to its first NUL, if it has one.
-std::wstring StoredText(const std::vector<BYTE>& data, DWORD size) {
-  std::wstring text(size / sizeof(wchar_t), L'\0');
-  std::copy_n(data.data(), text.size() * sizeof(wchar_t), reinterpret_cast<BYTE*>(text.data()));
-  const size_t nul = text.find(L'\0');
-  if (nul != std::wstring::npos) {
-    text.resize(nul);
-  }
-  return text;
-}
-
 }  // namespace
 
 std::wstring Win32Platform::GetSetting(const std::wstring& application, const std::wstring& section,
@@ -58,28 +48,19 @@ std::wstring Win32Platform::GetSetting(const std::wstring& application, const st
   if (status != ERROR_SUCCESS) {
     throw SettingsError(status);
   }
-  // The value may change size between asking and reading: ask again until it fits.
-  std::vector<BYTE> data(256);
-  for (;;) {
-    DWORD type = 0;
-    DWORD size = static_cast<DWORD>(data.size());
-    status = ::RegQueryValueExW(sectionKey.get(), key.c_str(), nullptr, &type, data.data(), &size);
-    if (status == ERROR_MORE_DATA) {
-      data.resize(size + sizeof(wchar_t));
-      continue;
-    }
-    if (status == ERROR_FILE_NOT_FOUND) {
-      return defaultValue;
-    }
-    if (status != ERROR_SUCCESS) {
-      throw SettingsError(status);
-    }
-    // A value someone stored with another type is no setting of ours.
-    if (type != REG_SZ && type != REG_EXPAND_SZ) {
-      return defaultValue;
-    }
-    return StoredText(data, size);
+  StoredValue value;
+  status = ReadStoredValue(sectionKey.get(), key, value);
+  if (status == ERROR_FILE_NOT_FOUND) {
+    return defaultValue;
   }
+  if (status != ERROR_SUCCESS) {
+    throw SettingsError(status);
+  }
+  // A value someone stored with another type is no setting of ours.
+  if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) {
+    return defaultValue;
+  }
+  return StoredText(value);
 }
 
 void Win32Platform::SaveSetting(const std::wstring& application, const std::wstring& section,
