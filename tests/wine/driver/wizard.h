@@ -1,6 +1,6 @@
 // The setup program's wizard window as a user sees it from outside: which panel shows, which
-// of the four buttons of the button row can be pressed, and any control by its ID (the IDs are
-// listed in docs/controls.md).
+// of the four buttons of the button row can be pressed, and any control by its ID, found among
+// the window's child windows at any depth (the IDs are listed in docs/controls.md).
 #pragma once
 
 #include <windows.h>
@@ -20,6 +20,10 @@ inline constexpr int kPanelCount = 8;
 
 // The wizard window of a process, shown or hidden; null when it has none.
 HWND FindWizard(DWORD processId);
+
+// A control of the wizard by its ID, under the window or under the frame (panel) that holds it;
+// null when the wizard has none (yet).
+HWND FindControl(HWND wizard, int id);
 
 // The panels (numbers) that are visible; the wizard shows exactly one at a time.
 std::vector<int> VisiblePanels(HWND wizard);
