@@ -112,6 +112,13 @@ JsonLine WizardState(HWND wizard) {
   } else {
     state.Add("panels", std::vector<int64_t>(panels.begin(), panels.end()));
   }
+  // The control with the keyboard focus, by its ID.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(wizard, nullptr), &info) &&
+      info.hwndFocus != nullptr && IsChild(wizard, info.hwndFocus)) {
+    state.Add("focus", static_cast<int64_t>(GetDlgCtrlID(info.hwndFocus)));
+  }
   JsonLine buttons;
   for (const RowButton& b : kRowButtons) {
     HWND button = FindControl(wizard, b.id);

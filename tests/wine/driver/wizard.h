@@ -39,7 +39,8 @@ struct ControlInfo {
 ControlInfo ReadControl(HWND wizard, int id);
 
 // The wizard's state for a report: title, visible, enabled, the panel (or the panels, when not
-// exactly one shows) and, for Cancel, Back, Next and Finish, whether each is shown and enabled.
+// exactly one shows), the ID of the control with the focus and, for Cancel, Back, Next and
+// Finish, whether each is shown and enabled.
 JsonLine WizardState(HWND wizard);
 // A control's state for a report: class, text, visible, enabled, and its check when it has one.
 JsonLine ControlState(const ControlInfo& control);
