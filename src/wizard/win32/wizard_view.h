@@ -4,7 +4,9 @@
 // controls and, for a frame with a border, Windows' own group box. The view maps each control
 // of the form to its window, mirrors every change of the model and reports the user's clicks,
 // typing, focus moves, Enter, Escape and the close box; Tab, the arrow keys, Enter, Escape and
-// access keys are the dialog manager's. The IDs are those of control_ids.h.
+// access keys are the dialog manager's. The IDs are those of control_ids.h. The button row is
+// the window's own, not a frame's: the dialog manager's default button (DM_SETDEFID, Enter,
+// its look) is always one of the dialog's own children.
 #pragma once
 
 #include <windows.h>
