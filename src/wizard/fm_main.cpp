@@ -1,26 +1,13 @@
+// fmMain's own workings: building the form with its handlers, what the user's actions reach,
+// and closing. The handlers themselves live in the files named for them.
 #include "wizard/fm_main.h"
 
 #include "util/text.h"
 #include "wizard/controls.h"
 #include "wizard/layout.h"
+#include "wizard/scoped_count.h"
 
 namespace vtr {
-namespace {
-
-// Counts a handler as running for as long as it lives: the user's actions wait until the
-// handler is done (a message box inside a handler must not let a second click in).
-class Running {
- public:
-  explicit Running(int& count) : count_(++count) {}
-  ~Running() { --count_; }
-  Running(const Running&) = delete;
-  Running& operator=(const Running&) = delete;
-
- private:
-  int& count_;
-};
-
-}  // namespace
 
 InstallEngine RealInstallEngine(const Edition& e, const RunOptions& o, const Detected& d) {
   return [&e, &o, systemDir = d.folders.gsSystemDir](Platform& p, const Request& request) {
@@ -38,13 +25,21 @@ fmMain::fmMain(Platform& p, const Edition& e, const RunOptions& o, const Detecte
       form_(view),
       engine_(engine ? std::move(engine) : RealInstallEngine(e, o, d)) {
   LayOutForm(form_);
-  // Setting a check box or selecting an option button from code runs its click handler, as
-  // a user's click does.
-  form_.SetClickNotifier([this](const ControlRef& control) { RunClickHandler(control); });
+  // Each control array's click handler, kept with its controls. Setting a check box or
+  // selecting an option button from code runs it, as a user's click does.
+  form_.SetClickHandler(L"cmdOpt", [this](int i) { cmdOpt_Click(i); });
+  form_.SetClickHandler(L"optInstall", [this](int i) { optInstall_Click(i); });
+  form_.SetClickHandler(L"ckOpt", [this](int i) { ckOpt_Click(i); });
+  form_.SetClickHandler(L"ckInstall", [this](int i) { ckInstall_Click(i); });
+  form_.SetClickHandler(L"cmdPath", [this](int i) { cmdPath_Click(i); });
+  form_.SetClickHandler(L"cmdNext", [this](int) { cmdNext_Click(); });
+  form_.SetClickHandler(L"cmdBack", [this](int) { cmdBack_Click(); });
+  form_.SetClickHandler(L"cmdFinish", [this](int) { cmdFinish_Click(); });
+  form_.SetClickHandler(L"cmdCancel", [this](int) { cmdCancel_Click(); });
 }
 
 void fmMain::Load() {
-  const Running running(handlersRunning_);
+  const ScopedCount running(handlersRunning_);
   form_.Draw(*this);
   Form_Load();
 }
@@ -73,36 +68,12 @@ void fmMain::HidePanel(int panel) {
   form_.MoveTo(frame, kPanelParked, form_.At(frame).top);
 }
 
-void fmMain::RunClickHandler(const ControlRef& control) {
-  const std::wstring& name = control.name;
-  const int i = control.index;
-  if (name == L"cmdOpt") {
-    cmdOpt_Click(i);
-  } else if (name == L"optInstall") {
-    optInstall_Click(i);
-  } else if (name == L"ckOpt") {
-    ckOpt_Click(i);
-  } else if (name == L"ckInstall") {
-    ckInstall_Click(i);
-  } else if (name == L"cmdPath") {
-    cmdPath_Click(i);
-  } else if (name == L"cmdNext") {
-    cmdNext_Click();
-  } else if (name == L"cmdBack") {
-    cmdBack_Click();
-  } else if (name == L"cmdFinish") {
-    cmdFinish_Click();
-  } else if (name == L"cmdCancel") {
-    cmdCancel_Click();
-  }
-}
-
 bool fmMain::Click(const ControlRef& control) {
   if (handlersRunning_ > 0 || form_.Unloaded() || !form_.Exists(control) ||
       !form_.Reachable(control)) {
     return false;
   }
-  const Running running(handlersRunning_);
+  const ScopedCount running(handlersRunning_);
   // A handler without an error handler of its own must not take the program down: the
   // error is shown and the wizard stays as the handler left it.
   try {
@@ -115,7 +86,7 @@ bool fmMain::Click(const ControlRef& control) {
         form_.Select(control);
         break;
       case ControlKind::Button:
-        RunClickHandler(control);
+        form_.RunClickHandler(control);
         break;
       default:
         break;  // labels, frames and the logo have no click handler
@@ -156,7 +127,7 @@ bool fmMain::FocusChanged(const ControlRef& control) {
 
 void fmMain::CloseRequested() {
   if (!form_.Unloaded()) {
-    const Running running(handlersRunning_);
+    const ScopedCount running(handlersRunning_);
     Unload(UnloadMode::CloseBox);
   }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,20 @@ struct FormState {
   bool bOutlook = false;
 };
 
+// How Next and Finish stand on a panel (they share one place): each shown and enabled or
+// not, which one is brought to the front, which one is the default button, and which one
+// takes the focus.
+struct ButtonState {
+  bool visible = false;
+  bool enabled = false;
+};
+struct GoOnButtons {
+  ButtonState next;
+  ButtonState finish;
+  std::optional<ControlRef> front;
+  std::optional<ControlRef> byDefault;
+  std::optional<ControlRef> focus;
+};
 // Why the form closes: from code (Cancel, Finish, the end of a road) or by the user's close
 // box or the end of the Windows session.
 enum class UnloadMode { FromCode, CloseBox };
@@ -86,13 +101,38 @@ class fmMain : public WizardEvents {
   void Form_QueryUnload(bool& cancel, UnloadMode unloadMode);
 
  private:
-  // Runs the click handler of a control; the user's click or a value set from code.
-  void RunClickHandler(const ControlRef& control);
-  // The buttons of panels 1 and 7: Next while more than the database is to be installed,
-  // else Finish.
-  void SetInstallChoiceButtons();
-  // The buttons of the repair panel, from its two re-install boxes.
-  void SetRepairButtons();
+  // The rule by which a panel's Next and Finish follow its controls.
+  enum class GoOn {
+    Choice,         // the choice buttons go on; Next shows, disabled
+    InstallChoice,  // Next, or Finish for a database-only install
+    Repair,         // Next while the program files are re-installed, else Finish
+    Finish,         // Finish
+    FinishIfAny,    // Finish, enabled while something is to be removed
+  };
+  // One row of the panel table: what showing the panel sets, applied by Panel_Next in this
+  // order: Back and Cancel, Next and Finish, the panel's other effects, the button at the
+  // front and default, then the focus.
+  struct PanelRow {
+    int16_t panel;
+    bool back;    // Back enabled
+    bool cancel;  // Cancel enabled
+    GoOn goOn;
+    void (fmMain::*effects)();  // what else the panel sets; null for nothing
+    bool folders;               // the folder panel: Next checks the folders, its errors stay shown
+    bool completion;            // the maker's name stands under it instead of the legal notice
+  };
+  // The row of a panel; null for a number that is no panel.
+  static const PanelRow* RowOf(int panel);
+  GoOnButtons ButtonsFor(GoOn rule) const;
+  // Shows and enables Next and Finish; then brings one to the front and makes the default.
+  void ApplyButtons(const GoOnButtons& buttons);
+  void ApplyFront(const GoOnButtons& buttons);
+  // Runs one statement of Panel_Next: a failure is passed over, shown only in a debug run.
+  void PanelStep(const std::function<void()>& statement);
+  // The other effects of the choice panels, the configuration and the completion panel.
+  void OnChoicePanel();
+  void OnConfigurationPanel();
+  void OnCompletionPanel();
   bool IsRtf3() const;
   // Unloads the form; the close is never refused and ends the wizard.
   void Unload(UnloadMode mode);

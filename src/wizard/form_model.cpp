@@ -1,3 +1,5 @@
+// The headless form toolkit: adding controls, reading them, and every change, mirrored to the
+// view, with the click handler that a value set from code runs.
 #include "wizard/form_model.h"
 
 namespace vtr {
@@ -9,6 +11,22 @@ void FormModel::Add(ControlState control) {
   control.zOrder = ++topZ_;
   index_[{control.ref.name, control.ref.index}] = controls_.size();
   controls_.push_back(std::move(control));
+  clickHandlers_.emplace_back();
+}
+
+void FormModel::SetClickHandler(const std::wstring& name, const std::function<void(int)>& handler) {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i].ref.name == name) {
+      clickHandlers_[i] = handler;
+    }
+  }
+}
+
+void FormModel::RunClickHandler(const ControlRef& ref) {
+  const auto found = index_.find({ref.name, ref.index});
+  if (found != index_.end() && clickHandlers_[found->second]) {
+    clickHandlers_[found->second](ref.index);
+  }
 }
 
 void FormModel::Draw(WizardEvents& events) {
@@ -64,12 +82,6 @@ bool FormModel::Reachable(const ControlRef& ref) const {
   }
 }
 
-void FormModel::Notify(const ControlRef& ref) {
-  if (notifier_) {
-    notifier_(ref);
-  }
-}
-
 void FormModel::DropFocusIfUnreachable() {
   if (focus_ && !Reachable(*focus_)) {
     focus_.reset();
@@ -107,7 +119,7 @@ void FormModel::SetValue(const ControlRef& ref, int value) {
   }
   c.value = value;
   view_.SetValue(ref, value);
-  Notify(ref);
+  RunClickHandler(ref);
 }
 
 void FormModel::Select(const ControlRef& ref) {
@@ -131,7 +143,7 @@ void FormModel::Select(const ControlRef& ref) {
   }
   chosen.value = 1;
   view_.SetValue(ref, 1);
-  Notify(ref);
+  RunClickHandler(ref);
 }
 
 void FormModel::SetEnabled(const ControlRef& ref, bool enabled) {

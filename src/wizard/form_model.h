@@ -25,10 +25,9 @@ class FormModel {
   void SetInitialWindow(WindowState window) { window_ = std::move(window); }
   // Adds a control above those added before it; its container must already exist.
   void Add(ControlState control);
-  // Called for a check box or option button whose value code or user changed.
-  void SetClickNotifier(std::function<void(const ControlRef&)> notifier) {
-    notifier_ = std::move(notifier);
-  }
+  // The click handler of a control array (or of the one control of that name), kept with each
+  // control it serves; it receives the index of the control clicked.
+  void SetClickHandler(const std::wstring& name, const std::function<void(int)>& handler);
   // Hands the whole form to the view, which draws it; events receive the user's actions.
   void Draw(WizardEvents& events);
 
@@ -49,6 +48,10 @@ class FormModel {
   bool OnScreen(const ControlRef& ref) const;
   // On screen and enabled, with every container enabled: the user can reach it.
   bool Reachable(const ControlRef& ref) const;
+
+  // Runs the control's click handler, as a user's click or a value set from code does; nothing
+  // for a control without one.
+  void RunClickHandler(const ControlRef& ref);
 
   // --- Changing (each mirrored to the view; nothing changes once the form is unloaded) ---
   void SetCaption(const ControlRef& ref, const std::wstring& caption);
@@ -81,7 +84,6 @@ class FormModel {
 
  private:
   ControlState& Find(const ControlRef& ref);
-  void Notify(const ControlRef& ref);
   // Focus cannot stay on a control that was disabled or hidden.
   void DropFocusIfUnreachable();
   std::optional<ControlRef> ButtonWith(bool ControlState::*flag) const;
@@ -91,7 +93,7 @@ class FormModel {
   WindowState window_;
   std::vector<ControlState> controls_;
   std::map<std::pair<std::wstring, int>, std::size_t> index_;
-  std::function<void(const ControlRef&)> notifier_;
+  std::vector<std::function<void(int)>> clickHandlers_;  // by position, as controls_
   std::optional<ControlRef> focus_;
   int topZ_ = 0;
   bool unloaded_ = false;

@@ -1,3 +1,4 @@
+// The design of fmMain laid out: the window, the banner, the eight panels and the button row.
 #include "wizard/layout.h"
 
 #include "wizard/controls.h"

@@ -76,7 +76,9 @@ void fmMain::optInstall_Click(int /*index*/) {
   if (!state_.bLoaded || PanelOnShow() != 1 || !state_.bInstall) {
     return;
   }
-  SetInstallChoiceButtons();
+  const GoOnButtons buttons = ButtonsFor(GoOn::InstallChoice);
+  ApplyButtons(buttons);
+  ApplyFront(buttons);
 }
 
 void fmMain::ckOpt_Click(int /*index*/) {
@@ -85,9 +87,12 @@ void fmMain::ckOpt_Click(int /*index*/) {
     return;
   }
   switch (PanelOnShow()) {
-    case 4:
-      SetRepairButtons();
+    case 4: {
+      const GoOnButtons buttons = ButtonsFor(GoOn::Repair);
+      ApplyButtons(buttons);
+      ApplyFront(buttons);
       break;
+    }
     case 3:
       form_.SetEnabled(cmdFinish(), form_.Ticked(ckOpt(2)) || form_.Ticked(ckOpt(3)));
       break;
@@ -111,13 +116,12 @@ void fmMain::ckInstall_Click(int index) {
   const bool program = form_.Ticked(ckInstall(1));
   const bool database = form_.Ticked(ckInstall(2));
   if (state_.bLoaded && PanelOnShow() == 7) {
-    form_.SetEnabled(cmdNext(), program);
-    form_.SetEnabled(cmdFinish(), !program && database);
-    form_.SetVisible(cmdNext(), program);
-    form_.SetVisible(cmdFinish(), !program);
+    // Next while the program is to be installed, else Finish, enabled for the database.
     const ControlRef goOn = program ? cmdNext() : cmdFinish();
-    form_.BringToFront(goOn);
-    form_.SetDefaultButton(goOn);
+    const GoOnButtons buttons{
+        {program, program}, {!program, !program && database}, goOn, goOn, std::nullopt};
+    ApplyButtons(buttons);
+    ApplyFront(buttons);
   }
   // The option buttons of panel 1 follow the boxes: they are what Finish reads.
   if (program && database) {

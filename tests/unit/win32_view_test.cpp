@@ -1,7 +1,6 @@
 // The plain rules of the Win32 wizard window, checked against the real form: every control's
-// window ID, where the controls stand on a window that holds them all directly, what shows,
-// the stacking order, the keyboard's walk (Tab, arrows, access keys), twips to pixels, the
-// client area, and the smoothing of the logo.
+// window ID, twips to pixels, the client area, and the smoothing of the logo. (The keyboard is
+// Windows' dialog manager's; the Wine tests press its keys.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,15 +13,11 @@
 #include "wizard/form_model.h"
 #include "wizard/layout.h"
 #include "wizard/win32/control_ids.h"
-#include "wizard/win32/form_tree.h"
 #include "wizard/win32/pixels.h"
 #include "wizard_fixture.h"
 
 namespace vtr::win32 {
 namespace {
-
-using vtr::testing::Start;
-using vtr::testing::Wizard;
 
 // The form as the layout draws it, before start-up changes anything.
 std::vector<ControlState> LaidOutForm() {
@@ -30,21 +25,6 @@ std::vector<ControlState> LaidOutForm() {
   FormModel form(view);
   LayOutForm(form);
   return form.Controls();
-}
-
-// The controls the Tab key stops at, by name.
-std::vector<std::wstring> TabWalk(const FormTree& tree) {
-  std::vector<std::wstring> names;
-  for (std::size_t i : tree.TabStops()) {
-    names.push_back(ControlName(tree[i].ref));
-  }
-  return names;
-}
-
-std::size_t At(const FormTree& tree, const ControlRef& ref) {
-  const auto i = tree.IndexOf(ref);
-  EXPECT_TRUE(i.has_value()) << std::string(ref.name.begin(), ref.name.end());
-  return i.value_or(0);
 }
 
 TEST(ControlIds, EveryControlOfTheFormHasItsOwnStableId) {
@@ -69,159 +49,6 @@ TEST(ControlIds, ArraysCountFromTheirBaseAndStayInsideIt) {
   // An index that would reach into the next name's numbers has no stable ID.
   EXPECT_EQ(StableControlId(ctl::cmdOpt(kIdsPerName)), std::nullopt);
   EXPECT_EQ(StableControlId(ControlRef{L"cmdHelp"}), std::nullopt);
-}
-
-TEST(FormTree, ControlsStandWhereTheirFramesPutThem) {
-  FormTree tree(LaidOutForm());
-  // The Outlook box sits in the configuration frame, which sits in panel 2, parked at first.
-  const std::size_t box = At(tree, ctl::ckOpt(0));
-  EXPECT_EQ(tree.FormPosition(box), (TwipPoint{kPanelParked + 360 + 240, kPanelTop + 600 + 360}));
-  // Moving the panel into place moves everything it holds.
-  const std::size_t panel = At(tree, ctl::frWiz(2));
-  tree[panel].left = kPanelLeft;
-  EXPECT_EQ(tree.FormPosition(box), (TwipPoint{kPanelLeft + 360 + 240, kPanelTop + 600 + 360}));
-  // Controls on the form itself stand where they are.
-  EXPECT_EQ(tree.FormPosition(At(tree, ctl::cmdNext())), (TwipPoint{6180, 5460}));
-
-  const std::vector<std::size_t> inside = tree.Contents(panel);
-  std::vector<std::wstring> names;
-  for (std::size_t i : inside) {
-    names.push_back(ControlName(tree[i].ref));
-  }
-  EXPECT_EQ(names, (std::vector<std::wstring>{L"frConfig(0)", L"ckOpt(0)", L"lbOL", L"lbProOnly"}));
-}
-
-TEST(FormTree, AControlShowsAndWorksOnlyWithItsFrames) {
-  FormTree tree(LaidOutForm());
-  const std::size_t panel = At(tree, ctl::frWiz(2));
-  const std::size_t frame = At(tree, ctl::frConfig(0));
-  const std::size_t box = At(tree, ctl::ckOpt(0));
-  EXPECT_FALSE(tree.Shown(box));  // every panel starts hidden
-  tree[panel].visible = true;
-  EXPECT_TRUE(tree.Shown(box));
-  EXPECT_TRUE(tree.Usable(box));
-  tree[frame].enabled = false;
-  EXPECT_TRUE(tree.Shown(box));
-  EXPECT_FALSE(tree.Enabled(box));
-  EXPECT_FALSE(tree.Usable(box));
-  tree[frame].enabled = true;
-  tree[frame].visible = false;
-  EXPECT_FALSE(tree.Usable(box));
-}
-
-TEST(FormTree, FramesLieBelowWhatTheyHoldAndComeForwardWithIt) {
-  FormTree tree(LaidOutForm());
-  const auto position = [&](const std::vector<std::size_t>& order, const ControlRef& ref) {
-    return std::find(order.begin(), order.end(), At(tree, ref)) - order.begin();
-  };
-  std::vector<std::size_t> order = tree.StackingOrder();
-  ASSERT_EQ(order.size(), tree.Size());
-  for (std::size_t i = 0; i < tree.Size(); ++i) {
-    if (const auto container = tree.ContainerOf(i)) {
-      EXPECT_LT(position(order, tree[*container].ref), position(order, tree[i].ref));
-    }
-  }
-  // The logo overlaps the product name and is drawn over it; panels cover the banner.
-  EXPECT_GT(position(order, ctl::imgLogo()), position(order, ctl::lbProductName()));
-  EXPECT_GT(position(order, ctl::frWiz(0)), position(order, ctl::lbWarning()));
-
-  // Finish brought in front of Next (they share one place), then panel 7 in front of all.
-  tree.BringToFront(At(tree, ctl::cmdFinish()));
-  order = tree.StackingOrder();
-  EXPECT_GT(position(order, ctl::cmdFinish()), position(order, ctl::cmdNext()));
-  tree.BringToFront(At(tree, ctl::frWiz(7)));
-  order = tree.StackingOrder();
-  const auto panelAt = position(order, ctl::frWiz(7));
-  EXPECT_EQ(panelAt + 1 + static_cast<long>(tree.Contents(At(tree, ctl::frWiz(7))).size()),
-            static_cast<long>(order.size()));
-  EXPECT_GT(position(order, ctl::cmdPath(2)), panelAt);
-}
-
-TEST(FormTree, TabWalksThePanelOnShowThenTheButtonRow) {
-  Wizard w(Start{});
-  ASSERT_TRUE(w.Click(ctl::cmdOpt(2)));  // Custom Install: the folder panel
-  ASSERT_EQ(w.Panel(), 7);
-  FormTree tree(w.view.Controls());
-  EXPECT_EQ(TabWalk(tree), (std::vector<std::wstring>{L"ckInstall(1)", L"txPath(1)", L"cmdPath(1)",
-                                                      L"ckInstall(2)", L"txPath(2)", L"cmdPath(2)",
-                                                      L"cmdCancel", L"cmdBack", L"cmdNext"}));
-  // Without the database the box and its button drop out, and Finish takes Next's place.
-  ASSERT_TRUE(w.Click(ctl::ckInstall(1)));
-  tree = FormTree(w.view.Controls());
-  EXPECT_EQ(TabWalk(tree),
-            (std::vector<std::wstring>{L"ckInstall(1)", L"ckInstall(2)", L"txPath(2)",
-                                       L"cmdPath(2)", L"cmdCancel", L"cmdBack", L"cmdFinish"}));
-
-  // Round the end both ways, and from nowhere to the first or last stop.
-  const std::size_t first = At(tree, ctl::ckInstall(1));
-  const std::size_t last = At(tree, ctl::cmdFinish());
-  EXPECT_EQ(tree.NextTabStop(last, true), first);
-  EXPECT_EQ(tree.NextTabStop(first, false), last);
-  EXPECT_EQ(tree.NextTabStop(std::nullopt, true), first);
-  EXPECT_EQ(tree.NextTabStop(std::nullopt, false), last);
-  // From a control that is no stop (the disabled path box), on to the next one after it.
-  EXPECT_EQ(tree.NextTabStop(At(tree, ctl::txPath(1)), true), At(tree, ctl::ckInstall(2)));
-  EXPECT_EQ(tree.NextTabStop(At(tree, ctl::txPath(1)), false), first);
-}
-
-TEST(FormTree, OptionButtonsAreOneStopAndTheArrowsWalkTheGroup) {
-  FormTree tree(LaidOutForm());
-  tree[At(tree, ctl::frWiz(1))].visible = true;
-  const std::size_t both = At(tree, ctl::optInstall(0));
-  const std::size_t program = At(tree, ctl::optInstall(1));
-  const std::size_t database = At(tree, ctl::optInstall(2));
-  EXPECT_EQ(TabWalk(tree), (std::vector<std::wstring>{L"optInstall(0)", L"cmdCancel", L"cmdBack",
-                                                      L"cmdNext", L"cmdFinish"}));
-  tree[both].value = 0;
-  tree[database].value = 1;
-  EXPECT_EQ(TabWalk(tree)[0], L"optInstall(2)");
-  // None selected: the group's first member takes the stop.
-  tree[database].value = 0;
-  EXPECT_EQ(TabWalk(tree)[0], L"optInstall(0)");
-
-  EXPECT_EQ(tree.NextInGroup(both, true), program);
-  EXPECT_EQ(tree.NextInGroup(database, true), both);
-  EXPECT_EQ(tree.NextInGroup(both, false), database);
-  tree[program].enabled = false;  // a disabled member is passed over
-  EXPECT_EQ(tree.NextInGroup(both, true), database);
-  EXPECT_EQ(tree.NextInGroup(At(tree, ctl::cmdNext()), true), std::nullopt);
-}
-
-TEST(FormTree, AccessKeysFindTheUsableControlsThatCarryThem) {
-  EXPECT_EQ(AccessKey(L"&Next"), L'N');
-  EXPECT_EQ(AccessKey(L"Remo&ve"), L'V');
-  EXPECT_EQ(AccessKey(L"Save && Exit"), std::nullopt);
-  EXPECT_EQ(AccessKey(L"&&Save &as"), L'A');
-  EXPECT_EQ(AccessKey(L"Browse...&"), std::nullopt);
-  EXPECT_EQ(AccessKey(L""), std::nullopt);
-
-  Wizard w(Start{});  // panel 0
-  FormTree tree(w.view.Controls());
-  const auto names = [&](wchar_t key) {
-    std::vector<std::wstring> found;
-    for (std::size_t i : tree.AccessKeyMatches(key)) {
-      found.push_back(ControlName(tree[i].ref));
-    }
-    return found;
-  };
-  // "&Custom Install" and "&Cancel" share the key; any case finds them.
-  EXPECT_EQ(names(L'c'), (std::vector<std::wstring>{L"cmdOpt(2)", L"cmdCancel"}));
-  // "&Network Install" alone: Next is disabled and "&Install..." boxes are on hidden panels.
-  EXPECT_EQ(names(L'N'), (std::vector<std::wstring>{L"cmdOpt(1)"}));
-  EXPECT_TRUE(names(L'I').empty());
-  // A text box's text is the user's, even with an ampersand in it.
-  ASSERT_TRUE(w.Click(ctl::cmdOpt(2)));
-  ASSERT_TRUE(w.Type(ctl::txPath(1), L"C:\\Tom &Jerry"));
-  tree = FormTree(w.view.Controls());
-  EXPECT_TRUE(names(L'J').empty());
-}
-
-TEST(FormTree, TheFormKeepsItsMarginAndReachesTheButtonRow) {
-  const FormTree tree(LaidOutForm());
-  // The banner frame starts 60 twips in; the banner reaches 7260 across, the buttons 5775
-  // down. Parked panels count for nothing.
-  EXPECT_EQ(tree.Margin(), (TwipPoint{60, 60}));
-  EXPECT_EQ(tree.Extent(), (TwipPoint{7260, 5775}));
 }
 
 TEST(Pixels, TwipsBecomePixelsAtTheWindowsDpi) {

@@ -40,7 +40,9 @@ class SmallForm : public ::testing::Test {
     form.Add(Control({L"cmdA"}, ControlKind::Button));
     form.Add(Control({L"cmdB"}, ControlKind::Button));
     form.Add(Control({L"lb"}, ControlKind::Label));
-    form.SetClickNotifier([this](const ControlRef& c) { clicks.push_back(ControlName(c)); });
+    for (const wchar_t* name : {L"opt", L"ck"}) {
+      form.SetClickHandler(name, [this, name](int i) { clicks.push_back(ControlName({name, i})); });
+    }
     form.Draw(events);
     form.ShowWindow();
   }

@@ -13,8 +13,8 @@ from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_FAILED, 
                          program_stamp, registrations, settled)
 from test_packages import DB_FILES
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP, check_not_installed
-from wizard import (CANCEL, COMPLETION, COMPLETION_TEXT, CONFIGURATION, CUSTOM,
-                    DATABASE_PATH, FINISH, FIRST_INSTALL, FOLDERS, INSTALL_DATABASE,
+from wizard import (BACK, BROWSE_DATABASE, BROWSE_PROGRAM, CANCEL, COMPLETION, COMPLETION_TEXT,
+                    CONFIGURATION, CUSTOM, DATABASE_PATH, FINISH, FIRST_INSTALL, FOLDERS, INSTALL_DATABASE,
                     INSTALL_PROGRAM, INSTALL_TITLE, LAUNCH, LB_ERR, LB_WARNING, MAINTENANCE, NEXT,
                     OUTLOOK, PROGRAM_PATH, REINSTALL_DATABASE, REINSTALL_PROGRAM, REMOVE_CHOICE,
                     REMOVE_DATABASE, REMOVE_PROGRAM, REPAIR, REPAIR_CHOICE, SINGLE_USER, UNINSTALL,
@@ -25,6 +25,12 @@ from wizard import (CANCEL, COMPLETION, COMPLETION_TEXT, CONFIGURATION, CUSTOM,
 LAUNCH_LOG = TOOLS + "\\launched.jsonl"
 COMPLETED = CR + "Vantora Contact Management Professional 3.3.0"
 INVALID_PATH = "Path entered is invalid, please correct"
+
+
+# The controls of the folder panel with both boxes ticked and the button row, in the order Tab
+# walks them, from Next round to Next.
+FOLDER_PANEL_TABS = [NEXT, INSTALL_PROGRAM, PROGRAM_PATH, BROWSE_PROGRAM, INSTALL_DATABASE,
+                     DATABASE_PATH, BROWSE_DATABASE, CANCEL, BACK, NEXT]
 
 
 def character_message(character):
@@ -179,6 +185,8 @@ def custom_install_checks_the_typed_folders_and_installs_there(machine):
     too_deep = "C:\\Custom\\Deeper\\Program"
     run = machine.drive(exe, answers=["OK"], steps=[
         click(CUSTOM), expect_panel(FOLDERS), read(INSTALL_PROGRAM), read(INSTALL_DATABASE),
+        # Tab from Next, where the panel put the focus, round the panel and the button row.
+        *[key("Tab")] * (len(FOLDER_PANEL_TABS) - 1),
         # A folder whose parent does not exist: no message, but the error line.
         type_text(PROGRAM_PATH, too_deep), type_text(DATABASE_PATH, data),
         click(NEXT), expect_panel(FOLDERS), read(LB_ERR), read(LB_WARNING),
@@ -201,6 +209,9 @@ def custom_install_checks_the_typed_folders_and_installs_there(machine):
         click(FINISH)])
     run.check_finished()
     check_equal(run.panels(), [FIRST_INSTALL, FOLDERS, CONFIGURATION, COMPLETION], "panels walked")
+    tabs = [i for i, line in enumerate(run.steps) if line.get("key") == "Tab"]
+    check_equal([run.steps[i]["wizard"].get("focus") for i in tabs + [tabs[-1] + 1]],
+                FOLDER_PANEL_TABS, "the focus from Next on, one Tab after another")
     for box_id in (INSTALL_PROGRAM, INSTALL_DATABASE):
         box = run.read(box_id)
         check_equal((box["visible"], box["enabled"], box.get("check")), (True, True, 1),

@@ -1,7 +1,7 @@
 // The window ID of every control of the wizard: a fixed base for each control name plus the
-// control's index in its array. Test drivers and accessibility tools find a control with
-// GetDlgItem(wizard, ID); docs/controls.md lists the whole table. Plain data, so it is checked
-// natively as well as under Windows.
+// control's index in its array. Test drivers and accessibility tools find a control by its ID
+// under the window or the frame that holds it; docs/controls.md lists the whole table. Plain
+// data, so it is checked natively as well as under Windows.
 #pragma once
 
 #include <array>
@@ -12,9 +12,8 @@
 
 namespace vtr::win32 {
 
-// The window class of the wizard's window, and that of the frames (panels, the banner) on it.
+// The window class of the wizard's window, a dialog of its own class.
 inline constexpr wchar_t kWizardClassName[] = L"VantoraSetupWizard";
-inline constexpr wchar_t kFrameClassName[] = L"VantoraSetupFrame";
 
 // An array holds at most this many members, so the bases lie this far apart.
 inline constexpr int kIdsPerName = 100;

@@ -1,3 +1,4 @@
+// The drawing objects of the wizard's window: screen colours, the message font, fonts, brushes.
 #include "wizard/win32/gdi_objects.h"
 
 #include "platform/win32/win32_strings.h"

@@ -1,3 +1,4 @@
+// The product logo drawn with GDI at the size it is shown, smoothed by drawing it larger.
 #include "wizard/win32/logo.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-// Drawing the form: the window, one control per control of the form, and their tool tips.
+// Building the wizard on screen: its window with the button row, a child dialog for each frame
+// when it first shows (from an in-memory template), the controls in it, and their tool tips.
 #include "wizard/win32/wizard_view.h"
 
 #include <commctrl.h>
@@ -6,8 +7,10 @@
 #include <algorithm>
 
 #include "platform/run_error.h"
+#include "platform/win32/dialog_template.h"
 #include "platform/win32/system_libraries.h"
 #include "platform/win32/win32_strings.h"
+#include "wizard/scoped_count.h"
 #include "wizard/win32/control_ids.h"
 #include "wizard/win32/window_metrics.h"
 
@@ -19,8 +22,24 @@ constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
+// A frame's dialog: a page of the window's dialog, as a property sheet's pages are. Its size
+// and place are set in pixels once it is made; the template only names what it is.
+constexpr DWORD kFrameStyle = DS_CONTROL | WS_CHILD | WS_CLIPSIBLINGS;
+
 HINSTANCE Instance() {
   return ::GetModuleHandleW(nullptr);
+}
+
+// Visual styles draw a group box's caption in the theme's colour, whatever the form says (the
+// panels' captions are blue): the frames are drawn without them, all alike. A class list that
+// names no class of the theme leaves the control without one, on Windows and under Wine.
+void WithoutVisualStyles(HWND groupBox) {
+  using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  const auto setTheme =
+      ProcAddress<SetWindowThemeFn>(::GetModuleHandleW(L"uxtheme.dll"), "SetWindowTheme");
+  if (setTheme != nullptr) {
+    setTheme(groupBox, L" ", L" ");
+  }
 }
 
 }  // namespace
@@ -45,11 +64,13 @@ HWND Win32WizardView::DialogOwner() const {
   return window != nullptr && ::IsWindowVisible(window) ? window : nullptr;
 }
 
-void Win32WizardView::RegisterClasses() {
+void Win32WizardView::RegisterWizardClass() {
   HINSTANCE instance = Instance();
   WNDCLASSEXW wizard{};
   wizard.cbSize = sizeof(wizard);
   wizard.lpfnWndProc = &Win32WizardView::WizardProc;
+  // A dialog of its own class: the dialog manager keeps its state in these bytes.
+  wizard.cbWndExtra = DLGWINDOWEXTRA;
   wizard.hInstance = instance;
   // The program's own icon (resource 1); shared icons are never destroyed by hand.
   wizard.hIcon = static_cast<HICON>(
@@ -61,27 +82,22 @@ void Win32WizardView::RegisterClasses() {
   wizard.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
   wizard.lpszClassName = kWizardClassName;
   ::RegisterClassExW(&wizard);  // already registered by an earlier form: fine
-
-  WNDCLASSEXW frame{};
-  frame.cbSize = sizeof(frame);
-  frame.style = CS_HREDRAW | CS_VREDRAW;
-  frame.lpfnWndProc = &Win32WizardView::FrameProc;
-  frame.hInstance = instance;
-  frame.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  frame.lpszClassName = kFrameClassName;
-  ::RegisterClassExW(&frame);
 }
 
 void Win32WizardView::CreateForm(const WindowState& window,
                                  const std::vector<ControlState>& controls, WizardEvents& events) {
-  const Applying applying(applying_);
-  tree_ = FormTree(controls);
+  const ScopedCount applying(applying_);
+  controls_ = controls;
+  index_.clear();
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    index_[{controls_[i].ref.name, controls_[i].ref.index}] = i;
+  }
   windowState_ = window;
   LoadLibraries(LibrarySet::Window);
   if (!commonControls_) {
     commonControls_ = LoadCommonControls();
   }
-  RegisterClasses();
+  RegisterWizardClass();
   dpi_ = ScreenDpi();
   highContrast_ = HighContrastOn();
   HWND created =
@@ -95,18 +111,23 @@ void Win32WizardView::CreateForm(const WindowState& window,
   dpi_ = WindowDpi(created);
   fonts_.Reset(dpi_);
 
-  handles_.assign(tree_.Size(), nullptr);
-  ids_.assign(tree_.Size(), 0);
+  handles_.assign(controls_.size(), nullptr);
+  groupBoxes_.assign(controls_.size(), nullptr);
+  ids_.assign(controls_.size(), 0);
   int nextUnlisted = kFirstUnlistedId;
-  for (std::size_t i = 0; i < tree_.Size(); ++i) {
-    ids_[i] = StableControlId(tree_[i].ref).value_or(nextUnlisted);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    ids_[i] = StableControlId(controls_[i].ref).value_or(nextUnlisted);
     if (ids_[i] == nextUnlisted) {
       ++nextUnlisted;
     }
   }
-  // The controls are made as they first show (the first of them when the window does), and
-  // the rest once the window has been painted.
-  deferring_ = true;
+  // The button row now; each frame when it first shows, the rest once the window has been
+  // painted.
+  for (std::size_t i : StackOf(kWindow)) {
+    if (!IsFrame(i)) {
+      CreateControl(i);
+    }
+  }
   deferredWork_ = true;
   ApplyWindowSize();
   events_ = &events;
@@ -115,75 +136,128 @@ void Win32WizardView::CreateForm(const WindowState& window,
   }
 }
 
-void Win32WizardView::CreateMissingControls(bool shownOnly) {
-  // Windows puts each new child window below its siblings, so creating the controls from the
-  // top of the stack down leaves them stacked as the form has them, and each is made at its
-  // place: nothing needs moving or restacking. Only a control made below one that already
-  // has its window is put back in its place in the stack.
-  const std::vector<std::size_t> bottomToTop = tree_.StackingOrder();
-  std::vector<bool> madeBelow(bottomToTop.size(), false);  // before this call
-  for (std::size_t k = 1; k < bottomToTop.size(); ++k) {
-    madeBelow[k] = madeBelow[k - 1] || Handle(bottomToTop[k - 1]) != nullptr;
-  }
-  HWND above = nullptr;  // the nearest control above with a window
-  bool all = true;
-  for (std::size_t k = bottomToTop.size(); k-- > 0;) {
-    const std::size_t i = bottomToTop[k];
-    if (Handle(i) == nullptr && (!shownOnly || tree_.Shown(i))) {
-      CreateControl(i);
-      if (Handle(i) != nullptr && madeBelow[k]) {
-        ::SetWindowPos(Handle(i), above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      }
+std::vector<std::size_t> Win32WizardView::StackOf(std::size_t container) const {
+  std::vector<std::size_t> focusable;
+  std::vector<std::size_t> others;
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (ContainerOf(i) != container) {
+      continue;
     }
-    if (Handle(i) != nullptr) {
-      above = Handle(i);
-    } else {
-      all = false;
-    }
+    const ControlKind kind = controls_[i].kind;
+    const bool takesFocus = kind == ControlKind::Button || kind == ControlKind::CheckBox ||
+                            kind == ControlKind::OptionButton || kind == ControlKind::TextBox;
+    (takesFocus ? focusable : others).push_back(i);
   }
-  if (all) {
-    deferring_ = false;
-  }
-  UpdateDefaultLook();
+  std::stable_sort(others.begin(), others.end(), [this](std::size_t a, std::size_t b) {
+    return controls_[a].zOrder > controls_[b].zOrder;
+  });
+  focusable.insert(focusable.end(), others.begin(), others.end());
+  return focusable;
 }
 
-void Win32WizardView::CreateShownControls() {
-  if (deferring_ && window_.get() != nullptr && ::IsWindowVisible(window_.get())) {
-    CreateMissingControls(true);
+void Win32WizardView::Restack(std::size_t i) {
+  // Below the nearest one above it that already has its window; at the top when there is none.
+  HWND above = HWND_TOP;
+  for (std::size_t j : StackOf(ContainerOf(i))) {
+    if (j == i) {
+      break;
+    }
+    if (Handle(j) != nullptr) {
+      above = Handle(j);
+    }
+  }
+  ::SetWindowPos(Handle(i), above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32WizardView::CreateMissingFrames(bool shownOnly) {
+  if (window_.get() == nullptr) {
+    return;
+  }
+  for (std::size_t i : StackOf(kWindow)) {
+    if (IsFrame(i) && Handle(i) == nullptr && (!shownOnly || controls_[i].visible)) {
+      CreateFrame(i);
+    }
   }
 }
 
 void Win32WizardView::DoDeferredWork() {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   deferredWork_ = false;
   LoadLibraries(LibrarySet::Shell);
   LoadLibraries(LibrarySet::Later);
-  if (deferring_ && window_.get() != nullptr) {
-    CreateMissingControls(false);
+  CreateMissingFrames(false);
+}
+
+void Win32WizardView::CreateFrame(std::size_t frame) {
+  const ControlState& f = controls_[frame];
+  const DialogTemplate page(kFrameStyle, {}, L"", 8, L"MS Shell Dlg");
+  HWND made = ::CreateDialogIndirectParamW(Instance(), page.get(), ParentOf(frame),
+                                           &Win32WizardView::FrameProc, 0);
+  handles_[frame] = made;
+  if (made == nullptr) {
+    return;  // the form still works without it; the model keeps its state
   }
-  deferring_ = false;  // a control Windows would not make stays without a window, as before
+  ::SetWindowLongPtrW(made, GWLP_ID, ids_[frame]);
+  if (!f.enabled) {
+    ::EnableWindow(made, FALSE);
+  }
+  PlaceControls({frame});
+  Restack(frame);
+  // Its controls in the order Tab walks them (each new window goes below those made before),
+  // then the frames in it, then the group box that draws its border and caption, below all.
+  for (std::size_t i : StackOf(frame)) {
+    if (IsFrame(i)) {
+      CreateFrame(i);
+    } else {
+      CreateControl(i);
+    }
+  }
+  if (f.border) {
+    const PixelRect at = ControlRect(frame);
+    HWND box = ::CreateWindowExW(0, L"BUTTON", f.caption.c_str(),
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, 0, 0,
+                                 at.width, at.height, made, nullptr, Instance(), nullptr);
+    groupBoxes_[frame] = box;
+    if (box != nullptr) {
+      ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(frame)), FALSE);
+      WithoutVisualStyles(box);
+    }
+  }
+  if (f.visible) {
+    ::ShowWindow(made, SW_SHOWNA);
+  }
 }
 
 void Win32WizardView::CreateControl(std::size_t i) {
-  const ControlState& c = tree_[i];
+  const ControlState& c = controls_[i];
   const wchar_t* windowClass = L"BUTTON";
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
   DWORD exStyle = 0;
   const DWORD wrap = c.height >= kTwoLinesTwips ? BS_MULTILINE : 0;
+  // The dialog manager's arrow keys keep to a group: the option buttons of one array are one,
+  // starting at the first of them and ending where they do.
+  const std::vector<std::size_t> stack = StackOf(ContainerOf(i));
+  const auto place = std::find(stack.begin(), stack.end(), i);
+  const bool afterOption =
+      place != stack.begin() && controls_[*(place - 1)].kind == ControlKind::OptionButton;
+  const bool sameGroup = afterOption && c.kind == ControlKind::OptionButton &&
+                         controls_[*(place - 1)].ref.name == c.ref.name;
+  if (!sameGroup && (afterOption || c.kind == ControlKind::OptionButton)) {
+    style |= WS_GROUP;
+  }
   switch (c.kind) {
     case ControlKind::Frame:
-      windowClass = kFrameClassName;
-      break;
+      return;  // a dialog of its own
     case ControlKind::Button:
-      style |= (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY | WS_TABSTOP;
+      style |= BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
       break;
     case ControlKind::CheckBox:
       // Not an automatic box: the form decides the value and tells the view.
       style |= BS_3STATE | BS_NOTIFY | WS_TABSTOP | wrap;
       break;
     case ControlKind::OptionButton:
-      style |= BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP | wrap;
+      // The selected member of the group is its Tab stop; Windows moves the stop with the check.
+      style |= BS_RADIOBUTTON | BS_NOTIFY | (c.value == 1 ? WS_TABSTOP : 0) | wrap;
       break;
     case ControlKind::Label:
       windowClass = L"STATIC";
@@ -199,15 +273,15 @@ void Win32WizardView::CreateControl(std::size_t i) {
       style |= SS_OWNERDRAW;
       break;
   }
-  if (tree_.Shown(i)) {
+  if (c.visible) {
     style |= WS_VISIBLE;
   }
-  if (!tree_.Enabled(i)) {
+  if (!c.enabled) {
     style |= WS_DISABLED;
   }
   const PixelRect at = ControlRect(i);
   HWND control = ::CreateWindowExW(exStyle, windowClass, c.caption.c_str(), style, at.left, at.top,
-                                   at.width, at.height, window_.get(),
+                                   at.width, at.height, ParentOf(i),
                                    reinterpret_cast<HMENU>(INT_PTR{ids_[i]}), Instance(), nullptr);
   handles_[i] = control;
   if (control == nullptr) {
@@ -236,9 +310,9 @@ void Win32WizardView::AddToolTip(std::size_t i) {
   TOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = window_.get();
+  tool.hwnd = ParentOf(i);
   tool.uId = reinterpret_cast<UINT_PTR>(Handle(i));
-  tool.lpszText = const_cast<wchar_t*>(tree_[i].toolTip.c_str());  // copied by the tool tip
+  tool.lpszText = const_cast<wchar_t*>(controls_[i].toolTip.c_str());  // copied by the tool tip
   ::SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -247,25 +321,49 @@ std::optional<std::size_t> Win32WizardView::Find(const ControlRef& control) cons
     return std::nullopt;
   }
   // Also a control whose window is not made yet: the view keeps its state for when it is.
-  const auto i = tree_.IndexOf(control);
-  return i && *i < handles_.size() ? i : std::nullopt;
+  const auto found = index_.find({control.name, control.index});
+  if (found == index_.end() || found->second >= handles_.size()) {
+    return std::nullopt;
+  }
+  return found->second;
 }
 
 std::optional<std::size_t> Win32WizardView::FindWindow(HWND control) const {
   if (control == nullptr) {
     return std::nullopt;
   }
-  const auto found = std::find(handles_.begin(), handles_.end(), control);
-  if (found == handles_.end()) {
-    return std::nullopt;
+  for (const std::vector<HWND>* windows : {&handles_, &groupBoxes_}) {
+    const auto found = std::find(windows->begin(), windows->end(), control);
+    if (found != windows->end()) {
+      return static_cast<std::size_t>(found - windows->begin());
+    }
   }
-  return static_cast<std::size_t>(found - handles_.begin());
+  return std::nullopt;
+}
+
+std::size_t Win32WizardView::ContainerOf(std::size_t i) const {
+  const ControlRef& container = controls_[i].container;
+  if (container.name.empty()) {
+    return kWindow;
+  }
+  const auto found = index_.find({container.name, container.index});
+  return found == index_.end() ? kWindow : found->second;
+}
+
+HWND Win32WizardView::ParentOf(std::size_t i) const {
+  const std::size_t container = ContainerOf(i);
+  return container == kWindow ? window_.get() : Handle(container);
 }
 
 std::vector<std::size_t> Win32WizardView::WithContents(std::size_t i) const {
   std::vector<std::size_t> all{i};
-  const std::vector<std::size_t> inside = tree_.Contents(i);
-  all.insert(all.end(), inside.begin(), inside.end());
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    for (std::size_t j = 0; j < controls_.size(); ++j) {
+      if (ContainerOf(j) == all[k]) {
+        all.push_back(j);
+      }
+    }
+  }
   return all;
 }
 

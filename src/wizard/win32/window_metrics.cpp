@@ -1,3 +1,4 @@
+// The screen the wizard's window is on: its DPI, the window frame there, the monitor's middle.
 #include "wizard/win32/window_metrics.h"
 
 #include "platform/win32/win32_strings.h"

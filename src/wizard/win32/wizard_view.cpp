@@ -1,10 +1,10 @@
 // Mirroring each change of the form onto the window and its controls.
-#include "wizard/win32/wizard_view.h"
-
 #include <algorithm>
 
+#include "wizard/scoped_count.h"
 #include "wizard/win32/pixels.h"
 #include "wizard/win32/window_metrics.h"
+#include "wizard/win32/wizard_view.h"
 
 namespace vtr::win32 {
 namespace {
@@ -34,27 +34,46 @@ int TextWidth(HFONT font, const std::wstring& text) {
 
 }  // namespace
 
-PixelRect Win32WizardView::ControlRect(std::size_t i) {
-  const ControlState& c = tree_[i];
-  const TwipPoint at = tree_.FormPosition(i);
-  PixelRect r = TwipsToPixels(at.left, at.top, c.width, c.height, dpi_);
+POINT Win32WizardView::FormPosition(std::size_t i) const {
+  POINT at{controls_[i].left, controls_[i].top};
+  for (std::size_t c = ContainerOf(i); c != kWindow; c = ContainerOf(c)) {
+    at.x += controls_[c].left;
+    at.y += controls_[c].top;
+  }
+  return at;
+}
+
+PixelRect Win32WizardView::WindowRect(std::size_t i) {
+  const ControlState& c = controls_[i];
+  const POINT at = FormPosition(i);
+  PixelRect r = TwipsToPixels(at.x, at.y, c.width, c.height, dpi_);
   if (c.kind == ControlKind::Label && c.height < kTwoLinesTwips) {
     const int slack = ::MulDiv(kLabelSlack, dpi_, USER_DEFAULT_SCREEN_DPI);
     r = WidenForOneLine(r, slack + TextWidth(fonts_.Get(c.fontPoints, c.bold), c.caption),
                         c.align == TextAlign::Centre);
   }
-  if (const auto container = tree_.ContainerOf(i); container && tree_[*container].border) {
-    const ControlState& frame = tree_[*container];
-    const TwipPoint frameAt = tree_.FormPosition(*container);
-    r = KeepInsideBorder(r,
-                         TwipsToPixels(frameAt.left, frameAt.top, frame.width, frame.height, dpi_),
+  if (const std::size_t container = ContainerOf(i);
+      container != kWindow && controls_[container].border) {
+    const ControlState& frame = controls_[container];
+    const POINT frameAt = FormPosition(container);
+    r = KeepInsideBorder(r, TwipsToPixels(frameAt.x, frameAt.y, frame.width, frame.height, dpi_),
                          ::MulDiv(kFrameBorder, dpi_, USER_DEFAULT_SCREEN_DPI));
   }
   return r;
 }
 
+PixelRect Win32WizardView::ControlRect(std::size_t i) {
+  PixelRect r = WindowRect(i);
+  if (const std::size_t container = ContainerOf(i); container != kWindow) {
+    const PixelRect frame = WindowRect(container);
+    r.left -= frame.left;
+    r.top -= frame.top;
+  }
+  return r;
+}
+
 HFONT Win32WizardView::FontFor(std::size_t i) {
-  const ControlState& c = tree_[i];
+  const ControlState& c = controls_[i];
   HFONT font = fonts_.Get(c.fontPoints, c.bold);
   if (c.kind != ControlKind::Label || c.height >= kTwoLinesTwips) {
     return font;
@@ -70,53 +89,24 @@ HFONT Win32WizardView::FontFor(std::size_t i) {
 }
 
 void Win32WizardView::PlaceControls(const std::vector<std::size_t>& which) {
-  // One batch, so a panel and its controls arrive together.
-  HDWP batch = ::BeginDeferWindowPos(static_cast<int>(which.size()));
   for (std::size_t i : which) {
     if (Handle(i) == nullptr) {
       continue;
     }
     const PixelRect r = ControlRect(i);
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (batch != nullptr) {
-      batch = ::DeferWindowPos(batch, Handle(i), nullptr, r.left, r.top, r.width, r.height, flags);
-    } else {
-      ::SetWindowPos(Handle(i), nullptr, r.left, r.top, r.width, r.height, flags);
-    }
-  }
-  if (batch != nullptr) {
-    ::EndDeferWindowPos(batch);
-  }
-}
-
-void Win32WizardView::ShowControls(const std::vector<std::size_t>& which) {
-  for (std::size_t i : which) {
-    if (Handle(i) != nullptr) {
-      ::ShowWindow(Handle(i), tree_.Shown(i) ? SW_SHOWNA : SW_HIDE);
-    }
-  }
-}
-
-void Win32WizardView::EnableControls(const std::vector<std::size_t>& which) {
-  for (std::size_t i : which) {
-    if (Handle(i) != nullptr) {
-      ::EnableWindow(Handle(i), tree_.Enabled(i) ? TRUE : FALSE);
-    }
-  }
-}
-
-void Win32WizardView::StackControls(const std::vector<std::size_t>& bottomToTop) {
-  for (std::size_t i : bottomToTop) {
-    if (Handle(i) != nullptr) {
-      ::SetWindowPos(Handle(i), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowPos(Handle(i), nullptr, r.left, r.top, r.width, r.height, flags);
+    if (groupBoxes_[i] != nullptr) {
+      ::SetWindowPos(groupBoxes_[i], nullptr, 0, 0, r.width, r.height, flags);
     }
   }
 }
 
 void Win32WizardView::ApplyFonts() {
-  for (std::size_t i = 0; i < tree_.Size(); ++i) {
-    if (Handle(i) != nullptr) {
-      ::SendMessageW(Handle(i), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(i)), TRUE);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    HWND shown = IsFrame(i) ? groupBoxes_[i] : Handle(i);
+    if (shown != nullptr) {
+      ::SendMessageW(shown, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(i)), TRUE);
     }
   }
 }
@@ -126,15 +116,29 @@ void Win32WizardView::ApplyWindowSize(std::optional<RECT> suggested) {
   if (window == nullptr) {
     return;
   }
+  // The top-left margin of the form (the smallest place of a control on the window itself)
+  // and the right and bottom edges its controls reach; panels parked out of sight and
+  // controls without a size do not count.
+  bool any = false;
+  int lowLeft = 0;
+  int lowTop = 0;
+  int right = 0;
+  int bottom = 0;
+  for (const ControlState& c : controls_) {
+    if (!c.container.name.empty() || c.left < 0 || c.top < 0 || c.width <= 0 || c.height <= 0) {
+      continue;
+    }
+    lowLeft = any ? std::min(lowLeft, c.left) : c.left;
+    lowTop = any ? std::min(lowTop, c.top) : c.top;
+    any = true;
+    right = std::max(right, c.left + c.width);
+    bottom = std::max(bottom, c.top + c.height);
+  }
   const SIZE frame = FrameSize(window, dpi_);
-  const TwipPoint extent = tree_.Extent();
-  const TwipPoint margin = tree_.Margin();
-  const int clientWidth =
-      ClientSide(TwipsToPixels(windowState_.width, dpi_), frame.cx,
-                 TwipsToPixels(extent.left, dpi_), TwipsToPixels(margin.left, dpi_));
-  const int clientHeight =
-      ClientSide(TwipsToPixels(windowState_.height, dpi_), frame.cy,
-                 TwipsToPixels(extent.top, dpi_), TwipsToPixels(margin.top, dpi_));
+  const int clientWidth = ClientSide(TwipsToPixels(windowState_.width, dpi_), frame.cx,
+                                     TwipsToPixels(right, dpi_), TwipsToPixels(lowLeft, dpi_));
+  const int clientHeight = ClientSide(TwipsToPixels(windowState_.height, dpi_), frame.cy,
+                                      TwipsToPixels(bottom, dpi_), TwipsToPixels(lowTop, dpi_));
   const int width = clientWidth + frame.cx;
   const int height = clientHeight + frame.cy;
   if (suggested) {
@@ -146,34 +150,10 @@ void Win32WizardView::ApplyWindowSize(std::optional<RECT> suggested) {
   }
 }
 
-void Win32WizardView::UpdateDefaultLook() {
-  std::optional<std::size_t> look;
-  const auto focused = FocusedControl();
-  if (focused && tree_[*focused].kind == ControlKind::Button) {
-    look = focused;
-  } else {
-    for (std::size_t i = 0; i < tree_.Size(); ++i) {
-      if (tree_[i].isDefault) {
-        look = i;
-      }
-    }
-  }
-  for (std::size_t i = 0; i < tree_.Size(); ++i) {
-    if (tree_[i].kind != ControlKind::Button || Handle(i) == nullptr) {
-      continue;
-    }
-    const DWORD style = static_cast<DWORD>(::GetWindowLongW(Handle(i), GWL_STYLE));
-    const DWORD type = look == i ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-    if ((style & BS_TYPEMASK) != type) {
-      ::SendMessageW(Handle(i), BM_SETSTYLE, (style & 0xFFFFu & ~DWORD{BS_TYPEMASK}) | type, TRUE);
-    }
-  }
-}
-
 // --- WindowView ---
 
 void Win32WizardView::SetWindowSize(int widthTwips, int heightTwips) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   windowState_.width = widthTwips;
   windowState_.height = heightTwips;
   ApplyWindowSize();
@@ -187,7 +167,7 @@ void Win32WizardView::SetWindowTitle(const std::wstring& title) {
 }
 
 void Win32WizardView::ShowWindow() {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   HWND window = window_.get();
   windowState_.visible = true;
   if (window == nullptr) {
@@ -197,16 +177,14 @@ void Win32WizardView::ShowWindow() {
     CentreOnMonitor(window);
     placed_ = true;
   }
-  if (deferring_) {
-    CreateMissingControls(true);
-  }
+  CreateMissingFrames(true);
   ::ShowWindow(window, SW_SHOW);
   ::SetForegroundWindow(window);
   ::UpdateWindow(window);
 }
 
 void Win32WizardView::HideWindow() {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   windowState_.visible = false;
   if (window_.get() != nullptr) {
     ::ShowWindow(window_.get(), SW_HIDE);
@@ -214,13 +192,13 @@ void Win32WizardView::HideWindow() {
 }
 
 void Win32WizardView::UnloadWindow() {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   windowState_.visible = false;
   events_ = nullptr;
-  window_.reset();  // its controls and tool tips go with it
+  window_.reset();  // its frames, controls and tool tips go with it
   handles_.assign(handles_.size(), nullptr);
+  groupBoxes_.assign(groupBoxes_.size(), nullptr);
   toolTips_ = nullptr;
-  savedFocus_ = nullptr;
   logo_.reset();
   // The unload may come from a message sent to the window (another program closing
   // it), which GetMessageW handles without returning: wake the event loop so that it
@@ -229,139 +207,141 @@ void Win32WizardView::UnloadWindow() {
 }
 
 void Win32WizardView::SetCaption(const ControlRef& control, const std::wstring& caption) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
   if (!i) {
     return;
   }
-  tree_[*i].caption = caption;
-  if (tree_[*i].kind == ControlKind::Label) {
+  controls_[*i].caption = caption;
+  HWND shown = IsFrame(*i) ? groupBoxes_[*i] : Handle(*i);
+  if (controls_[*i].kind == ControlKind::Label) {
     // A one-line label may need more room for its new text. Placed before the text is set,
     // so the text is drawn once in the new place: a label resized after it had drawn its new
     // text keeps that drawing, cut off at its old edge.
     PlaceControls({*i});
-    if (Handle(*i) != nullptr) {
-      ::SendMessageW(Handle(*i), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(*i)), FALSE);
+    if (shown != nullptr) {
+      ::SendMessageW(shown, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(*i)), FALSE);
     }
   }
-  if (Handle(*i) == nullptr) {
-    return;  // made with its caption when it first shows
-  }
-  ::SetWindowTextW(Handle(*i), caption.c_str());
-  if (tree_[*i].kind == ControlKind::Frame) {
-    ::InvalidateRect(Handle(*i), nullptr, FALSE);
+  if (shown != nullptr) {
+    ::SetWindowTextW(shown, caption.c_str());  // else made with its caption when it first shows
   }
 }
 
 void Win32WizardView::SetValue(const ControlRef& control, int value) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
   if (!i) {
     return;
   }
-  tree_[*i].value = value;
-  if (Handle(*i) == nullptr) {
-    return;
+  controls_[*i].value = value;
+  if (Handle(*i) != nullptr) {
+    ::SendMessageW(Handle(*i), BM_SETCHECK, CheckState(value), 0);
   }
-  ::SendMessageW(Handle(*i), BM_SETCHECK, CheckState(value), 0);
 }
 
 void Win32WizardView::SetEnabled(const ControlRef& control, bool enabled) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
   if (!i) {
     return;
   }
-  tree_[*i].enabled = enabled;
-  EnableControls(WithContents(*i));
+  controls_[*i].enabled = enabled;
+  if (Handle(*i) != nullptr) {
+    ::EnableWindow(Handle(*i), enabled ? TRUE : FALSE);
+  }
 }
 
 void Win32WizardView::SetVisible(const ControlRef& control, bool visible) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
   if (!i) {
     return;
   }
-  tree_[*i].visible = visible;
-  ShowControls(WithContents(*i));
-  CreateShownControls();
+  controls_[*i].visible = visible;
+  if (Handle(*i) != nullptr) {
+    ::ShowWindow(Handle(*i), visible ? SW_SHOWNA : SW_HIDE);
+  } else if (visible && window_.get() != nullptr && ::IsWindowVisible(window_.get())) {
+    CreateMissingFrames(true);  // a frame made as it first shows
+  }
 }
 
 void Win32WizardView::MoveTo(const ControlRef& control, int leftTwips, int topTwips) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
   if (!i) {
     return;
   }
-  tree_[*i].left = leftTwips;
-  tree_[*i].top = topTwips;
+  controls_[*i].left = leftTwips;
+  controls_[*i].top = topTwips;
+  // What a frame holds moves with it; placed again, each keeps its pixel on the form.
   PlaceControls(WithContents(*i));
 }
 
 void Win32WizardView::SetForeColour(const ControlRef& control, const Colour& colour) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
   if (!i) {
     return;
   }
-  tree_[*i].foreColour = colour;
-  if (Handle(*i) == nullptr) {
-    return;
+  controls_[*i].foreColour = colour;
+  if (Handle(*i) != nullptr) {
+    ::InvalidateRect(Handle(*i), nullptr, TRUE);
   }
-  ::InvalidateRect(Handle(*i), nullptr, TRUE);
 }
 
 void Win32WizardView::BringToFront(const ControlRef& control) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
-  if (!i) {
+  if (!i || Handle(*i) == nullptr) {
     return;
   }
-  tree_.BringToFront(*i);
-  // The control and what it holds, in their own stacking order, on top of everything else.
-  const std::vector<std::size_t> moved = WithContents(*i);
-  std::vector<std::size_t> order;
-  for (std::size_t j : tree_.StackingOrder()) {
-    if (std::find(moved.begin(), moved.end(), j) != moved.end()) {
-      order.push_back(j);
+  // Above every window beside it that it overlaps (Next and Finish share their place); the
+  // others keep their order, which is the order Tab walks them.
+  HWND moved = Handle(*i);
+  RECT area{};
+  ::GetWindowRect(moved, &area);
+  for (HWND other = ::GetWindow(::GetParent(moved), GW_CHILD); other != nullptr && other != moved;
+       other = ::GetWindow(other, GW_HWNDNEXT)) {
+    RECT otherArea{};
+    RECT common{};
+    ::GetWindowRect(other, &otherArea);
+    if (::IntersectRect(&common, &area, &otherArea)) {
+      HWND above = ::GetWindow(other, GW_HWNDPREV);
+      ::SetWindowPos(moved, above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      return;
     }
   }
-  StackControls(order);
 }
 
 void Win32WizardView::SetDefaultButton(const ControlRef& control) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
-  if (!i) {
-    return;
+  if (i && Handle(*i) != nullptr) {
+    // The dialog manager draws it as the default button and presses it on Enter.
+    ::SendMessageW(window_.get(), DM_SETDEFID, static_cast<WPARAM>(ids_[*i]), 0);
   }
-  for (std::size_t j = 0; j < tree_.Size(); ++j) {
-    tree_[j].isDefault = j == *i;
-  }
-  UpdateDefaultLook();
 }
 
-void Win32WizardView::SetCancelButton(const ControlRef& control) {
-  const auto i = Find(control);
-  if (!i) {
-    return;
-  }
-  for (std::size_t j = 0; j < tree_.Size(); ++j) {
-    tree_[j].isCancel = j == *i;
-  }
+void Win32WizardView::SetCancelButton(const ControlRef& /*control*/) {
+  // Escape reaches the form as the dialog manager's IDCANCEL; the form presses its own cancel
+  // button.
 }
 
 void Win32WizardView::SetFocus(const ControlRef& control) {
-  const Applying applying(applying_);
+  const ScopedCount applying(applying_);
   const auto i = Find(control);
   if (!i) {
     return;
   }
   if (Handle(*i) == nullptr) {
-    CreateMissingControls(false);  // the focus may go to a control not on show yet
+    CreateMissingFrames(false);  // the focus may go to a control not on show yet
   }
-  ::SetFocus(Handle(*i));
-  UpdateDefaultLook();
+  if (Handle(*i) != nullptr) {
+    // As the dialog manager moves it, so a push button that takes it looks like the default.
+    ::SendMessageW(window_.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Handle(*i)), TRUE);
+  }
 }
 
 }  // namespace vtr::win32

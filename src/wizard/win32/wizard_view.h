@@ -1,18 +1,23 @@
-// The wizard on a real Windows screen: one window with a Win32 control for every control of
-// the form model. The view draws what the model tells it, and reports clicks, typing, focus
-// moves, the keys Enter and Escape and the close box back to it; it decides nothing itself.
-// Every control is a direct child of the window (GetDlgItem finds it by the ID of
-// control_ids.h); a frame's contents move, hide and stack with the frame.
+// The wizard on a real Windows screen, as a dialog of Windows' own dialog manager: the window
+// holds the button row, and every frame of the form (the banner, each panel, the frames in
+// them) is a child dialog made from an in-memory template when it first shows, holding its
+// controls and, for a frame with a border, Windows' own group box. The view maps each control
+// of the form to its window, mirrors every change of the model and reports the user's clicks,
+// typing, focus moves, Enter, Escape and the close box; Tab, the arrow keys, Enter, Escape and
+// access keys are the dialog manager's. The IDs are those of control_ids.h. The button row is
+// the window's own, not a frame's: the dialog manager's default button (DM_SETDEFID, Enter,
+// its look) is always one of the dialog's own children.
 #pragma once
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/win32_window_view.h"
-#include "wizard/win32/form_tree.h"
 #include "wizard/win32/gdi_objects.h"
 #include "wizard/win32/pixels.h"
 
@@ -28,11 +33,10 @@ class Win32WizardView final : public Win32WindowView {
   // --- Win32WindowView ---
   HWND Window() const override { return window_.get(); }
   HWND DialogOwner() const override;
-  // Tab and the arrow keys move the focus, Enter presses the focused push button or else the
-  // default one, Escape Cancel, and access keys reach their controls.
+  // The dialog manager's keyboard: IsDialogMessage, before anything else sees the message.
   bool PreTranslateMessage(MSG& message) override;
-  // The window shows with the controls on show; the others (the panels still to come, about
-  // two thirds of all) are made once it has been painted, or when they first show.
+  // The window shows with the frames on show; the others (the panels still to come) are made
+  // once it has been painted, or when they first show.
   bool HasDeferredWork() const override { return window_.get() != nullptr && deferredWork_; }
   void DoDeferredWork() override;
 
@@ -55,24 +59,15 @@ class Win32WizardView final : public Win32WindowView {
   void SetCancelButton(const ControlRef& control) override;
   void SetFocus(const ControlRef& control) override;
 
-  // The window procedures of the wizard's classes; they find the view through the window.
+  // The window procedure of the wizard's window, which is where everything the controls of
+  // every frame report arrives; it finds the view through the window.
   static LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The dialog procedure of the frames: what their controls report goes on to the window.
+  static INT_PTR CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  // While the view applies a change of the model, the notifications Windows sends back about
-  // it (a text set, a focus moved) are the view's own echo and are not reported.
-  class Applying {
-   public:
-    explicit Applying(int& depth) : depth_(++depth) {}
-    ~Applying() { --depth_; }
-    Applying(const Applying&) = delete;
-    Applying& operator=(const Applying&) = delete;
-
-   private:
-    int& depth_;
-  };
-
+  // No control: the window itself, as a container.
+  static constexpr std::size_t kWindow = static_cast<std::size_t>(-1);
   // Check boxes, option buttons and labels at least this high (two lines of 8-point text)
   // wrap a long caption; lower ones keep it on one line, where wrapping would hide both.
   static constexpr int kTwoLinesTwips = 400;
@@ -80,59 +75,55 @@ class Win32WizardView final : public Win32WindowView {
   static UINT CheckState(int value);
 
   // --- Building (view_create.cpp) ---
-  void RegisterClasses();
+  void RegisterWizardClass();
+  // The frame's dialog with everything it holds (frames in it that show, too).
+  void CreateFrame(std::size_t frame);
   void CreateControl(std::size_t i);
-  // Makes the window of every control that has none yet (or of those on show only), each at
-  // its place in the stack, so that controls made later stack as if made with the others.
-  void CreateMissingControls(bool shownOnly);
-  // While the window is on screen, every control on show has its window.
-  void CreateShownControls();
+  // Makes the frames on the window that have no dialog yet (or those on show only).
+  void CreateMissingFrames(bool shownOnly);
   void AddToolTip(std::size_t i);
+  // What a container holds directly, in the order the window stacks it from the top: the
+  // controls that take the focus in the form's order (the order Tab walks them), then labels,
+  // pictures and frames as the form draws them, the one it draws last on top (the panels over
+  // the banner, the logo over the product's name).
+  std::vector<std::size_t> StackOf(std::size_t container) const;
+  // Puts a window made later at its place in its container's stack.
+  void Restack(std::size_t i);
   std::optional<std::size_t> Find(const ControlRef& control) const;
   std::optional<std::size_t> FindWindow(HWND control) const;
   HWND Handle(std::size_t i) const { return handles_[i]; }
+  HWND ParentOf(std::size_t i) const;
+  std::size_t ContainerOf(std::size_t i) const;
+  bool IsFrame(std::size_t i) const { return controls_[i].kind == ControlKind::Frame; }
 
   // --- Mirroring (wizard_view.cpp) ---
-  // Where a control goes in the window, from the tree, at the window's DPI (its font is made
-  // when first asked for).
+  // Where the control stands on the form, in twips: its own place plus its frames'.
+  POINT FormPosition(std::size_t i) const;
+  // Where a control goes on the window, in pixels at the window's DPI (its font is made when
+  // first asked for), and where that is in its container.
+  PixelRect WindowRect(std::size_t i);
   PixelRect ControlRect(std::size_t i);
   // The font a control is drawn in: the form's size, smaller for a one-line label whose frame
   // has no room for its text in that size.
   HFONT FontFor(std::size_t i);
-  // Sets size and place of the controls given.
+  // Sets size and place of the controls given (and of a frame's group box).
   void PlaceControls(const std::vector<std::size_t>& which);
-  void ShowControls(const std::vector<std::size_t>& which);
-  void EnableControls(const std::vector<std::size_t>& which);
-  void StackControls(const std::vector<std::size_t>& bottomToTop);
   void ApplyFonts();
   void ApplyWindowSize(std::optional<RECT> suggested = std::nullopt);
-  // A control and everything it holds.
+  // A control and everything it holds, at any depth.
   std::vector<std::size_t> WithContents(std::size_t i) const;
-  // The focused push button looks like the default one, as in any dialog; elsewhere the
-  // form's default button does.
-  void UpdateDefaultLook();
 
   // --- Messages (wizard_window.cpp) ---
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(WORD id, WORD code, HWND control);
   LRESULT OnControlColour(HDC dc, HWND control, UINT message, WPARAM wParam, LPARAM lParam);
-  void OnActivate(bool active);
   void OnDpiChanged(int dpi, const RECT& suggested);
   void DrawPicture(const DRAWITEMSTRUCT& item);
-  void PaintFrame(HWND frame);
   // The colours a control is drawn in: the form's, or in a high-contrast scheme the user's.
   Colour ForeOf(const ControlState& c) const;
   Colour BackOf(const ControlState& c) const;
   // The user's action, reported unless it is the echo of the view's own change.
   bool Reporting() const { return events_ != nullptr && applying_ == 0; }
-
-  // --- Keyboard (keyboard.cpp) ---
-  std::optional<std::size_t> FocusedControl() const;
-  bool InTextBox() const;
-  void MoveFocusTo(std::size_t i);
-  // The access key of a control: it presses the control, or with several controls sharing
-  // it, moves the focus to the next of them. False when no control has the key.
-  bool PressAccessKey(wchar_t key);
 
   // Loaded when the window is first built, and kept while it may exist: a silent run never
   // needs them.
@@ -140,8 +131,12 @@ class Win32WizardView final : public Win32WindowView {
   UniqueWindow window_;
   HWND toolTips_ = nullptr;  // owned by the window, which destroys it
   WizardEvents* events_ = nullptr;
-  FormTree tree_;
+  // The form's controls as the model last described them, each with its window (a frame's is
+  // its dialog, and its group box beside), its ID and what it holds.
+  std::vector<ControlState> controls_;
+  std::map<std::pair<std::wstring, int>, std::size_t> index_;
   std::vector<HWND> handles_;
+  std::vector<HWND> groupBoxes_;
   std::vector<int> ids_;
   WindowState windowState_;
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
@@ -149,12 +144,10 @@ class Win32WizardView final : public Win32WindowView {
   BrushSet brushes_;
   UniqueGdiObject logo_;
   SIZE logoSize_{};
-  HWND savedFocus_ = nullptr;
   bool highContrast_ = false;
   bool placed_ = false;        // the window has been centred once
-  bool deferring_ = false;     // some controls may still have no window
   bool deferredWork_ = false;  // DoDeferredWork has not been done for this window
-  int applying_ = 0;
+  int applying_ = 0;           // a change of the model is being applied: its echo is not reported
 };
 
 }  // namespace vtr::win32

@@ -229,7 +229,7 @@ std::optional<std::wstring> StepRunner::Execute(const Step& step, HWND wizard) {
   JsonLine line;
   line.Add("step", std::wstring(StepName(step.kind)));
   line.Add("wizard", WizardState(wizard));
-  HWND control = GetDlgItem(wizard, step.id);
+  HWND control = FindControl(wizard, step.id);
   switch (step.kind) {
     case StepKind::Click:
       line.Add("id", static_cast<int64_t>(step.id)).Add("text", WindowText(control));

@@ -21,6 +21,20 @@ BOOL CALLBACK FindWizardWindow(HWND window, LPARAM search) {
   return TRUE;
 }
 
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindControlWindow(HWND window, LPARAM search) {
+  auto* s = reinterpret_cast<ControlSearch*>(search);
+  if (GetDlgCtrlID(window) == s->id) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 struct RowButton {
   const char* name;
   int id;
@@ -46,10 +60,20 @@ HWND FindWizard(DWORD processId) {
   return search.found;
 }
 
+HWND FindControl(HWND wizard, int id) {
+  if (HWND direct = GetDlgItem(wizard, id)) {
+    return direct;
+  }
+  // EnumChildWindows walks the children of the children too: the controls of every frame.
+  ControlSearch search{id, nullptr};
+  EnumChildWindows(wizard, FindControlWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 std::vector<int> VisiblePanels(HWND wizard) {
   std::vector<int> panels;
   for (int panel = 0; panel < kPanelCount; ++panel) {
-    HWND frame = GetDlgItem(wizard, kFirstPanelId + panel);
+    HWND frame = FindControl(wizard, kFirstPanelId + panel);
     if (frame != nullptr && IsWindowVisible(frame)) {
       panels.push_back(panel);
     }
@@ -59,7 +83,7 @@ std::vector<int> VisiblePanels(HWND wizard) {
 
 ControlInfo ReadControl(HWND wizard, int id) {
   ControlInfo info;
-  HWND control = GetDlgItem(wizard, id);
+  HWND control = FindControl(wizard, id);
   if (control == nullptr) {
     return info;
   }
@@ -88,9 +112,16 @@ JsonLine WizardState(HWND wizard) {
   } else {
     state.Add("panels", std::vector<int64_t>(panels.begin(), panels.end()));
   }
+  // The control with the keyboard focus, by its ID.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(wizard, nullptr), &info) &&
+      info.hwndFocus != nullptr && IsChild(wizard, info.hwndFocus)) {
+    state.Add("focus", static_cast<int64_t>(GetDlgCtrlID(info.hwndFocus)));
+  }
   JsonLine buttons;
   for (const RowButton& b : kRowButtons) {
-    HWND button = GetDlgItem(wizard, b.id);
+    HWND button = FindControl(wizard, b.id);
     JsonLine one;
     one.Add("visible", button != nullptr && IsWindowVisible(button) != FALSE)
         .Add("enabled", button != nullptr && IsWindowEnabled(button) != FALSE);

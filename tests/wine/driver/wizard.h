@@ -1,6 +1,6 @@
 // The setup program's wizard window as a user sees it from outside: which panel shows, which
-// of the four buttons of the button row can be pressed, and any control by its ID (the IDs are
-// listed in docs/controls.md).
+// of the four buttons of the button row can be pressed, and any control by its ID, found among
+// the window's child windows at any depth (the IDs are listed in docs/controls.md).
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,10 @@ inline constexpr int kPanelCount = 8;
 // The wizard window of a process, shown or hidden; null when it has none.
 HWND FindWizard(DWORD processId);
 
+// A control of the wizard by its ID, under the window or under the frame (panel) that holds it;
+// null when the wizard has none (yet).
+HWND FindControl(HWND wizard, int id);
+
 // The panels (numbers) that are visible; the wizard shows exactly one at a time.
 std::vector<int> VisiblePanels(HWND wizard);
 
@@ -35,7 +39,8 @@ struct ControlInfo {
 ControlInfo ReadControl(HWND wizard, int id);
 
 // The wizard's state for a report: title, visible, enabled, the panel (or the panels, when not
-// exactly one shows) and, for Cancel, Back, Next and Finish, whether each is shown and enabled.
+// exactly one shows), the ID of the control with the focus and, for Cancel, Back, Next and
+// Finish, whether each is shown and enabled.
 JsonLine WizardState(HWND wizard);
 // A control's state for a report: class, text, visible, enabled, and its check when it has one.
 JsonLine ControlState(const ControlInfo& control);
