@@ -1,5 +1,6 @@
 #include "engine/components.h"
 
+#include "engine/outcome.h"
 #include "engine/run_programs.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -14,19 +15,28 @@ int32_t Shell(Platform& p, const std::wstring& file, const std::wstring& paramet
 
 }  // namespace
 
-int32_t RunShellStep(Platform& p, const Plan& plan, const Step& step) {
-  return Shell(p, step.program, step.parameters, plan.systemDir);
+int32_t RunShellStep(Platform& p, const Plan& plan, const std::wstring& program,
+                     const std::wstring& parameters) {
+  return Shell(p, program, parameters, plan.systemDir);
 }
 
-std::wstring RunRegsvr32(Platform& p, const Plan& plan, const Step& step, std::wstring& detail) {
+ChildRun RunMsiexec(Platform& p, const Plan& plan, const std::wstring& arguments) {
+  const std::wstring& systemDir = plan.systemDir;
+  ChildRun run;
+  run.started = SYS_CreateP(p, plan.debug, systemDir + L"\\msiexec.exe",
+                            L"msiexec.exe " + arguments, systemDir, 0, run.exitCode);
+  return run;
+}
+
+std::wstring RunRegsvr32(Platform& p, const Plan& plan, const Registration& step,
+                         std::wstring& detail) {
   const std::wstring commandLine = gsQuote + step.program + gsQuote + L" " + step.parameters;
   std::optional<uint32_t> code;
   const bool started =
       SYS_CreateP(p, plan.debug, step.program, commandLine, plan.systemDir, 0, code);
   const std::wstring failed =
-      (step.kind == StepKind::Unregister ? L"Unable to unregister component:"
-                                         : L"Unable to register component:") +
-      gsCR + step.what + gsCR;
+      (step.unregister ? L"Unable to unregister component:" : L"Unable to register component:") +
+      gsCR + step.component + gsCR;
   if (!started) {
     detail = L"not started";
     return failed + L"regsvr32 could not be started";
@@ -36,7 +46,9 @@ std::wstring RunRegsvr32(Platform& p, const Plan& plan, const Step& step, std::w
     return failed + L"regsvr32 did not report how it ended";
   }
   detail = L"exit code " + std::to_wstring(*code);
-  return *code == 0 ? std::wstring() : failed + L"regsvr32 ended with " + std::to_wstring(*code);
+  return GoesOn(ClassifyExitCode(ChildProgram::Regsvr32, *code))
+             ? std::wstring()
+             : failed + L"regsvr32 ended with " + std::to_wstring(*code);
 }
 
 bool OfferDatabaseEngine(Platform& p, const Plan& plan) {

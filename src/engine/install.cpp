@@ -292,11 +292,16 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
     for (const std::wstring& line : DescribePlan(plan, r, facts)) {
       p.WriteStandardOutput(line);
     }
-    outcome.failed = plan.Refused();
+    if (plan.Refused()) {
+      outcome.Meet(Result::Failure);
+    }
     return outcome;
   }
   if (!plan.everyUserNote.empty()) {
     p.WriteLog(plan.everyUserNote);
+  }
+  if (plan.refusal) {
+    p.WriteLog(L"plan step 1: " + DescribeRefusal(plan, *plan.refusal));
   }
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     p.WriteLog(L"plan step " + std::to_wstring(i + 1) + L": " + DescribeStep(plan, plan.steps[i]));

@@ -1,5 +1,6 @@
 // The plan of a run: what the engine found when it started, and the ordered steps it will
-// carry out, each a plain value. Planning is a pure function; applying carries the steps out.
+// carry out, each a plain value with what takes it back beside it, or the reason it cannot run.
+// Planning is a pure function; applying carries the steps out.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +11,10 @@
 #include "detect/installed.h"
 #include "detect/run_setup.h"
 #include "engine/request.h"
+#include "engine/steps.h"
 #include "platform/platform.h"
 
 namespace vtr {
-
-// The program, this copy's database, and the other copy's database product (removed by its
-// product code after an update).
-enum class PackageId { Program, Database, OtherDatabase };
 
 // What checking a package file the run hands to Windows Installer found: that it is the very
 // file the release shipped (when the program recorded the release's digests) and a package of
@@ -83,58 +81,6 @@ std::wstring MsiexecArguments(const PackageRun& run);
 // msiexec's arguments that remove again the product the package newly installed.
 std::wstring RollbackArguments(const PackageRun& run);
 
-enum class StepKind {
-  Refuse,          // text: why nothing can run; the run fails before any step
-  CheckPackages,   // the package files were checked (Plan::packageChecks); text: the box when
-                   // one failed, and the run ends before anything is done
-  StopUpdater,     // the product's updater service is stopped (a shell step)
-  Unregister,      // regsvr32 /u on what, waited for
-  AskSwitches,     // debug: the reinstall letters of the package (text: the question)
-  AskLevel,        // debug: the interface level of the package (text: the prompt)
-  MissingPackage,  // text: the box; the run ends
-  InvalidFolder,   // text: the box; the run ends
-  SaveSetting,     // what: the key, value: the value
-  MoveTemplates,   // a 3.0 database's templates moved aside; what: the database folder
-  ShowCommand,     // debug: the database package's command line in a box
-  RunPackage,      // msiexec on the package
-  StartUpdater,    // the updater service is installed again (a shell step)
-  Register,        // regsvr32 on what, waited for
-  SaveEmailForm,   // "EmailForm": value, or valueIfRegistered after the e-mail interface
-  OfferEngine,     // the ACE database engine offered (only after the program's run started)
-  // Only in taking a run back, made as the run goes:
-  RemoveProduct,  // msiexec /x {product code} of a package this run newly installed
-  KeepProduct,    // a note: the package updated, repaired or removed the product; it stays so
-  RestoreFile,    // a template moved aside goes back: from what to value
-  RemoveSetting,  // a setting the run recorded where there was none is removed: what
-  // Settings for every user of the machine:
-  SaveMachineSetting,  // the machine-wide copy of a setting the run recorded: what, value and
-                       // valueIfRegistered as the setting's own step has them
-  RegisterEveryUser,   // the Active Setup component: what its GUID, text its name, program
-                       // and parameters the StubPath (reg.exe copying the machine-wide copy)
-  RemoveEveryUser,     // the component and the machine-wide copy removed: what the GUID
-  // Only in taking a run back:
-  PutBackRegistryValue,  // hive, what (the key), valueName: registryValue, or none: removed
-  RemoveRegistryKey,     // hive, what: a key the run made is removed with its values
-};
-
-struct Step {
-  StepKind kind = StepKind::Refuse;
-  PackageId package = PackageId::Program;
-  std::wstring what;               // the key, component, folder or file the step is about
-  std::wstring value;              // the setting's value, or the folder's separator
-  std::wstring valueIfRegistered;  // SaveEmailForm: the value once the interface registered
-  std::wstring text;               // the box, question or prompt
-  bool emailInterface = false;     // Register, Unregister: the Outlook e-mail interface
-  // A shell step, or regsvr32: the system program (by its full path, started in the system
-  // folder) and its parameters.
-  std::wstring program;
-  std::wstring parameters;
-  // Taking back a registry value outside the settings store.
-  RegistryHive hive = RegistryHive::Machine;
-  std::wstring valueName;
-  std::optional<RegistryValue> registryValue;
-};
-
 struct Plan {
   // What applying needs besides the steps.
   bool debug = false;
@@ -149,6 +95,8 @@ struct Plan {
   PackageRun database;
   PackageRun otherDatabase;
   std::vector<PackageCheck> packageChecks;
+  // What stops the run before its first step; the plan then has no step.
+  std::optional<Refusal> refusal;
   std::vector<Step> steps;
   // Why the settings for every user are left alone, for PLAN and the log; "" when they are not.
   std::wstring everyUserNote;
@@ -163,15 +111,12 @@ struct Plan {
            : id == PackageId::Database ? database
                                        : otherDatabase;
   }
-  // The first step at which the run would stop or fail before it is through (a refusal, a
-  // missing package or an invalid folder); steps.size() when there is none.
-  std::size_t RefusingStep() const;
-  bool Refused() const { return RefusingStep() < steps.size(); }
+  bool Refused() const { return refusal.has_value(); }
 };
 
 // regsvr32 registering (or unregistering) the component, a file in the system folder.
-Step RegistrationStep(const Plan& plan, const std::wstring& component, bool unregister,
-                      bool emailInterface);
+Registration RegistrationOf(const Plan& plan, const std::wstring& component, bool unregister,
+                            bool emailInterface);
 
 // True when the engine knows enough of the installed states for the request: it acts on what
 // Windows Installer says and never guesses "not installed".
@@ -192,6 +137,10 @@ std::wstring StateWord(ProductKnown known);
 
 // The step as one line for the plan's listing and the setup log.
 std::wstring DescribeStep(const Plan& plan, const Step& step);
+// What takes a step back, as one line for the plan's listing and the setup log.
+std::wstring DescribeUndo(const Plan& plan, const Undo& undo);
+// What stops the run, as the plan's listing and the setup log give it.
+std::wstring DescribeRefusal(const Plan& plan, const Refusal& refusal);
 
 // The listing PLAN prints: what was found, each step, and the exit code a good run ends with.
 std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const EngineFacts& f);

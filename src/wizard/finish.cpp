@@ -86,7 +86,7 @@ void fmMain::cmdFinish_Click() {
   installed_ = outcome_.installed;  // the completion panel goes by what the engine found
   // The engine has told the user what went wrong; or Windows is restarting, and nothing more
   // is offered or started.
-  if (outcome_.failed || outcome_.cancelled || outcome_.restartStarted) {
+  if (!GoesOn(outcome_.result)) {
     Unload(UnloadMode::FromCode);
     return;
   }
