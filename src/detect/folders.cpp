@@ -1,3 +1,4 @@
+// The special and default folders of this machine.
 #include "detect/folders.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// The products' states as Windows Installer reports them, and a package compared with one.
 #include "detect/installed.h"
 
 #include "util/text.h"

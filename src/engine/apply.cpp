@@ -6,6 +6,7 @@
 #include "engine/components.h"
 #include "engine/every_user.h"
 #include "engine/migration.h"
+#include "engine/msi_command.h"
 #include "engine/run_programs.h"
 #include "engine/take_back.h"
 #include "engine/waiting.h"

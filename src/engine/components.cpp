@@ -1,3 +1,4 @@
+// The updater service, component registration, msiexec and the ACE engine started for a run.
 #include "engine/components.h"
 
 #include "engine/outcome.h"

@@ -1,3 +1,4 @@
+// Settings for every user: planned after the settings a run records, applied, versioned.
 #include "engine/every_user.h"
 
 #include <algorithm>

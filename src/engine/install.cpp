@@ -1,3 +1,4 @@
+// SYS_Install: detect what the run needs, plan it once, then show the plan or apply it.
 #include "engine/install.h"
 
 #include "detect/detected.h"

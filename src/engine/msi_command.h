@@ -5,7 +5,30 @@
 #include <cstdint>
 #include <string>
 
+#include "detect/installed.h"
+#include "detect/run_setup.h"
+#include "engine/plan.h"
+
 namespace vtr {
+
+// msiexec's arguments for the package, as they are started.
+std::wstring MsiexecArguments(const PackageRun& run);
+// msiexec's arguments that remove again the product the package newly installed.
+std::wstring RollbackArguments(const PackageRun& run);
+
+// The package's properties with TARGETDIR (when there is a target) after them.
+std::wstring WithTargetDir(std::wstring properties, const std::wstring& target);
+
+// With LOG: Windows Installer's own verbose log of the package's run, as an argument; else "".
+std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName);
+
+// Why a removal cannot hand Windows Installer the package file on the media; "" when it can.
+std::wstring ByProductCodeReason(bool found, const PackageOnMedia& media,
+                                 const std::wstring& fileName);
+
+// The removal goes by the installed product's code (for reason), with the same properties and
+// level.
+void RemoveByProductCode(PackageRun& run, std::wstring reason);
 
 // What an msiexec exit code means, in words (for the setup log).
 std::wstring MsiexecExitMeaning(uint32_t code);

@@ -76,11 +76,6 @@ struct PackageRun {
   std::wstring restartArgument;
 };
 
-// msiexec's arguments for the package, as they are started.
-std::wstring MsiexecArguments(const PackageRun& run);
-// msiexec's arguments that remove again the product the package newly installed.
-std::wstring RollbackArguments(const PackageRun& run);
-
 struct Plan {
   // What applying needs besides the steps.
   bool debug = false;

@@ -1,3 +1,4 @@
+// Starting other programs: a child process waited for, a file handed to the shell.
 #include "engine/run_programs.h"
 
 #include <memory>

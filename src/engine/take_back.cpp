@@ -3,6 +3,7 @@
 
 #include "detect/install_paths.h"
 #include "engine/components.h"
+#include "engine/msi_command.h"
 #include "engine/run_programs.h"
 #include "util/text.h"
 

@@ -1,3 +1,4 @@
+// Main: one copy at a time, the command line, detection, then the engine or the wizard.
 #include "startup/main.h"
 
 #include <exception>

@@ -1,3 +1,4 @@
+// The setup log: appended to, one block per run and one event a line.
 #include "startup/setup_log.h"
 
 #include <cstdio>

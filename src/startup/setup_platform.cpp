@@ -1,3 +1,4 @@
+// The platform as start-up hands it on: every box, process and product query logged.
 #include "startup/setup_platform.h"
 
 #include "detect/installed.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/every_user.h"
+#include "engine/msi_command.h"
 #include "engine/plan.h"
 #include "sim/utf8.h"
 #include "startup/edition.h"
