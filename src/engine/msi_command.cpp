@@ -136,14 +136,6 @@ std::wstring MsiexecExitMeaning(uint32_t code) {
   }
 }
 
-std::wstring ProgramPackageName(bool pro, bool update) {
-  return std::wstring(pro ? L"vtr3p" : L"vtr3l") + (update ? L"_update" : L"") + L".msi";
-}
-
-std::wstring DatabasePackageName(bool pro, bool update) {
-  return std::wstring(pro ? L"vtr3db" : L"vtr3dbl") + (update ? L"_update" : L"") + L".msi";
-}
-
 std::wstring ProgramLevel(bool silent, bool remove, bool repair, bool programFullUI) {
   if (silent) {
     return L" /qn";
@@ -168,15 +160,6 @@ std::wstring DatabaseLevel(bool silent, bool remove, bool repair, bool databaseI
     return L" /qb";
   }
   return databaseFullUI ? L" /qf" : L" /qb-";
-}
-
-bool IsSafeFolderText(const std::wstring& folder) {
-  for (wchar_t c : folder) {
-    if (c < 32 || c == L'"' || c == L'<' || c == L'>' || c == L'|' || c == L'*' || c == L'?') {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace vtr

@@ -16,12 +16,6 @@ std::wstring SystemFile(const EngineFacts& f, const wchar_t* name) {
   return f.gsSystemDir + L"\\" + name;
 }
 
-// A folder with characters Windows never allows, or a relative one (Windows Installer would
-// take it from its own current folder), is refused before it reaches a command line.
-bool TargetFolderValid(const std::wstring& folder) {
-  return IsSafeFolderText(folder) && (folder.empty() || IsAbsoluteFolder(folder));
-}
-
 void Add(Plan& plan, Action action, Undo rollback = NothingToTakeBack{}) {
   plan.steps.push_back(Step{std::move(action), std::move(rollback)});
 }
@@ -184,15 +178,10 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
     }
   }
 
-  std::wstring folder = r.gsDBPath;
-  const std::wstring separator = Contains(folder, L"/") ? L"/" : L"\\";
-  if (!folder.empty() && folder.back() == separator.front()) {
-    folder.pop_back();
-  }
-  // The folder is the one the package makes "MainDB" in; a folder that names "MainDB" itself
-  // stands for its parent.
-  std::wstring target =
-      EndsWithNoCase(folder, L"MainDB") ? SYS_ParentFolder(folder, folder) : folder;
+  const DatabaseFolder asked = DatabaseFolderOf(r.gsDBPath);
+  const std::wstring& folder = asked.folder;
+  const std::wstring& separator = asked.separator;
+  std::wstring target = asked.target;
   if (!TargetFolderValid(target)) {
     return Refuse(plan, Refusal::Why::InvalidFolder, InvalidFolderText(target));
   }
@@ -280,29 +269,9 @@ Registration RegistrationOf(const Plan& plan, const std::wstring& component, boo
   return step;
 }
 
-std::vector<PackageId> PackagesHandedByFile(const Plan& plan) {
-  std::vector<PackageId> packages;
-  for (const Step& step : plan.steps) {
-    const auto* run = std::get_if<RunPackage>(&step.action);
-    if (run != nullptr && !plan.Package(run->package).byProductCode) {
-      packages.push_back(run->package);
-    }
-  }
-  return packages;
-}
-
 std::wstring DamagedPackageText(const std::wstring& path) {
   return L"The installation package is damaged or is not the one this setup was made for:" + gsCR +
          path + gsCR + L"Copy the setup files again from the original media.";
-}
-
-bool StatesKnown(const Request& r, const InstalledStates& states) {
-  // A database removal copies the program's switch, so it needs the program's state too, and
-  // it takes the other copy's database product away as well.
-  const bool needProgram = r.bProgram || (r.bDatabase && r.bRemove);
-  return (!needProgram || states.program != ProductKnown::Unknown) &&
-         (!r.bDatabase || states.database != ProductKnown::Unknown) &&
-         (!(r.bDatabase && r.bRemove) || states.otherDatabase != ProductKnown::Unknown);
 }
 
 Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f) {

@@ -9,48 +9,13 @@
 #include <vector>
 
 #include "detect/installed.h"
+#include "detect/request.h"
+#include "detect/run_facts.h"
 #include "detect/run_setup.h"
-#include "engine/request.h"
 #include "engine/steps.h"
 #include "platform/platform.h"
 
 namespace vtr {
-
-// What checking a package file the run hands to Windows Installer found: that it is the very
-// file the release shipped (when the program recorded the release's digests) and a package of
-// the product the program expects for its name.
-struct PackageCheck {
-  PackageId package = PackageId::Program;
-  bool passed = false;
-  std::wstring detail;  // what was compared, or what differs
-};
-
-// What the engine asks of the machine when a run starts (what start-up found may be stale).
-struct EngineFacts {
-  std::wstring gsSystemDir;  // every system program is started from here; "" when unknown
-  InstalledStates installed;
-  int32_t windowsMajor = 0;
-  std::wstring windowsName;
-  std::wstring lastVersion;  // the stored "Ver" (read for a database install only)
-  // Settings for every user, asked of a run that records settings or removes the program:
-  // whether it may write the machine-wide copy and the Active Setup component, and if not,
-  // why; and the system folder as Windows' own programs see it, which holds reg.exe.
-  bool machineAsked = false;
-  bool machineWritable = false;
-  std::wstring machineUnwritable;
-  std::wstring nativeSystemDir;
-  std::wstring ownFileName;   // the setup program's own name, for the missing-package message
-  std::wstring sourceFolder;  // where the packages are: the program's own folder
-  std::wstring sourceSeparator;
-  bool programPackageFound = false;
-  bool databasePackageFound = false;
-  // For a removal: whether each package found on the media is the one installed.
-  PackageOnMedia programMedia;
-  PackageOnMedia databaseMedia;
-  // The packages checked before the first one runs; planned without them, nothing is checked.
-  bool packagesChecked = false;
-  std::vector<PackageCheck> packageChecks;
-};
 
 // One package's Windows Installer run. Debug prompts may change the switches and the level
 // before the run.
@@ -112,14 +77,6 @@ struct Plan {
 // regsvr32 registering (or unregistering) the component, a file in the system folder.
 Registration RegistrationOf(const Plan& plan, const std::wstring& component, bool unregister,
                             bool emailInterface);
-
-// True when the engine knows enough of the installed states for the request: it acts on what
-// Windows Installer says and never guesses "not installed".
-bool StatesKnown(const Request& r, const InstalledStates& states);
-
-// The packages whose files the plan hands to Windows Installer (not those it removes by their
-// product code), in the order they run.
-std::vector<PackageId> PackagesHandedByFile(const Plan& plan);
 
 // The box for a package file that failed its check.
 std::wstring DamagedPackageText(const std::wstring& path);

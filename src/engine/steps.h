@@ -6,13 +6,10 @@
 #include <string>
 #include <variant>
 
+#include "detect/run_facts.h"
 #include "platform/platform.h"
 
 namespace vtr {
-
-// The program, this copy's database, and the other copy's database product (removed by its
-// product code after an update).
-enum class PackageId { Program, Database, OtherDatabase };
 
 // What a run does.
 

@@ -145,12 +145,13 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
     request.bRemove = flags.bRemove;
     request.gsAppPath = detected.folders.gsAppPath;
     request.gsDBPath = detected.folders.gsDBPath;
-    request.installed = detected.installed;
     int code = kExitInstallFailed;  // unless the engine comes back
+    // The engine starts right after detection asked Windows Installer for each product's state:
+    // it does not ask again.
     Attempt(
         [&] {
-          code =
-              ExitCodeFor(SYS_Install(p, edition, options, detected.folders.gsSystemDir, request));
+          code = ExitCodeFor(SYS_Install(p, edition, options, detected.folders.gsSystemDir, request,
+                                         KnownStates{detected.installed, false}));
         },
         report);
     // Also when the packages only ask for a restart: that is success too, and a tool that

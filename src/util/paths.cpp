@@ -176,4 +176,13 @@ bool SYS_File_FileCheck(Platform& p, const std::wstring& fileName, const std::ws
   return found;
 }
 
+bool IsSafeFolderText(const std::wstring& folder) {
+  for (wchar_t c : folder) {
+    if (c < 32 || c == L'"' || c == L'<' || c == L'>' || c == L'|' || c == L'*' || c == L'?') {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace vtr

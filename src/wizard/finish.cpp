@@ -80,7 +80,6 @@ void fmMain::cmdFinish_Click() {
   request.bRemove = st.bRemove;
   request.gsAppPath = folders_.gsAppPath;
   request.gsDBPath = folders_.gsDBPath;
-  request.installed = installed_;
   ran_ = true;
   outcome_ = engine_(p_, request);
   installed_ = outcome_.installed;  // the completion panel goes by what the engine found

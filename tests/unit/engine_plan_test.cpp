@@ -129,7 +129,15 @@ struct Row {
   bool everyUserNote = false;  // the plan says why it leaves them alone
 };
 
-Plan PlanFor(const Row& row) {
+// The request and the machine of a row, as planning is handed them.
+struct Input {
+  Edition e;
+  RunOptions o;
+  Request r;
+  EngineFacts f;
+};
+
+Input InputFor(const Row& row) {
   const Edition e = EditionFor(row.edition, row.update);
   RunOptions o;
   o.gbSilent = row.silent;
@@ -164,7 +172,12 @@ Plan PlanFor(const Row& row) {
   f.machineWritable = row.machineWritable;
   f.machineUnwritable = L"this run may not write to HKEY_LOCAL_MACHINE";
   f.nativeSystemDir = L"C:\\windows\\system32";
-  return MakePlan(e, o, r, f);
+  return {e, o, r, f};
+}
+
+Plan PlanFor(const Row& row) {
+  const Input in = InputFor(row);
+  return MakePlan(in.e, in.o, in.r, in.f);
 }
 
 constexpr ProductKnown kIn = ProductKnown::Installed;
@@ -376,6 +389,16 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
       steps.push_back(Brief(plan, step));
     }
     EXPECT_EQ(steps, row.steps) << row.name;
+    // The files detection checks before planning are the ones the plan hands on.
+    std::vector<PackageId> byFile;
+    for (const Step& step : plan.steps) {
+      const auto* run = std::get_if<RunPackage>(&step.action);
+      if (run != nullptr && !plan.Package(run->package).byProductCode) {
+        byFile.push_back(run->package);
+      }
+    }
+    const Input in = InputFor(row);
+    EXPECT_EQ(PackagesHandedByFile(in.r, in.f), byFile) << row.name;
     EXPECT_EQ(!plan.everyUserNote.empty(), row.everyUserNote) << row.name;
   }
 }

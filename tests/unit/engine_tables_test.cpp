@@ -11,6 +11,7 @@
 #include "engine/run_programs.h"
 #include "sim/sim_platform.h"
 #include "startup/main.h"
+#include "util/paths.h"
 
 namespace vtr {
 namespace {

@@ -1,10 +1,8 @@
 // What a run is asked to do: the action and targets (from the command line or the wizard), the
-// folders and the Outlook choice, and what the caller knows of the installed products.
+// folders and the Outlook choice.
 #pragma once
 
 #include <string>
-
-#include "detect/installed.h"
 
 namespace vtr {
 
@@ -16,9 +14,6 @@ struct Request {
   bool bRemove = false;
   std::wstring gsAppPath;  // the program folder
   std::wstring gsDBPath;   // the database folder
-  // The products' states as the caller knows them; the engine asks Windows Installer again
-  // and keeps these flags where it cannot.
-  InstalledStates installed;
 };
 
 }  // namespace vtr
