@@ -57,13 +57,13 @@ PackageFile FileOf(const Edition& e, const EngineFacts& f, PackageId id) {
           program ? e.gsProdID : e.gsDBProdID};
 }
 
-// What the run needs to know of the machine now. False when an error that was not resumed
-// ended the run.
-bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request& r, bool askAgain,
+// What the run needs to know of the machine now. An error that is not resumed ends it (the
+// handler records it).
+void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request& r, bool askAgain,
                EngineFacts& f, const std::function<OnError(const RunError&)>& handler) {
   // Without the system folder nothing can be started; the plan says so.
   if (f.gsSystemDir.empty()) {
-    return true;
+    return;
   }
   if (!Attempt(
           [&] {
@@ -73,17 +73,17 @@ bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
           },
           handler) ||
       (askAgain && !Attempt([&] { SYS_IsInstalled(p, e, o.gbDebug, f.installed); }, handler))) {
-    return false;
+    return;
   }
   if (r.bRemove && r.bDatabase) {
     SYS_IsOtherDatabaseInstalled(p, e, f.installed);
   }
   if (!StatesKnown(r, f.installed)) {
-    return true;
+    return;
   }
   if (r.bDatabase && !r.bRepair && !r.bRemove &&
       !Attempt([&] { f.lastVersion = StoredSetting(p, e.gsEditionID, L"Ver"); }, handler)) {
-    return false;
+    return;
   }
   if (!r.bRemove || r.bProgram) {
     FindMachineFacts(p, e, r, f);
@@ -99,7 +99,7 @@ bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
             }
           },
           handler)) {
-    return false;
+    return;
   }
   // Only the packages the run will hand to Windows Installer must be there.
   if (r.bProgram && !(r.bRemove && !f.installed.gbInstalled)) {
@@ -121,7 +121,7 @@ bool FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
         p, e.gsDBProdID,
         JoinPath(f.sourceFolder, f.sourceSeparator, DatabasePackageName(e.gbPro, e.gbUpdate)));
   }
-  return true;
+  return;
 }
 
 // The digests the release recorded, by file name: "<sha256>  <file name>" a line.
@@ -209,26 +209,31 @@ PackageCheck CheckPackage(InstallerObject& installer, const PackageFile& run, Pa
   return check;
 }
 
-// Checks every package file the run hands to Windows Installer and keeps each one held. False
-// when an error that was not resumed ended the run.
-bool CheckPackages(Platform& p, const Edition& e, const std::vector<PackageId>& packages,
+// Checks every package file the run hands to Windows Installer and keeps each one held.
+void CheckPackages(Platform& p, const Edition& e, const std::vector<PackageId>& packages,
                    DetectedRun& run, const std::function<OnError(const RunError&)>& handler) {
   if (packages.empty()) {
-    return true;
+    return;
   }
   EngineFacts& f = run.facts;
   std::vector<std::pair<std::wstring, std::wstring>> digests;
   std::unique_ptr<InstallerObject> installer;
-  if (!Attempt(
-          [&] {
-            digests = ParseDigests(p.RecordedPackageDigests());
-            installer = p.CreateInstaller();
-          },
-          handler) ||
-      !installer) {
+  std::optional<RunError> failed;
+  Attempt(
+      [&] {
+        digests = ParseDigests(p.RecordedPackageDigests());
+        installer = p.CreateInstaller();
+      },
+      [&](const RunError& error) {
+        failed = error;
+        return handler(error);
+      });
+  if (!installer) {
     // Without the installer object (also when a developer resumed after its error) no
-    // package can be checked, so none is handed on.
-    return false;
+    // package can be checked, so none is handed on: the run stops.
+    run.stopped =
+        failed.value_or(RunError{0, L"the Windows Installer object could not be created"});
+    return;
   }
   if (digests.empty()) {
     p.WriteLog(
@@ -255,7 +260,7 @@ bool CheckPackages(Platform& p, const Edition& e, const std::vector<PackageId>& 
     }
   }
   f.packagesChecked = true;
-  return true;
+  return;
 }
 
 }  // namespace
@@ -335,15 +340,17 @@ DetectedRun DetectRun(Platform& p, const Edition& e, const RunOptions& o, const 
   DetectedRun run;
   run.facts.gsSystemDir = systemDir;
   run.facts.installed = known;
+  // An error that is not resumed stops the detection, and the run.
   const auto handler = [&](const RunError& error) {
-    run.stopped = error;
-    return report(error);
+    const OnError decision = report(error);
+    if (decision == OnError::Stop) {
+      run.stopped = error;
+    }
+    return decision;
   };
-  if (FindFacts(p, e, o, r, askAgain, run.facts, handler) &&
-      CheckPackages(p, e, PackagesHandedByFile(r, run.facts), run, handler)) {
-    run.stopped.reset();  // a developer resumed after every error
-  } else if (!run.stopped) {
-    run.stopped = RunError{0, L"the Windows Installer object could not be created"};
+  FindFacts(p, e, o, r, askAgain, run.facts, handler);
+  if (!run.stopped) {
+    CheckPackages(p, e, PackagesHandedByFile(r, run.facts), run, handler);
   }
   return run;
 }

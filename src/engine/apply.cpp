@@ -164,9 +164,10 @@ Next Do(Applying& a, const Registration& step, StepResult& result) {
     result.detail = L"the file is not there";
     return Next::Go;
   }
-  const std::wstring failure = RunRegsvr32(a.p, a.plan, step, result.detail);
-  if (!failure.empty()) {
-    Fail(a, failure, result);
+  const RegistrationEnd end = RunRegsvr32(a.p, a.plan, step);
+  result.detail = end.detail;
+  if (end.failure) {
+    Fail(a, *end.failure, result);
     return Next::End;
   }
   if (step.emailInterface && !step.unregister) {

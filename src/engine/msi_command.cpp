@@ -39,11 +39,11 @@ std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileNam
   return L" /l*v " + gsQuote + JoinPath(o.gsLogFolder, L"\\", name) + gsQuote;
 }
 
-// Why a removal cannot hand Windows Installer the package file on the media; "" when it can.
+// Why a removal cannot hand Windows Installer the package file on the media; none when it can.
 // Only the very package that was installed is safe to name: Windows Installer refuses another
 // package of the product (after an update the installed package is the newer one).
-std::wstring ByProductCodeReason(bool found, const PackageOnMedia& media,
-                                 const std::wstring& fileName) {
+std::optional<std::wstring> ByProductCodeReason(bool found, const PackageOnMedia& media,
+                                                const std::wstring& fileName) {
   if (!found || media.match == MediaMatch::NoFile) {
     return fileName + L" is not on the media";
   }
@@ -58,7 +58,7 @@ std::wstring ByProductCodeReason(bool found, const PackageOnMedia& media,
       return fileName + L" on the media could not be compared with the package installed: " +
              media.failure;
   }
-  return {};
+  return std::nullopt;
 }
 
 // The removal goes by the installed product's code, with the same properties and level.

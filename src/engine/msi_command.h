@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "detect/installed.h"
@@ -22,9 +23,9 @@ std::wstring WithTargetDir(std::wstring properties, const std::wstring& target);
 // With LOG: Windows Installer's own verbose log of the package's run, as an argument; else "".
 std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName);
 
-// Why a removal cannot hand Windows Installer the package file on the media; "" when it can.
-std::wstring ByProductCodeReason(bool found, const PackageOnMedia& media,
-                                 const std::wstring& fileName);
+// Why a removal cannot hand Windows Installer the package file on the media; none when it can.
+std::optional<std::wstring> ByProductCodeReason(bool found, const PackageOnMedia& media,
+                                                const std::wstring& fileName);
 
 // The removal goes by the installed product's code (for reason), with the same properties and
 // level.

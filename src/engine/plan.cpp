@@ -125,9 +125,8 @@ bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bo
   PackageRun& prog = plan.program;
   prog.level = ProgramLevel(o.gbSilent, r.bRemove, r.bRepair, fullUI);
   if (r.bRemove) {
-    std::wstring reason = ByProductCodeReason(f.programPackageFound, f.programMedia, prog.fileName);
-    if (!reason.empty()) {
-      RemoveByProductCode(prog, std::move(reason));
+    if (auto reason = ByProductCodeReason(f.programPackageFound, f.programMedia, prog.fileName)) {
+      RemoveByProductCode(prog, std::move(*reason));
     }
   }
   if (o.gbDebug && !EqualsNoCase(prog.level, L" /qf")) {
@@ -164,10 +163,8 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
   }
   if (runOwn) {
     if (r.bRemove) {
-      std::wstring reason =
-          ByProductCodeReason(f.databasePackageFound, f.databaseMedia, db.fileName);
-      if (!reason.empty()) {
-        RemoveByProductCode(db, std::move(reason));
+      if (auto reason = ByProductCodeReason(f.databasePackageFound, f.databaseMedia, db.fileName)) {
+        RemoveByProductCode(db, std::move(*reason));
       }
     }
     if (o.gbDebug && !EqualsNoCase(db.level, L" /qf")) {

@@ -34,7 +34,9 @@ void Carry(Platform& p, const Plan& plan, const Undo& undo, StepResult& result) 
           },
           [&](const StartUpdater& u) { RunShellStep(p, plan, u.program, u.parameters); },
           [&](const Registration& u) {
-            if (!RunRegsvr32(p, plan, u, result.detail).empty()) {
+            const RegistrationEnd end = RunRegsvr32(p, plan, u);
+            result.detail = end.detail;
+            if (end.failure) {
               result.status = StepStatus::Failed;
             }
           },
