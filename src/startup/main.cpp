@@ -142,14 +142,12 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
 
   if (options.gbSilent) {
     // A silent run always includes the program package; DB and OL add to it.
-    Request request;
-    request.bProgram = true;
-    request.bDatabase = flags.bDatabase;
-    request.bOutlook = flags.bOutlook;
-    request.bRepair = flags.bRepair;
-    request.bRemove = flags.bRemove;
-    request.gsAppPath = detected.folders.gsAppPath;
-    request.gsDBPath = detected.folders.gsDBPath;
+    const Request request = RequestFor({.bProgram = true,
+                                        .bDatabase = flags.bDatabase,
+                                        .bOutlook = flags.bOutlook,
+                                        .bRepair = flags.bRepair,
+                                        .bRemove = flags.bRemove},
+                                       detected.folders);
     int code = kExitInstallFailed;  // unless the engine comes back
     // The engine starts right after detection asked Windows Installer for each product's state:
     // it does not ask again.
