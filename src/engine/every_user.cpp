@@ -59,16 +59,21 @@ void PlanEveryUser(const Edition& e, const Request& r, const EngineFacts& f, Pla
           L" and the machine-wide copy of the settings stay, since " + f.machineUnwritable + L".";
       return;
     }
-    const Step remove{RemoveEveryUser{e.settingsComponent},
-                      CannotTakeBack{L"the settings for every user stay removed (each user's own "
-                                     L"settings were left as they are)"}};
+    std::vector<Step> remove;
+    remove.push_back(Step{RemoveEveryUser{e.settingsComponent},
+                          CannotTakeBack{L"the settings for every user stay removed (each user's "
+                                         L"own settings were left as they are)"}});
     // They go with the program: right after its removal, or where it would be when the
     // program is no longer installed.
-    auto at = std::find_if(plan.steps.begin(), plan.steps.end(), [](const Step& s) {
-      const auto* run = std::get_if<RunPackage>(&s.action);
-      return run != nullptr && run->package == PackageId::Program;
-    });
-    plan.steps.insert(at == plan.steps.end() ? at : at + 1, remove);
+    std::size_t at = plan.steps.size();
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+      const auto* run = std::get_if<RunPackage>(&plan.steps[i].action);
+      if (run != nullptr && run->package == PackageId::Program) {
+        at = i + 1;
+        break;
+      }
+    }
+    InsertSteps(plan, at, std::move(remove));
     return;
   }
   std::vector<Step> added;
@@ -107,8 +112,7 @@ void PlanEveryUser(const Edition& e, const Request& r, const EngineFacts& f, Pla
   component.parameters = L"copy \"HKLM\\" + key + L"\" \"HKCU\\" + key + L"\" /s /f";
   added.push_back(Step{component, TakeBackEveryUser{e.settingsComponent}});
   // After the last setting the run records, before the database engine is offered.
-  plan.steps.insert(plan.steps.begin() + static_cast<std::ptrdiff_t>(after), added.begin(),
-                    added.end());
+  InsertSteps(plan, after, std::move(added));
 }
 
 std::wstring StubPath(const RegisterEveryUser& step) {

@@ -252,6 +252,22 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
 
 }  // namespace
 
+void InsertSteps(Plan& plan, std::size_t at, std::vector<Step> added) {
+  std::vector<Step> steps;
+  steps.reserve(plan.steps.size() + added.size());
+  for (std::size_t i = 0; i <= plan.steps.size(); ++i) {
+    if (i == at) {
+      for (Step& step : added) {
+        steps.push_back(std::move(step));
+      }
+    }
+    if (i < plan.steps.size()) {
+      steps.push_back(std::move(plan.steps[i]));
+    }
+  }
+  plan.steps = std::move(steps);
+}
+
 Registration RegistrationOf(const Plan& plan, const std::wstring& component, bool unregister,
                             bool emailInterface) {
   Registration step;
@@ -345,7 +361,9 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
         return plan;
       }
     }
-    plan.steps.insert(plan.steps.begin(), Step{CheckedPackages{}, NothingToTakeBack{}});
+    std::vector<Step> check;
+    check.push_back(Step{CheckedPackages{}, NothingToTakeBack{}});
+    InsertSteps(plan, 0, std::move(check));
   }
   return plan;
 }

@@ -74,6 +74,10 @@ struct Plan {
   bool Refused() const { return refusal.has_value(); }
 };
 
+// Puts the added steps into the plan before the step at index at (at the end for
+// steps.size()). The steps are moved, never assigned, which keeps the program small.
+void InsertSteps(Plan& plan, std::size_t at, std::vector<Step> added);
+
 // regsvr32 registering (or unregistering) the component, a file in the system folder.
 Registration RegistrationOf(const Plan& plan, const std::wstring& component, bool unregister,
                             bool emailInterface);
