@@ -1,3 +1,4 @@
+// Start-up's detection: the products, the Windows version and the folders, as one value.
 #include "detect/detected.h"
 
 #include "detect/install_paths.h"

@@ -1,6 +1,6 @@
-// What detection found on this machine, as one value: the products' states, the Windows
-// version and the folders. Start-up detects once; the install engine asks again what may have
-// changed since.
+// What start-up's detection found on this machine, as one value: the products' states, the
+// Windows version and the folders. A silent run's engine plans with these states; the wizard's
+// Finish asks Windows Installer again, since the machine can change while the wizard is open.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The special and default folders of this machine.
 #include "detect/folders.h"
 
 #include <utility>
@@ -16,11 +17,10 @@ std::wstring SYS_GetFolderPath(Platform& p, int csidl) {
 }
 
 std::wstring SYS_GetSpecialFolder(Platform& p, int csidl) {
-  try {
-    return p.SpecialFolderPath(csidl);
-  } catch (const RunError&) {
-    return {};
-  }
+  std::wstring path;
+  Attempt([&] { path = p.SpecialFolderPath(csidl); },
+          [](const RunError&) { return OnError::Stop; });
+  return path;
 }
 
 std::wstring SYS_GetSystemDir(Platform& p) {

@@ -1,3 +1,4 @@
+// The folders of an earlier install, read back from the settings store.
 #include "detect/install_paths.h"
 
 #include "util/paths.h"

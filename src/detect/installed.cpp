@@ -1,3 +1,4 @@
+// The products' states as Windows Installer reports them, and a package compared with one.
 #include "detect/installed.h"
 
 #include "util/text.h"
@@ -63,14 +64,17 @@ void SYS_IsInstalled(Platform& p, const Edition& e, bool debug, InstalledStates&
 
 void SYS_IsOtherDatabaseInstalled(Platform& p, const Edition& e, InstalledStates& states) {
   states.otherDatabase = ProductKnown::Unknown;
-  try {
-    states.otherDatabase =
-        Known(IsInstalledState(p.CreateInstaller()->ProductState(e.gsOtherDBProdID)));
-  } catch (const RunError& error) {
-    if (states.failure.empty()) {
-      states.failure = DescribeError(error.description, error.number);
-    }
-  }
+  Attempt(
+      [&] {
+        states.otherDatabase =
+            Known(IsInstalledState(p.CreateInstaller()->ProductState(e.gsOtherDBProdID)));
+      },
+      [&](const RunError& error) {
+        if (states.failure.empty()) {
+          states.failure = DescribeError(error.description, error.number);
+        }
+        return OnError::Stop;
+      });
 }
 
 namespace {
@@ -90,13 +94,18 @@ PackageOnMedia ComparePackage(Platform& p, const std::wstring& productCode,
                               const std::wstring& packagePath) {
   constexpr int32_t kRevisionNumber = 9;  // the summary property that holds the package code
   PackageOnMedia media;
-  try {
-    const std::unique_ptr<InstallerObject> installer = p.CreateInstaller();
-    media.installedCode = installer->ProductInfo(productCode, L"PackageCode");
-    media.fileCode = PackageCodeIn(installer->SummaryProperty(packagePath, kRevisionNumber));
-  } catch (const RunError& error) {
-    media.match = MediaMatch::Unknown;
-    media.failure = DescribeError(error.description, error.number);
+  const bool read = Attempt(
+      [&] {
+        const std::unique_ptr<InstallerObject> installer = p.CreateInstaller();
+        media.installedCode = installer->ProductInfo(productCode, L"PackageCode");
+        media.fileCode = PackageCodeIn(installer->SummaryProperty(packagePath, kRevisionNumber));
+      },
+      [&](const RunError& error) {
+        media.match = MediaMatch::Unknown;
+        media.failure = DescribeError(error.description, error.number);
+        return OnError::Stop;
+      });
+  if (!read) {
     return media;
   }
   if (media.installedCode.empty() || media.fileCode.empty()) {

@@ -1,3 +1,4 @@
+// Which Windows this is: the version numbers and a display name.
 #include "detect/windows_version.h"
 
 namespace vtr {

@@ -1,5 +1,7 @@
+// The updater service, component registration, msiexec and the ACE engine started for a run.
 #include "engine/components.h"
 
+#include "engine/outcome.h"
 #include "engine/run_programs.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -14,29 +16,35 @@ int32_t Shell(Platform& p, const std::wstring& file, const std::wstring& paramet
 
 }  // namespace
 
-int32_t RunShellStep(Platform& p, const Plan& plan, const Step& step) {
-  return Shell(p, step.program, step.parameters, plan.systemDir);
+int32_t RunShellStep(Platform& p, const Plan& plan, const std::wstring& program,
+                     const std::wstring& parameters) {
+  return Shell(p, program, parameters, plan.systemDir);
 }
 
-std::wstring RunRegsvr32(Platform& p, const Plan& plan, const Step& step, std::wstring& detail) {
+ChildRun RunMsiexec(Platform& p, const Plan& plan, const std::wstring& arguments) {
+  const std::wstring& systemDir = plan.systemDir;
+  return SYS_CreateP(p, plan.debug, systemDir + L"\\msiexec.exe", L"msiexec.exe " + arguments,
+                     systemDir, 0);
+}
+
+RegistrationEnd RunRegsvr32(Platform& p, const Plan& plan, const Registration& step) {
   const std::wstring commandLine = gsQuote + step.program + gsQuote + L" " + step.parameters;
-  std::optional<uint32_t> code;
-  const bool started =
-      SYS_CreateP(p, plan.debug, step.program, commandLine, plan.systemDir, 0, code);
+  const ChildRun run = SYS_CreateP(p, plan.debug, step.program, commandLine, plan.systemDir, 0);
   const std::wstring failed =
-      (step.kind == StepKind::Unregister ? L"Unable to unregister component:"
-                                         : L"Unable to register component:") +
-      gsCR + step.what + gsCR;
-  if (!started) {
-    detail = L"not started";
-    return failed + L"regsvr32 could not be started";
+      (step.unregister ? L"Unable to unregister component:" : L"Unable to register component:") +
+      gsCR + step.component + gsCR;
+  if (!run.started) {
+    return {L"not started", failed + L"regsvr32 could not be started"};
   }
-  if (!code) {
-    detail = L"its end was not seen";
-    return failed + L"regsvr32 did not report how it ended";
+  if (!run.exitCode) {
+    return {L"its end was not seen", failed + L"regsvr32 did not report how it ended"};
   }
-  detail = L"exit code " + std::to_wstring(*code);
-  return *code == 0 ? std::wstring() : failed + L"regsvr32 ended with " + std::to_wstring(*code);
+  const uint32_t code = *run.exitCode;
+  RegistrationEnd end{L"exit code " + std::to_wstring(code), std::nullopt};
+  if (!GoesOn(ClassifyExitCode(ChildProgram::Regsvr32, code))) {
+    end.failure = failed + L"regsvr32 ended with " + std::to_wstring(code);
+  }
+  return end;
 }
 
 bool OfferDatabaseEngine(Platform& p, const Plan& plan) {
@@ -54,7 +62,7 @@ bool OfferDatabaseEngine(Platform& p, const Plan& plan) {
   const int32_t code =
       Shell(p, JoinPath(plan.sourceFolder, plan.sourceSeparator, plan.aceInstaller), L"",
             plan.sourceFolder);
-  std::wstring text = ShellFailureText(
+  std::optional<std::wstring> text = ShellFailureText(
       code,
       L"File Not Found:" + plan.aceInstaller + gsCR +
           L"Vantora Contact Management will not run correctly without the ACE Database Engine" +
@@ -63,13 +71,13 @@ bool OfferDatabaseEngine(Platform& p, const Plan& plan) {
       plan.remove ? L"Windows was not able to uninstall the Microsoft ACE Database Engine ("
                   : L"Sorry, Windows was not able to install the Microsoft ACE Database Engine (",
       L"):" + gsCR);
-  if (text.empty()) {
+  if (!text) {
     return true;
   }
   if (!plan.remove) {
-    text += gsCR + L"Please try re-installing the program again" + gsCR;
+    *text += gsCR + L"Please try re-installing the program again" + gsCR;
   }
-  p.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
+  p.MsgBox(*text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
   return false;
 }
 

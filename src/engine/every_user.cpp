@@ -1,3 +1,4 @@
+// Settings for every user: planned after the settings a run records, applied, versioned.
 #include "engine/every_user.h"
 
 #include <algorithm>
@@ -10,15 +11,10 @@
 namespace vtr {
 namespace {
 
-Step PutBack(RegistryHive hive, const std::wstring& key, const std::wstring& name,
+// What takes back one registry write: the value as it was just before it.
+Undo PutBack(RegistryHive hive, const std::wstring& key, const std::wstring& name,
              const std::optional<RegistryValue>& old) {
-  Step step;
-  step.kind = StepKind::PutBackRegistryValue;
-  step.hive = hive;
-  step.what = key;
-  step.valueName = name;
-  step.registryValue = old;
-  return step;
+  return PutBackRegistryValue{hive, key, name, true, old};
 }
 
 // "2026,1209,1530,45": the four numbers Active Setup compares, or nothing for another text.
@@ -63,28 +59,39 @@ void PlanEveryUser(const Edition& e, const Request& r, const EngineFacts& f, Pla
           L" and the machine-wide copy of the settings stay, since " + f.machineUnwritable + L".";
       return;
     }
-    Step remove;
-    remove.kind = StepKind::RemoveEveryUser;
-    remove.what = e.settingsComponent;
+    std::vector<Step> remove;
+    remove.push_back(Step{RemoveEveryUser{e.settingsComponent},
+                          CannotTakeBack{L"the settings for every user stay removed (each user's "
+                                         L"own settings were left as they are)"}});
     // They go with the program: right after its removal, or where it would be when the
     // program is no longer installed.
-    auto at = std::find_if(plan.steps.begin(), plan.steps.end(), [](const Step& s) {
-      return s.kind == StepKind::RunPackage && s.package == PackageId::Program;
-    });
-    plan.steps.insert(at == plan.steps.end() ? at : at + 1, remove);
+    std::size_t at = plan.steps.size();
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+      const auto* run = std::get_if<RunPackage>(&plan.steps[i].action);
+      if (run != nullptr && run->package == PackageId::Program) {
+        at = i + 1;
+        break;
+      }
+    }
+    InsertSteps(plan, at, std::move(remove));
     return;
   }
   std::vector<Step> added;
   std::size_t after = 0;
+  const std::wstring key = SettingsKey(e.gsEditionID);
+  const auto copy = [&](const std::wstring& name, const std::wstring& value,
+                        const std::wstring& valueIfRegistered) {
+    added.push_back(
+        Step{SaveMachineSetting{name, value, valueIfRegistered},
+             PutBackRegistryValue{RegistryHive::Machine, key, name, false, std::nullopt}});
+  };
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
-    const Step& step = plan.steps[i];
-    if (step.kind == StepKind::SaveSetting || step.kind == StepKind::SaveEmailForm) {
-      Step copy = step;
-      copy.kind = StepKind::SaveMachineSetting;
-      if (step.kind == StepKind::SaveSetting) {
-        copy.valueIfRegistered = step.value;
-      }
-      added.push_back(copy);
+    const Action& action = plan.steps[i].action;
+    if (const auto* save = std::get_if<SaveSetting>(&action)) {
+      copy(save->key, save->value, save->value);
+      after = i + 1;
+    } else if (const auto* form = std::get_if<SaveEmailForm>(&action)) {
+      copy(L"EmailForm", form->value, form->valueIfRegistered);
       after = i + 1;
     }
   }
@@ -96,22 +103,19 @@ void PlanEveryUser(const Edition& e, const Request& r, const EngineFacts& f, Pla
                          f.machineUnwritable + L".";
     return;
   }
-  Step component;
-  component.kind = StepKind::RegisterEveryUser;
-  component.what = e.settingsComponent;
-  component.text = e.productName + L" settings";
+  RegisterEveryUser component;
+  component.component = e.settingsComponent;
+  component.name = e.productName + L" settings";
   // Windows' own reg.exe, by its full path; Active Setup starts it as a native program, which
   // sees the copy in the machine's own view.
   component.program = f.nativeSystemDir + L"\\reg.exe";
-  const std::wstring key = SettingsKey(e.gsEditionID);
   component.parameters = L"copy \"HKLM\\" + key + L"\" \"HKCU\\" + key + L"\" /s /f";
-  added.push_back(component);
+  added.push_back(Step{component, TakeBackEveryUser{e.settingsComponent}});
   // After the last setting the run records, before the database engine is offered.
-  plan.steps.insert(plan.steps.begin() + static_cast<std::ptrdiff_t>(after), added.begin(),
-                    added.end());
+  InsertSteps(plan, after, std::move(added));
 }
 
-std::wstring StubPath(const Step& step) {
+std::wstring StubPath(const RegisterEveryUser& step) {
   return L"\"" + step.program + L"\" " + step.parameters;
 }
 
@@ -127,24 +131,23 @@ std::wstring ComponentVersion(const LocalTime& now, const std::wstring& previous
          std::to_wstring(parts[2]) + L"," + std::to_wstring(parts[3]);
 }
 
-std::wstring ApplyMachineSetting(Platform& p, const Plan& plan, const Step& step,
-                                 const std::wstring& value, std::vector<Step>& undo,
+std::wstring ApplyMachineSetting(Platform& p, const PutBackRegistryValue& planned,
+                                 const std::wstring& value, std::vector<Undo>& undo,
                                  bool& changed) {
-  const std::wstring key = SettingsKey(plan.editionId);
   const std::optional<RegistryValue> old =
-      p.GetRegistryValue(RegistryHive::Machine, key, step.what);
+      p.GetRegistryValue(planned.hive, planned.key, planned.name);
   if (old == RegistryValue(value)) {
     return L"\"" + value + L"\", as it was";
   }
-  undo.push_back(PutBack(RegistryHive::Machine, key, step.what, old));
-  p.SetRegistryValue(RegistryHive::Machine, key, step.what, value);
+  undo.push_back(PutBack(planned.hive, planned.key, planned.name, old));
+  p.SetRegistryValue(planned.hive, planned.key, planned.name, value);
   changed = true;
   return L"\"" + value + L"\"";
 }
 
-std::wstring ApplyEveryUserComponent(Platform& p, const Step& step, bool changed,
-                                     std::vector<Step>& undo) {
-  const std::wstring key = ActiveSetupKey(step.what);
+std::wstring ApplyEveryUserComponent(Platform& p, const RegisterEveryUser& step, bool changed,
+                                     std::vector<Undo>& undo) {
+  const std::wstring key = ActiveSetupKey(step.component);
   const std::array<std::wstring, 4> names = {L"", L"StubPath", L"IsInstalled", L"Version"};
   std::array<std::optional<RegistryValue>, 4> old;
   bool existed = false;
@@ -158,13 +161,10 @@ std::wstring ApplyEveryUserComponent(Platform& p, const Step& step, bool changed
   // Users who ran the component before run it again only when its version rises.
   const bool raise = changed || previous.empty();
   const std::wstring version = raise ? ComponentVersion(p.Now(), previous) : previous;
-  const std::array<RegistryValue, 4> wanted = {step.text, StubPath(step), uint32_t{1}, version};
+  const std::array<RegistryValue, 4> wanted = {step.name, StubPath(step), uint32_t{1}, version};
   if (!existed) {
     // A component this run makes goes again as a whole.
-    Step remove;
-    remove.kind = StepKind::RemoveRegistryKey;
-    remove.what = key;
-    undo.push_back(remove);
+    undo.push_back(RemoveRegistryKey{RegistryHive::Machine, key});
   }
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (old[i] != wanted[i]) {
@@ -183,19 +183,9 @@ std::wstring ApplyEveryUserComponent(Platform& p, const Step& step, bool changed
   return L"version \"" + version + (raise ? L"\", raised" : L"\", as it was");
 }
 
-void ApplyRemoveEveryUser(Platform& p, const Plan& plan, const Step& step) {
-  p.DeleteRegistryKey(RegistryHive::Machine, ActiveSetupKey(step.what));
+void ApplyRemoveEveryUser(Platform& p, const Plan& plan, const RemoveEveryUser& step) {
+  p.DeleteRegistryKey(RegistryHive::Machine, ActiveSetupKey(step.component));
   p.DeleteRegistryKey(RegistryHive::Machine, EditionSettingsKey(plan.editionId));
-}
-
-void TakeBackRegistry(Platform& p, const Step& step) {
-  if (step.kind == StepKind::RemoveRegistryKey) {
-    p.DeleteRegistryKey(step.hive, step.what);
-  } else if (step.registryValue) {
-    p.SetRegistryValue(step.hive, step.what, step.valueName, *step.registryValue);
-  } else {
-    p.DeleteRegistryValue(step.hive, step.what, step.valueName);
-  }
 }
 
 }  // namespace vtr

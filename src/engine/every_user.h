@@ -20,22 +20,21 @@ namespace vtr {
 void PlanEveryUser(const Edition& e, const Request& r, const EngineFacts& f, Plan& plan);
 
 // The component's StubPath as it is written.
-std::wstring StubPath(const Step& step);
+std::wstring StubPath(const RegisterEveryUser& step);
 
 // The component's version for a run that changed the machine-wide copy, from the local time
 // ("2026,1209,1530,45"), and always above the version it had (previous, "" for none), so
 // every user gets the new values even where the clock went back.
 std::wstring ComponentVersion(const LocalTime& now, const std::wstring& previous);
 
-// Applying the steps. What takes each write back goes on undo. changed says whether the
-// machine-wide copy changed in this run. Each returns the step's detail for the log.
-std::wstring ApplyMachineSetting(Platform& p, const Plan& plan, const Step& step,
-                                 const std::wstring& value, std::vector<Step>& undo, bool& changed);
-std::wstring ApplyEveryUserComponent(Platform& p, const Step& step, bool changed,
-                                     std::vector<Step>& undo);
-void ApplyRemoveEveryUser(Platform& p, const Plan& plan, const Step& step);
-// Takes back one registry write (PutBackRegistryValue, RemoveRegistryKey).
-void TakeBackRegistry(Platform& p, const Step& step);
+// Applying the steps. What takes each write back goes on undo, filled in from the planned
+// rollback with what the value held just before. changed says whether the machine-wide copy
+// changed in this run. Each returns the step's detail for the log.
+std::wstring ApplyMachineSetting(Platform& p, const PutBackRegistryValue& planned,
+                                 const std::wstring& value, std::vector<Undo>& undo, bool& changed);
+std::wstring ApplyEveryUserComponent(Platform& p, const RegisterEveryUser& step, bool changed,
+                                     std::vector<Undo>& undo);
+void ApplyRemoveEveryUser(Platform& p, const Plan& plan, const RemoveEveryUser& step);
 
 // The hive's name as the registry editor shows it.
 std::wstring HiveName(RegistryHive hive);

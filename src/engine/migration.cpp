@@ -1,3 +1,4 @@
+// A 3.0 database's templates, labels, reports and envelopes moved aside with a prefix.
 #include "engine/migration.h"
 
 #include <vector>

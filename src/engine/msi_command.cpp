@@ -1,5 +1,7 @@
+// The pieces of msiexec command lines, and what an exit code means in words.
 #include "engine/msi_command.h"
 
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -15,6 +17,66 @@ std::wstring PromptLines(std::initializer_list<const wchar_t*> lines,
 }
 
 }  // namespace
+
+std::wstring WithTargetDir(std::wstring properties, const std::wstring& target) {
+  if (!properties.empty()) {
+    properties.insert(0, L" ");
+  }
+  if (!target.empty()) {
+    properties += L" TARGETDIR=" + gsQuote + target + gsQuote;
+  }
+  return properties;
+}
+
+// With LOG, Windows Installer writes its own verbose log of the package's run beside the
+// setup log, named for the run so that runs never write over each other's.
+std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName) {
+  if (o.gsLogFolder.empty()) {
+    return {};
+  }
+  const std::wstring name =
+      L"VTR Setup " + (o.gsRunId.empty() ? L"" : o.gsRunId + L" ") + fileName + L".log";
+  return L" /l*v " + gsQuote + JoinPath(o.gsLogFolder, L"\\", name) + gsQuote;
+}
+
+// Why a removal cannot hand Windows Installer the package file on the media; none when it can.
+// Only the very package that was installed is safe to name: Windows Installer refuses another
+// package of the product (after an update the installed package is the newer one).
+std::optional<std::wstring> ByProductCodeReason(bool found, const PackageOnMedia& media,
+                                                const std::wstring& fileName) {
+  if (!found || media.match == MediaMatch::NoFile) {
+    return fileName + L" is not on the media";
+  }
+  switch (media.match) {
+    case MediaMatch::Same:
+    case MediaMatch::NoFile:
+      break;
+    case MediaMatch::Different:
+      return fileName + L" on the media is not the package installed: its package code is " +
+             media.fileCode + L", the installed one " + media.installedCode;
+    case MediaMatch::Unknown:
+      return fileName + L" on the media could not be compared with the package installed: " +
+             media.failure;
+  }
+  return std::nullopt;
+}
+
+// The removal goes by the installed product's code, with the same properties and level.
+void RemoveByProductCode(PackageRun& run, std::wstring reason) {
+  run.switches = L"/x ";
+  run.path = run.productCode;
+  run.byProductCode = true;
+  run.byProductCodeReason = std::move(reason);
+}
+
+std::wstring MsiexecArguments(const PackageRun& run) {
+  const std::wstring target = run.byProductCode ? run.path : gsQuote + run.path + gsQuote;
+  return run.switches + target + run.properties + run.level + run.logArgument + run.restartArgument;
+}
+
+std::wstring RollbackArguments(const PackageRun& run) {
+  return L"/x " + run.productCode + run.level + run.rollbackLogArgument + run.restartArgument;
+}
 
 std::wstring ReinstallPrompt(const std::wstring& question) {
   return PromptLines(
@@ -74,14 +136,6 @@ std::wstring MsiexecExitMeaning(uint32_t code) {
   }
 }
 
-std::wstring ProgramPackageName(bool pro, bool update) {
-  return std::wstring(pro ? L"vtr3p" : L"vtr3l") + (update ? L"_update" : L"") + L".msi";
-}
-
-std::wstring DatabasePackageName(bool pro, bool update) {
-  return std::wstring(pro ? L"vtr3db" : L"vtr3dbl") + (update ? L"_update" : L"") + L".msi";
-}
-
 std::wstring ProgramLevel(bool silent, bool remove, bool repair, bool programFullUI) {
   if (silent) {
     return L" /qn";
@@ -106,15 +160,6 @@ std::wstring DatabaseLevel(bool silent, bool remove, bool repair, bool databaseI
     return L" /qb";
   }
   return databaseFullUI ? L" /qf" : L" /qb-";
-}
-
-bool IsSafeFolderText(const std::wstring& folder) {
-  for (wchar_t c : folder) {
-    if (c < 32 || c == L'"' || c == L'<' || c == L'>' || c == L'|' || c == L'*' || c == L'?') {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace vtr

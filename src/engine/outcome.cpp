@@ -1,6 +1,68 @@
+// The one reading of child programs' exit codes, and the one table that ranks results.
 #include "engine/outcome.h"
 
 namespace vtr {
+namespace {
+
+// Ranked from least to most serious: a run's exit code is that of the most serious result it
+// met (a cancel outranks the failure it causes; a failure outranks a restart asked for).
+struct Ranked {
+  Result result;
+  int exitCode;
+};
+constexpr Ranked kRanking[] = {
+    {Result::Success, kExitSuccess},
+    {Result::SuccessRestartNeeded, kExitRestartNeeded},
+    {Result::RestartStarted, kExitRestartStarted},
+    {Result::Failure, kExitInstallFailed},
+    {Result::Busy, kExitInstallerBusy},
+    {Result::Cancelled, kExitCancelled},
+};
+
+std::size_t Rank(Result result) {
+  for (std::size_t i = 0; i < std::size(kRanking); ++i) {
+    if (kRanking[i].result == result) {
+      return i;
+    }
+  }
+  return std::size(kRanking);
+}
+
+}  // namespace
+
+Result ClassifyExitCode(ChildProgram program, uint32_t code) {
+  if (code == 0) {
+    return Result::Success;
+  }
+  if (program == ChildProgram::Regsvr32) {
+    return Result::Failure;
+  }
+  switch (code) {
+    case 3010:
+      return Result::SuccessRestartNeeded;
+    case 1641:
+      return Result::RestartStarted;
+    case 1602:
+      return Result::Cancelled;
+    case 1618:
+      return Result::Busy;
+    default:
+      return Result::Failure;
+  }
+}
+
+bool GoesOn(Result result) {
+  return result == Result::Success || result == Result::SuccessRestartNeeded;
+}
+
+Result Worse(Result a, Result b) {
+  return Rank(b) > Rank(a) ? b : a;
+}
+
+int ExitCodeFor(Result result) {
+  const std::size_t rank = Rank(result);
+  return rank < std::size(kRanking) ? kRanking[rank].exitCode : kExitInstallFailed;
+}
 
 std::wstring StatusWord(StepStatus status) {
   switch (status) {
@@ -14,22 +76,6 @@ std::wstring StatusWord(StepStatus status) {
       break;
   }
   return L"not reached";
-}
-
-int ExitCodeFor(const Outcome& outcome) {
-  if (outcome.cancelled) {
-    return kExitCancelled;
-  }
-  if (outcome.busy) {
-    return kExitInstallerBusy;
-  }
-  if (outcome.failed) {
-    return kExitInstallFailed;
-  }
-  if (outcome.restartStarted) {
-    return kExitRestartStarted;
-  }
-  return outcome.restartNeeded ? kExitRestartNeeded : kExitSuccess;
 }
 
 std::wstring ExitCodeMeaning(int code) {

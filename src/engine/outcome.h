@@ -1,11 +1,13 @@
-// What a run of the install engine came to, and the process exit codes that deployment tools
-// read (the codes Windows Installer itself uses).
+// What a run of the install engine came to: one result, ranked into the process exit code that
+// deployment tools read (the codes Windows Installer itself uses), and each step's own result.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "detect/installed.h"
+#include "engine/steps.h"
 
 namespace vtr {
 
@@ -20,6 +22,30 @@ inline constexpr int kExitUsage = 1639;
 inline constexpr int kExitRestartStarted = 1641;
 inline constexpr int kExitRestartNeeded = 3010;
 
+// What a child program's run, or the whole run, came to. A run's result is the highest ranked
+// of what it met (see ExitCodeFor).
+enum class Result {
+  Success,
+  SuccessRestartNeeded,  // done; a restart of the computer completes it
+  RestartStarted,        // done, and Windows Installer is restarting the computer
+  Failure,
+  Busy,       // another installation kept Windows Installer busy
+  Cancelled,  // cancelled by the user
+};
+
+// The programs whose exit codes a run reads. The updater service and the database engine's
+// installer are handed to the shell, which reports whether they started, never how they ended.
+enum class ChildProgram { Msiexec, Regsvr32 };
+
+// What the child's exit code means for the run.
+Result ClassifyExitCode(ChildProgram program, uint32_t code);
+
+// True for a result after which the run goes on with its next step.
+bool GoesOn(Result result);
+
+// The more serious of two results: the one ExitCodeFor ranks higher.
+Result Worse(Result a, Result b);
+
 // What one step of the plan did.
 enum class StepStatus { NotReached, Done, Failed, Skipped };
 
@@ -31,23 +57,31 @@ struct StepResult {
   std::wstring detail;  // the exit code, the answer given, what was left out and why
 };
 
+// A rollback step the run carried out, and how it ended.
+struct RolledBack {
+  Undo step;
+  StepResult result;
+};
+
 struct Outcome {
-  bool failed = false;          // a failure was reported (only a developer's resume goes on)
-  bool cancelled = false;       // cancelled at a debug prompt
-  bool busy = false;            // another installation kept Windows Installer busy (also failed)
-  bool restartNeeded = false;   // Windows Installer asked for a restart
-  bool restartStarted = false;  // Windows Installer started a restart: nothing more started
-  // The run stopped early and what it had done was taken back, in whole or (incomplete) not.
-  bool takenBack = false;
-  bool takeBackIncomplete = false;
+  Result result = Result::Success;
   std::vector<StepResult> steps;  // one for each step of the plan
+  // What taking the run back did, in the order it was done (newest step first).
+  std::vector<RolledBack> rollback;
   // The products' states as the engine found them when the run began (the caller's where it
   // could not ask): what the wizard shows after the run.
   InstalledStates installed;
+
+  // Notes what the run met; the more serious result stays.
+  void Meet(Result met) { result = Worse(result, met); }
+  bool Failed() const { return !GoesOn(result) && result != Result::RestartStarted; }
 };
 
-// The process exit code of a run of the install engine.
-int ExitCodeFor(const Outcome& outcome);
+// The process exit code of a result.
+int ExitCodeFor(Result result);
+inline int ExitCodeFor(const Outcome& outcome) {
+  return ExitCodeFor(outcome.result);
+}
 
 // What an exit code means, in words (for the setup log).
 std::wstring ExitCodeMeaning(int code);

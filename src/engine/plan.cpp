@@ -1,3 +1,4 @@
+// MakePlan: the steps of a run and what takes each back, from the request and what was found.
 #include "engine/plan.h"
 
 #include "detect/install_paths.h"
@@ -15,58 +16,39 @@ std::wstring SystemFile(const EngineFacts& f, const wchar_t* name) {
   return f.gsSystemDir + L"\\" + name;
 }
 
-// A folder with characters Windows never allows, or a relative one (Windows Installer would
-// take it from its own current folder), is refused before it reaches a command line.
-bool TargetFolderValid(const std::wstring& folder) {
-  return IsSafeFolderText(folder) && (folder.empty() || IsAbsoluteFolder(folder));
+void Add(Plan& plan, Action action, Undo rollback = NothingToTakeBack{}) {
+  plan.steps.push_back(Step{std::move(action), std::move(rollback)});
 }
 
-std::wstring WithTargetDir(std::wstring properties, const std::wstring& target) {
-  if (!properties.empty()) {
-    properties.insert(0, L" ");
+// A run that would stop at a missing package or an invalid folder stops before its first step:
+// nothing is started only to be taken back again. Returns false, for the planner to stop.
+bool Refuse(Plan& plan, Refusal::Why why, std::wstring box) {
+  plan.refusal = Refusal{why, std::move(box)};
+  plan.steps.clear();
+  return false;
+}
+
+// A package this run installs new goes again by its product code; an update, repair or
+// removal stays as Windows Installer left it.
+Undo PackageUndo(const Plan& plan, PackageId id) {
+  if (!plan.Package(id).installedBefore && !plan.remove) {
+    return RemoveProduct{id};
   }
-  if (!target.empty()) {
-    properties += L" TARGETDIR=" + gsQuote + target + gsQuote;
-  }
-  return properties;
+  return KeepProduct{id};
 }
 
-// With LOG, Windows Installer writes its own verbose log of the package's run beside the
-// setup log, named for the run so that runs never write over each other's.
-std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName) {
-  if (o.gsLogFolder.empty()) {
-    return {};
-  }
-  const std::wstring name =
-      L"VTR Setup " + (o.gsRunId.empty() ? L"" : o.gsRunId + L" ") + fileName + L".log";
-  return L" /l*v " + gsQuote + JoinPath(o.gsLogFolder, L"\\", name) + gsQuote;
+void AddPackageRun(Plan& plan, PackageId id) {
+  Add(plan, RunPackage{id}, PackageUndo(plan, id));
 }
 
-Step Make(StepKind kind, PackageId package = PackageId::Program) {
-  Step step;
-  step.kind = kind;
-  step.package = package;
-  return step;
+void AddRegistration(Plan& plan, const std::wstring& component, bool unregister,
+                     bool emailInterface) {
+  Add(plan, RegistrationOf(plan, component, unregister, emailInterface),
+      RegistrationOf(plan, component, !unregister, emailInterface));
 }
 
-Step WithText(StepKind kind, std::wstring text, PackageId package = PackageId::Program) {
-  Step step = Make(kind, package);
-  step.text = std::move(text);
-  return step;
-}
-
-Step ShellStep(StepKind kind, std::wstring program, std::wstring parameters) {
-  Step step = Make(kind);
-  step.program = std::move(program);
-  step.parameters = std::move(parameters);
-  return step;
-}
-
-Step Setting(const std::wstring& key, const std::wstring& value) {
-  Step step = Make(StepKind::SaveSetting);
-  step.what = key;
-  step.value = value;
-  return step;
+void AddSetting(Plan& plan, const std::wstring& key, const std::wstring& value) {
+  Add(plan, SaveSetting{key, value}, PutBackSetting{key, false, std::nullopt});
 }
 
 std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& path) {
@@ -77,36 +59,6 @@ std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& path) 
 
 std::wstring InvalidFolderText(const std::wstring& folder) {
   return L"Invalid folder name:" + gsCR + folder + gsCR;
-}
-
-// Why a removal cannot hand Windows Installer the package file on the media; "" when it can.
-// Only the very package that was installed is safe to name: Windows Installer refuses another
-// package of the product (after an update the installed package is the newer one).
-std::wstring ByProductCodeReason(bool found, const PackageOnMedia& media,
-                                 const std::wstring& fileName) {
-  if (!found || media.match == MediaMatch::NoFile) {
-    return fileName + L" is not on the media";
-  }
-  switch (media.match) {
-    case MediaMatch::Same:
-    case MediaMatch::NoFile:
-      break;
-    case MediaMatch::Different:
-      return fileName + L" on the media is not the package installed: its package code is " +
-             media.fileCode + L", the installed one " + media.installedCode;
-    case MediaMatch::Unknown:
-      return fileName + L" on the media could not be compared with the package installed: " +
-             media.failure;
-  }
-  return {};
-}
-
-// The removal goes by the installed product's code, with the same properties and level.
-void RemoveByProductCode(PackageRun& run, std::wstring reason) {
-  run.switches = L"/x ";
-  run.path = run.productCode;
-  run.byProductCode = true;
-  run.byProductCodeReason = std::move(reason);
 }
 
 // The switches and properties of both packages for the action and installed state, and the
@@ -137,17 +89,16 @@ Switches ChooseSwitches(const Edition& e, const RunOptions& o, const Request& r,
       prog.switches = e.gbUpdate ? L"/fvamus " : L"/famus ";
       ui.programFullUI = !r.bRepair;
       if (r.bProgram && o.gbDebug) {
-        plan.steps.push_back(WithText(StepKind::AskSwitches,
-                                      ReinstallPrompt(L"Enter params (blank=use default): ")));
+        Add(plan, AskSwitches{PackageId::Program,
+                              ReinstallPrompt(L"Enter params (blank=use default): ")});
       }
     }
     if (is.gbDBInstalled) {
       db.switches = e.gbUpdate ? L"/fvamu " : L"/famu ";
       ui.databaseFullUI = !r.bRepair;
       if (r.bDatabase && o.gbDebug) {
-        plan.steps.push_back(WithText(StepKind::AskSwitches,
-                                      ReinstallPrompt(L"Enter DB params (blank=use default): "),
-                                      PackageId::Database));
+        Add(plan, AskSwitches{PackageId::Database,
+                              ReinstallPrompt(L"Enter DB params (blank=use default): ")});
       }
     }
   }
@@ -174,24 +125,21 @@ bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bo
   PackageRun& prog = plan.program;
   prog.level = ProgramLevel(o.gbSilent, r.bRemove, r.bRepair, fullUI);
   if (r.bRemove) {
-    std::wstring reason = ByProductCodeReason(f.programPackageFound, f.programMedia, prog.fileName);
-    if (!reason.empty()) {
-      RemoveByProductCode(prog, std::move(reason));
+    if (auto reason = ByProductCodeReason(f.programPackageFound, f.programMedia, prog.fileName)) {
+      RemoveByProductCode(prog, std::move(*reason));
     }
   }
   if (o.gbDebug && !EqualsNoCase(prog.level, L" /qf")) {
-    plan.steps.push_back(WithText(StepKind::AskLevel, ProgramLevelPrompt()));
+    Add(plan, AskLevel{PackageId::Program, ProgramLevelPrompt()});
   }
   if (!f.programPackageFound && !prog.byProductCode) {
-    plan.steps.push_back(WithText(StepKind::MissingPackage, MissingPackageText(f, prog.path)));
-    return false;
+    return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, prog.path));
   }
   if (!TargetFolderValid(r.gsAppPath)) {
-    plan.steps.push_back(WithText(StepKind::InvalidFolder, InvalidFolderText(r.gsAppPath)));
-    return false;
+    return Refuse(plan, Refusal::Why::InvalidFolder, InvalidFolderText(r.gsAppPath));
   }
   prog.properties = WithTargetDir(prog.properties, r.gsAppPath);
-  plan.steps.push_back(Make(StepKind::RunPackage));
+  AddPackageRun(plan, PackageId::Program);
   return true;
 }
 
@@ -215,43 +163,28 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
   }
   if (runOwn) {
     if (r.bRemove) {
-      std::wstring reason =
-          ByProductCodeReason(f.databasePackageFound, f.databaseMedia, db.fileName);
-      if (!reason.empty()) {
-        RemoveByProductCode(db, std::move(reason));
+      if (auto reason = ByProductCodeReason(f.databasePackageFound, f.databaseMedia, db.fileName)) {
+        RemoveByProductCode(db, std::move(*reason));
       }
     }
     if (o.gbDebug && !EqualsNoCase(db.level, L" /qf")) {
-      plan.steps.push_back(
-          WithText(StepKind::AskLevel, DatabaseLevelPrompt(), PackageId::Database));
+      Add(plan, AskLevel{PackageId::Database, DatabaseLevelPrompt()});
     }
     if (!f.databasePackageFound && !db.byProductCode) {
-      plan.steps.push_back(
-          WithText(StepKind::MissingPackage, MissingPackageText(f, db.path), PackageId::Database));
-      return false;
+      return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, db.path));
     }
   }
 
-  std::wstring folder = r.gsDBPath;
-  const std::wstring separator = Contains(folder, L"/") ? L"/" : L"\\";
-  if (!folder.empty() && folder.back() == separator.front()) {
-    folder.pop_back();
-  }
-  // The folder is the one the package makes "MainDB" in; a folder that names "MainDB" itself
-  // stands for its parent.
-  std::wstring target =
-      EndsWithNoCase(folder, L"MainDB") ? SYS_ParentFolder(folder, folder) : folder;
+  const DatabaseFolder asked = DatabaseFolderOf(r.gsDBPath);
+  const std::wstring& folder = asked.folder;
+  const std::wstring& separator = asked.separator;
+  std::wstring target = asked.target;
   if (!TargetFolderValid(target)) {
-    plan.steps.push_back(
-        WithText(StepKind::InvalidFolder, InvalidFolderText(target), PackageId::Database));
-    return false;
+    return Refuse(plan, Refusal::Why::InvalidFolder, InvalidFolderText(target));
   }
   const std::wstring dataFolder = target + separator + L"MainDB" + separator;
   if (oldData) {
-    Step move = Make(StepKind::MoveTemplates, PackageId::Database);
-    move.what = target;
-    move.value = separator;
-    plan.steps.push_back(move);
+    Add(plan, MoveTemplates{target, separator}, MoveTemplatesBack{target});
   }
   // The package itself makes "Vantora Data": it gets the folder above it.
   if (EndsWithNoCase(target, L"Vantora Data")) {
@@ -260,12 +193,12 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
   if (runOwn) {
     db.properties = WithTargetDir(db.properties, target);
     if (o.gbDebug) {
-      plan.steps.push_back(Make(StepKind::ShowCommand, PackageId::Database));
+      Add(plan, ShowCommand{PackageId::Database});
     }
-    plan.steps.push_back(Make(StepKind::RunPackage, PackageId::Database));
+    AddPackageRun(plan, PackageId::Database);
     // Recorded once the package it describes has succeeded.
     if (!r.bRemove && !e.gbUpdate) {
-      plan.steps.push_back(Setting(L"DBPath", dataFolder));
+      AddSetting(plan, L"DBPath", dataFolder);
     }
   }
   if (removeOther) {
@@ -277,13 +210,12 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
                             L" database, installed beside this one; this copy of setup has no "
                             L"package of it");
     if (o.gbDebug && !EqualsNoCase(other.level, L" /qf")) {
-      plan.steps.push_back(
-          WithText(StepKind::AskLevel, DatabaseLevelPrompt(), PackageId::OtherDatabase));
+      Add(plan, AskLevel{PackageId::OtherDatabase, DatabaseLevelPrompt()});
     }
     if (o.gbDebug) {
-      plan.steps.push_back(Make(StepKind::ShowCommand, PackageId::OtherDatabase));
+      Add(plan, ShowCommand{PackageId::OtherDatabase});
     }
-    plan.steps.push_back(Make(StepKind::RunPackage, PackageId::OtherDatabase));
+    AddPackageRun(plan, PackageId::OtherDatabase);
   }
   return true;
 }
@@ -294,91 +226,65 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
   std::wstring emailForm;
   if (r.bProgram) {
     if (r.bRepair || e.gbUpdate) {
-      plan.steps.push_back(
-          ShellStep(StepKind::StartUpdater, SystemFile(f, L"wodUpdSv.exe"), L"-i"));
+      // Installing the service again takes back nothing: its stop was taken back already.
+      Add(plan, StartUpdater{SystemFile(f, L"wodUpdSv.exe"), L"-i"});
     }
     if (f.windowsMajor == 6) {
-      plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"mscomm32.ocx"), false, false));
+      AddRegistration(plan, SystemFile(f, L"mscomm32.ocx"), false, false);
     }
     emailForm = e.gbPro ? L"13" : L"2";
   }
   std::wstring emailFormRegistered = emailForm;
   if (r.bOutlook) {
-    plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"vtremail.dll"), false, true));
+    AddRegistration(plan, SystemFile(f, L"vtremail.dll"), false, true);
     if (e.gbPro) {
       emailFormRegistered = L"12";
     }
   }
   if (!emailForm.empty() || !emailFormRegistered.empty()) {
-    Step save = Make(StepKind::SaveEmailForm);
-    save.what = L"EmailForm";
-    save.value = emailForm;
-    save.valueIfRegistered = emailFormRegistered;
-    plan.steps.push_back(save);
+    Add(plan, SaveEmailForm{emailForm, emailFormRegistered},
+        PutBackSetting{L"EmailForm", false, std::nullopt});
   }
   if (r.bProgram) {
-    plan.steps.push_back(Setting(L"Ver", e.gsVersion));
+    AddSetting(plan, L"Ver", e.gsVersion);
   }
 }
 
 }  // namespace
 
-std::wstring MsiexecArguments(const PackageRun& run) {
-  const std::wstring target = run.byProductCode ? run.path : gsQuote + run.path + gsQuote;
-  return run.switches + target + run.properties + run.level + run.logArgument + run.restartArgument;
+void InsertSteps(Plan& plan, std::size_t at, std::vector<Step> added) {
+  std::vector<Step> steps;
+  steps.reserve(plan.steps.size() + added.size());
+  for (std::size_t i = 0; i <= plan.steps.size(); ++i) {
+    if (i == at) {
+      for (Step& step : added) {
+        steps.push_back(std::move(step));
+      }
+    }
+    if (i < plan.steps.size()) {
+      steps.push_back(std::move(plan.steps[i]));
+    }
+  }
+  plan.steps = std::move(steps);
 }
 
-std::wstring RollbackArguments(const PackageRun& run) {
-  return L"/x " + run.productCode + run.level + run.rollbackLogArgument + run.restartArgument;
-}
-
-Step RegistrationStep(const Plan& plan, const std::wstring& component, bool unregister,
-                      bool emailInterface) {
-  Step step = Make(unregister ? StepKind::Unregister : StepKind::Register);
+Registration RegistrationOf(const Plan& plan, const std::wstring& component, bool unregister,
+                            bool emailInterface) {
+  Registration step;
   step.program = plan.systemDir + L"\\regsvr32.exe";
   // regsvr32 shows its own boxes only to a developer at the screen.
   const bool quiet = !plan.debug || plan.silent;
   step.parameters = std::wstring(quiet ? L"/s " : L"") + (unregister ? L"/u " : L"") + gsQuote +
                     component + gsQuote;
-  step.what = component;
+  step.component = component;
+  step.unregister = unregister;
   step.emailInterface = emailInterface;
   return step;
-}
-
-std::size_t Plan::RefusingStep() const {
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    const StepKind kind = steps[i].kind;
-    if (kind == StepKind::Refuse || kind == StepKind::MissingPackage ||
-        kind == StepKind::InvalidFolder ||
-        (kind == StepKind::CheckPackages && !steps[i].text.empty())) {
-      return i;
-    }
-  }
-  return steps.size();
-}
-
-std::vector<PackageId> PackagesHandedByFile(const Plan& plan) {
-  std::vector<PackageId> packages;
-  for (const Step& step : plan.steps) {
-    if (step.kind == StepKind::RunPackage && !plan.Package(step.package).byProductCode) {
-      packages.push_back(step.package);
-    }
-  }
-  return packages;
 }
 
 std::wstring DamagedPackageText(const std::wstring& path) {
   return L"The installation package is damaged or is not the one this setup was made for:" + gsCR +
          path + gsCR + L"Copy the setup files again from the original media.";
-}
-
-bool StatesKnown(const Request& r, const InstalledStates& states) {
-  // A database removal copies the program's switch, so it needs the program's state too, and
-  // it takes the other copy's database product away as well.
-  const bool needProgram = r.bProgram || (r.bDatabase && r.bRemove);
-  return (!needProgram || states.program != ProductKnown::Unknown) &&
-         (!r.bDatabase || states.database != ProductKnown::Unknown) &&
-         (!(r.bDatabase && r.bRemove) || states.otherDatabase != ProductKnown::Unknown);
 }
 
 Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f) {
@@ -391,14 +297,13 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   plan.sourceFolder = f.sourceFolder;
   plan.sourceSeparator = f.sourceSeparator;
   if (f.gsSystemDir.empty()) {
-    plan.steps.push_back(
-        WithText(StepKind::Refuse, L"Unable to locate the Windows system folder."));
+    Refuse(plan, Refusal::Why::CannotAsk, L"Unable to locate the Windows system folder.");
     return plan;
   }
   if (!StatesKnown(r, f.installed)) {
-    plan.steps.push_back(WithText(
-        StepKind::Refuse, L"Unable to ask Windows Installer which products are installed." + gsCR +
-                              f.installed.failure));
+    Refuse(plan, Refusal::Why::CannotAsk,
+           L"Unable to ask Windows Installer which products are installed." + gsCR +
+               f.installed.failure);
     return plan;
   }
   plan.program.productCode = e.gsProdID;
@@ -419,9 +324,10 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   }
 
   if (r.bProgram && (r.bRepair || e.gbUpdate || r.bRemove)) {
-    plan.steps.push_back(ShellStep(StepKind::StopUpdater, SystemFile(f, L"wodUpdSv.exe"), L"-u"));
+    const std::wstring updater = SystemFile(f, L"wodUpdSv.exe");
+    Add(plan, StopUpdater{updater, L"-u"}, StartUpdater{updater, L"-i"});
     if (r.bRemove) {
-      plan.steps.push_back(RegistrationStep(plan, SystemFile(f, L"vtremail.dll"), true, true));
+      AddRegistration(plan, SystemFile(f, L"vtremail.dll"), true, true);
     }
   }
   const bool oldData =
@@ -429,10 +335,6 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   const Switches ui = ChooseSwitches(e, o, r, f.installed, plan);
   if ((r.bProgram && !PlanProgram(o, r, f, ui.programFullUI, plan)) ||
       (r.bDatabase && !PlanDatabase(e, o, r, f, ui.databaseFullUI, oldData, plan))) {
-    // A run that would stop at a missing package or an invalid folder stops before its first
-    // step: nothing is started only to be taken back again.
-    const Step stop = plan.steps.back();
-    plan.steps = {stop};
     return plan;
   }
   if (!r.bRemove) {
@@ -441,25 +343,27 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   PlanEveryUser(e, r, f, plan);
   bool programRuns = false;
   for (const Step& step : plan.steps) {
-    programRuns |= step.kind == StepKind::RunPackage && step.package == PackageId::Program;
+    const auto* run = std::get_if<RunPackage>(&step.action);
+    programRuns |= run != nullptr && run->package == PackageId::Program;
   }
   if (programRuns && e.gbWorkstation) {
-    plan.steps.push_back(Make(StepKind::OfferEngine));
+    Add(plan, OfferEngine{},
+        CannotTakeBack{L"what the database engine's own installer did stays as it left it"});
   }
   // Every package file is checked before the first step: one that fails ends the run before
   // anything is done.
   if (f.packagesChecked && !f.packageChecks.empty()) {
     plan.packageChecks = f.packageChecks;
-    Step check = Make(StepKind::CheckPackages);
     for (const PackageCheck& c : f.packageChecks) {
       if (!c.passed) {
-        check.package = c.package;
-        check.text = DamagedPackageText(plan.Package(c.package).path);
-        plan.steps = {check};
+        Refuse(plan, Refusal::Why::DamagedPackage,
+               DamagedPackageText(plan.Package(c.package).path));
         return plan;
       }
     }
-    plan.steps.insert(plan.steps.begin(), check);
+    std::vector<Step> check;
+    check.push_back(Step{CheckedPackages{}, NothingToTakeBack{}});
+    InsertSteps(plan, 0, std::move(check));
   }
   return plan;
 }

@@ -1,5 +1,6 @@
 // The plan of a run: what the engine found when it started, and the ordered steps it will
-// carry out, each a plain value. Planning is a pure function; applying carries the steps out.
+// carry out, each a plain value with what takes it back beside it, or the reason it cannot run.
+// Planning is a pure function; applying carries the steps out.
 #pragma once
 
 #include <cstdint>
@@ -8,51 +9,13 @@
 #include <vector>
 
 #include "detect/installed.h"
+#include "detect/request.h"
+#include "detect/run_facts.h"
 #include "detect/run_setup.h"
-#include "engine/request.h"
+#include "engine/steps.h"
 #include "platform/platform.h"
 
 namespace vtr {
-
-// The program, this copy's database, and the other copy's database product (removed by its
-// product code after an update).
-enum class PackageId { Program, Database, OtherDatabase };
-
-// What checking a package file the run hands to Windows Installer found: that it is the very
-// file the release shipped (when the program recorded the release's digests) and a package of
-// the product the program expects for its name.
-struct PackageCheck {
-  PackageId package = PackageId::Program;
-  bool passed = false;
-  std::wstring detail;  // what was compared, or what differs
-};
-
-// What the engine asks of the machine when a run starts (what start-up found may be stale).
-struct EngineFacts {
-  std::wstring gsSystemDir;  // every system program is started from here; "" when unknown
-  InstalledStates installed;
-  int32_t windowsMajor = 0;
-  std::wstring windowsName;
-  std::wstring lastVersion;  // the stored "Ver" (read for a database install only)
-  // Settings for every user, asked of a run that records settings or removes the program:
-  // whether it may write the machine-wide copy and the Active Setup component, and if not,
-  // why; and the system folder as Windows' own programs see it, which holds reg.exe.
-  bool machineAsked = false;
-  bool machineWritable = false;
-  std::wstring machineUnwritable;
-  std::wstring nativeSystemDir;
-  std::wstring ownFileName;   // the setup program's own name, for the missing-package message
-  std::wstring sourceFolder;  // where the packages are: the program's own folder
-  std::wstring sourceSeparator;
-  bool programPackageFound = false;
-  bool databasePackageFound = false;
-  // For a removal: whether each package found on the media is the one installed.
-  PackageOnMedia programMedia;
-  PackageOnMedia databaseMedia;
-  // The packages checked before the first one runs; planned without them, nothing is checked.
-  bool packagesChecked = false;
-  std::vector<PackageCheck> packageChecks;
-};
 
 // One package's Windows Installer run. Debug prompts may change the switches and the level
 // before the run.
@@ -78,63 +41,6 @@ struct PackageRun {
   std::wstring restartArgument;
 };
 
-// msiexec's arguments for the package, as they are started.
-std::wstring MsiexecArguments(const PackageRun& run);
-// msiexec's arguments that remove again the product the package newly installed.
-std::wstring RollbackArguments(const PackageRun& run);
-
-enum class StepKind {
-  Refuse,          // text: why nothing can run; the run fails before any step
-  CheckPackages,   // the package files were checked (Plan::packageChecks); text: the box when
-                   // one failed, and the run ends before anything is done
-  StopUpdater,     // the product's updater service is stopped (a shell step)
-  Unregister,      // regsvr32 /u on what, waited for
-  AskSwitches,     // debug: the reinstall letters of the package (text: the question)
-  AskLevel,        // debug: the interface level of the package (text: the prompt)
-  MissingPackage,  // text: the box; the run ends
-  InvalidFolder,   // text: the box; the run ends
-  SaveSetting,     // what: the key, value: the value
-  MoveTemplates,   // a 3.0 database's templates moved aside; what: the database folder
-  ShowCommand,     // debug: the database package's command line in a box
-  RunPackage,      // msiexec on the package
-  StartUpdater,    // the updater service is installed again (a shell step)
-  Register,        // regsvr32 on what, waited for
-  SaveEmailForm,   // "EmailForm": value, or valueIfRegistered after the e-mail interface
-  OfferEngine,     // the ACE database engine offered (only after the program's run started)
-  // Only in taking a run back, made as the run goes:
-  RemoveProduct,  // msiexec /x {product code} of a package this run newly installed
-  KeepProduct,    // a note: the package updated, repaired or removed the product; it stays so
-  RestoreFile,    // a template moved aside goes back: from what to value
-  RemoveSetting,  // a setting the run recorded where there was none is removed: what
-  // Settings for every user of the machine:
-  SaveMachineSetting,  // the machine-wide copy of a setting the run recorded: what, value and
-                       // valueIfRegistered as the setting's own step has them
-  RegisterEveryUser,   // the Active Setup component: what its GUID, text its name, program
-                       // and parameters the StubPath (reg.exe copying the machine-wide copy)
-  RemoveEveryUser,     // the component and the machine-wide copy removed: what the GUID
-  // Only in taking a run back:
-  PutBackRegistryValue,  // hive, what (the key), valueName: registryValue, or none: removed
-  RemoveRegistryKey,     // hive, what: a key the run made is removed with its values
-};
-
-struct Step {
-  StepKind kind = StepKind::Refuse;
-  PackageId package = PackageId::Program;
-  std::wstring what;               // the key, component, folder or file the step is about
-  std::wstring value;              // the setting's value, or the folder's separator
-  std::wstring valueIfRegistered;  // SaveEmailForm: the value once the interface registered
-  std::wstring text;               // the box, question or prompt
-  bool emailInterface = false;     // Register, Unregister: the Outlook e-mail interface
-  // A shell step, or regsvr32: the system program (by its full path, started in the system
-  // folder) and its parameters.
-  std::wstring program;
-  std::wstring parameters;
-  // Taking back a registry value outside the settings store.
-  RegistryHive hive = RegistryHive::Machine;
-  std::wstring valueName;
-  std::optional<RegistryValue> registryValue;
-};
-
 struct Plan {
   // What applying needs besides the steps.
   bool debug = false;
@@ -149,6 +55,8 @@ struct Plan {
   PackageRun database;
   PackageRun otherDatabase;
   std::vector<PackageCheck> packageChecks;
+  // What stops the run before its first step; the plan then has no step.
+  std::optional<Refusal> refusal;
   std::vector<Step> steps;
   // Why the settings for every user are left alone, for PLAN and the log; "" when they are not.
   std::wstring everyUserNote;
@@ -163,23 +71,16 @@ struct Plan {
            : id == PackageId::Database ? database
                                        : otherDatabase;
   }
-  // The first step at which the run would stop or fail before it is through (a refusal, a
-  // missing package or an invalid folder); steps.size() when there is none.
-  std::size_t RefusingStep() const;
-  bool Refused() const { return RefusingStep() < steps.size(); }
+  bool Refused() const { return refusal.has_value(); }
 };
 
+// Puts the added steps into the plan before the step at index at (at the end for
+// steps.size()). The steps are moved, never assigned, which keeps the program small.
+void InsertSteps(Plan& plan, std::size_t at, std::vector<Step> added);
+
 // regsvr32 registering (or unregistering) the component, a file in the system folder.
-Step RegistrationStep(const Plan& plan, const std::wstring& component, bool unregister,
-                      bool emailInterface);
-
-// True when the engine knows enough of the installed states for the request: it acts on what
-// Windows Installer says and never guesses "not installed".
-bool StatesKnown(const Request& r, const InstalledStates& states);
-
-// The packages whose files the plan hands to Windows Installer (not those it removes by their
-// product code), in the order they run.
-std::vector<PackageId> PackagesHandedByFile(const Plan& plan);
+Registration RegistrationOf(const Plan& plan, const std::wstring& component, bool unregister,
+                            bool emailInterface);
 
 // The box for a package file that failed its check.
 std::wstring DamagedPackageText(const std::wstring& path);
@@ -192,6 +93,10 @@ std::wstring StateWord(ProductKnown known);
 
 // The step as one line for the plan's listing and the setup log.
 std::wstring DescribeStep(const Plan& plan, const Step& step);
+// What takes a step back, as one line for the plan's listing and the setup log.
+std::wstring DescribeUndo(const Plan& plan, const Undo& undo);
+// What stops the run, as the plan's listing and the setup log give it.
+std::wstring DescribeRefusal(const Plan& plan, const Refusal& refusal);
 
 // The listing PLAN prints: what was found, each step, and the exit code a good run ends with.
 std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const EngineFacts& f);

@@ -29,15 +29,28 @@ std::wstring StateWord(ProductKnown known) {
 
 namespace {
 
-std::wstring ShellCall(const Plan& plan, const Step& step) {
-  return L"shell open " + Quoted(step.program) + L" with parameters " + Quoted(step.parameters) +
-         L" in " + Quoted(plan.systemDir);
+std::wstring ShellCall(const Plan& plan, const std::wstring& program,
+                       const std::wstring& parameters) {
+  return L"shell open " + Quoted(program) + L" with parameters " + Quoted(parameters) + L" in " +
+         Quoted(plan.systemDir);
 }
 
 // A system program started as a process in the system folder, and waited for.
-std::wstring ProcessCall(const Plan& plan, const Step& step) {
+std::wstring ProcessCall(const Plan& plan, const Registration& step) {
   return L"process " + Quoted(step.program) + L": " + Quoted(step.program) + L" " +
          step.parameters + L" in " + Quoted(plan.systemDir) + L", waited for";
+}
+
+std::wstring Describe(const Plan& plan, const Registration& step) {
+  if (step.unregister) {
+    return L"unregister " + step.component + L" (when the file is there): " +
+           ProcessCall(plan, step);
+  }
+  return L"register " + step.component + L": " + ProcessCall(plan, step);
+}
+
+std::wstring Describe(const Plan& plan, const StartUpdater& step) {
+  return L"install the updater service again: " + ShellCall(plan, step.program, step.parameters);
 }
 
 std::wstring SettingName(const Plan& plan, const std::wstring& key) {
@@ -50,12 +63,12 @@ std::wstring MachineSettingName(const Plan& plan, const std::wstring& key) {
 }
 
 // A setting's value, or the two it may get.
-std::wstring SettingValue(const Step& step) {
-  if (step.value == step.valueIfRegistered) {
-    return Quoted(step.value);
+std::wstring SettingValue(const std::wstring& value, const std::wstring& valueIfRegistered) {
+  if (value == valueIfRegistered) {
+    return Quoted(value);
   }
-  return (step.value.empty() ? L"nothing" : Quoted(step.value)) + L", or " +
-         Quoted(step.valueIfRegistered) + L" when the e-mail interface was registered";
+  return (value.empty() ? L"nothing" : Quoted(value)) + L", or " + Quoted(valueIfRegistered) +
+         L" when the e-mail interface was registered";
 }
 
 std::wstring RegistryValueText(const RegistryValue& value) {
@@ -68,106 +81,163 @@ std::wstring RegistryValueText(const RegistryValue& value) {
 }  // namespace
 
 std::wstring DescribeStep(const Plan& plan, const Step& step) {
-  const std::wstring& package = plan.Package(step.package).fileName;
-  switch (step.kind) {
-    case StepKind::Refuse:
-      return L"refuse, with the box: " + OneLine(step.text);
-    case StepKind::CheckPackages: {
-      std::wstring line = L"check the package files, held against change until their runs end:";
-      for (const PackageCheck& c : plan.packageChecks) {
-        line += L" " + plan.Package(c.package).fileName + (c.passed ? L" passed (" : L" FAILED (") +
-                c.detail + L");";
-      }
-      line.back() = L'.';
-      if (!step.text.empty()) {
-        line += L" End the run, failed, with the box: " + OneLine(step.text);
-      }
-      return line;
+  const auto package = [&](PackageId id) { return plan.Package(id).fileName; };
+  return std::visit(
+      Overloaded{
+          [&](const CheckedPackages&) {
+            std::wstring line =
+                L"check the package files, held against change until their runs end:";
+            for (const PackageCheck& c : plan.packageChecks) {
+              line += L" " + package(c.package) + (c.passed ? L" passed (" : L" FAILED (") +
+                      c.detail + L");";
+            }
+            line.back() = L'.';
+            return line;
+          },
+          [&](const StopUpdater& s) {
+            return L"stop the updater service: " + ShellCall(plan, s.program, s.parameters);
+          },
+          [&](const StartUpdater& s) { return Describe(plan, s); },
+          [&](const Registration& s) { return Describe(plan, s); },
+          [&](const AskSwitches& s) {
+            return L"ask (debug) the reinstall switches of " + package(s.package) + L", offering " +
+                   Quoted(plan.Package(s.package).switches);
+          },
+          [&](const AskLevel& s) {
+            return L"ask (debug) the interface level of " + package(s.package) + L", offering " +
+                   Quoted(plan.Package(s.package).level);
+          },
+          [&](const SaveSetting& s) {
+            return L"record " + SettingName(plan, s.key) + L" = " + Quoted(s.value);
+          },
+          [&](const SaveEmailForm& s) {
+            return L"record " + SettingName(plan, L"EmailForm") + L" = " +
+                   SettingValue(s.value, s.valueIfRegistered);
+          },
+          [&](const MoveTemplates& s) {
+            return L"move the templates, labels, reports and envelopes of a 3.0 database aside "
+                   L"(prefix \"rev30_\") below " +
+                   Quoted(s.folder);
+          },
+          [&](const ShowCommand& s) {
+            return L"show (debug) the command line of " + package(s.package);
+          },
+          [&](const RunPackage& s) {
+            const PackageRun& run = plan.Package(s.package);
+            const std::wstring what =
+                run.byProductCode ? L"the installed product of " + run.fileName +
+                                        L", by its product code (" + run.byProductCodeReason + L")"
+                                  : run.fileName;
+            return L"run Windows Installer on " + what + L": process " +
+                   Quoted(plan.systemDir + L"\\msiexec.exe") + L": msiexec.exe " +
+                   MsiexecArguments(run) + L" in " + Quoted(plan.systemDir);
+          },
+          [&](const SaveMachineSetting& s) {
+            return L"keep the machine-wide copy for every user: record " +
+                   MachineSettingName(plan, s.key) + L" = " +
+                   SettingValue(s.value, s.valueIfRegistered);
+          },
+          [&](const RegisterEveryUser& s) {
+            const std::wstring key = L"\\" + ActiveSetupKey(s.component);
+            return L"register the Active Setup component that copies the settings into each "
+                   L"user's own store at their next logon: HKEY_LOCAL_MACHINE" +
+                   key + L" = " + Quoted(s.name) + L", \"StubPath\" = " + Quoted(StubPath(s)) +
+                   L", \"IsInstalled\" = 1, \"Version\" raised to the time of the run when the "
+                   L"machine-wide copy changed; and mark it run for this account: "
+                   L"HKEY_CURRENT_USER" +
+                   key + L" \"Version\"";
+          },
+          [&](const RemoveEveryUser& s) {
+            return L"remove the settings for every user (each user's own settings stay): "
+                   L"HKEY_LOCAL_MACHINE\\" +
+                   ActiveSetupKey(s.component) + L" and HKEY_LOCAL_MACHINE\\" +
+                   EditionSettingsKey(plan.editionId);
+          },
+          [&](const OfferEngine&) {
+            return std::wstring(L"offer to ") + (plan.remove ? L"remove" : L"install") +
+                   L" the Microsoft ACE 2010 Database Engine (32-bit) with a Yes/No box" +
+                   (plan.silent ? L" => an unattended run answers No" : L"") +
+                   L" (only when the program package's run was started)";
+          },
+      },
+      step.action);
+}
+
+std::wstring DescribeUndo(const Plan& plan, const Undo& undo) {
+  return std::visit(
+      Overloaded{
+          [&](const NothingToTakeBack&) {
+            return std::wstring(L"nothing to take back: it changes nothing");
+          },
+          [&](const CannotTakeBack& u) { return L"it is not taken back: " + u.why; },
+          [&](const RemoveProduct& u) {
+            return L"remove " + plan.Package(u.package).fileName +
+                   L", which this run installed: process " +
+                   Quoted(plan.systemDir + L"\\msiexec.exe") + L": msiexec.exe " +
+                   RollbackArguments(plan.Package(u.package)) + L" in " + Quoted(plan.systemDir);
+          },
+          [&](const KeepProduct& u) {
+            return L"leave the product of " + plan.Package(u.package).fileName +
+                   L" as Windows Installer left it (this run updated, repaired or removed it)";
+          },
+          [&](const StartUpdater& u) { return Describe(plan, u); },
+          [&](const Registration& u) { return Describe(plan, u); },
+          [&](const PutBackSetting& u) {
+            if (!u.known) {
+              return L"put back " + SettingName(plan, u.key) +
+                     L" as it was just before the run records it, or remove it when it was not "
+                     L"there";
+            }
+            if (u.old) {
+              return L"record " + SettingName(plan, u.key) + L" = " + Quoted(*u.old);
+            }
+            return L"remove " + SettingName(plan, u.key) + L", which was not there before";
+          },
+          [&](const MoveTemplatesBack& u) {
+            return L"move each file the run moved aside below " + Quoted(u.folder) +
+                   L" back to its own name";
+          },
+          [&](const MoveBack& u) {
+            return L"move " + Quoted(u.what) + L" back to " + Quoted(u.to);
+          },
+          [&](const PutBackRegistryValue& u) {
+            const std::wstring name = HiveName(u.hive) + L"\\" + u.key + L" " + Quoted(u.name);
+            if (!u.known) {
+              return L"put back " + name +
+                     L" as it was just before the run writes it, or remove it when it was not "
+                     L"there";
+            }
+            if (u.old) {
+              return L"put back " + name + L" = " + RegistryValueText(*u.old);
+            }
+            return L"remove " + name + L", which was not there before";
+          },
+          [&](const RemoveRegistryKey& u) {
+            return L"remove " + HiveName(u.hive) + L"\\" + u.key + L", which was not there before";
+          },
+          [&](const TakeBackEveryUser& u) {
+            return L"remove HKEY_LOCAL_MACHINE\\" + ActiveSetupKey(u.component) +
+                   L" when the run made it, else put back each of its values the run changed, "
+                   L"and this account's mark HKEY_CURRENT_USER\\" +
+                   ActiveSetupKey(u.component) + L" \"Version\"";
+          },
+      },
+      undo);
+}
+
+std::wstring DescribeRefusal(const Plan& plan, const Refusal& refusal) {
+  switch (refusal.why) {
+    case Refusal::Why::CannotAsk:
+      return L"refuse, with the box: " + OneLine(refusal.box);
+    case Refusal::Why::MissingPackage:
+    case Refusal::Why::InvalidFolder:
+      break;
+    case Refusal::Why::DamagedPackage: {
+      std::wstring line = DescribeStep(plan, Step{CheckedPackages{}, NothingToTakeBack{}});
+      return line + L" End the run, failed, with the box: " + OneLine(refusal.box);
     }
-    case StepKind::StopUpdater:
-      return L"stop the updater service: " + ShellCall(plan, step);
-    case StepKind::Unregister:
-      return L"unregister " + step.what + L" (when the file is there): " + ProcessCall(plan, step);
-    case StepKind::AskSwitches:
-      return L"ask (debug) the reinstall switches of " + package + L", offering " +
-             Quoted(plan.Package(step.package).switches);
-    case StepKind::AskLevel:
-      return L"ask (debug) the interface level of " + package + L", offering " +
-             Quoted(plan.Package(step.package).level);
-    case StepKind::MissingPackage:
-      return L"end the run, failed, with the box: " + OneLine(step.text);
-    case StepKind::InvalidFolder:
-      return L"end the run, failed, with the box: " + OneLine(step.text);
-    case StepKind::SaveSetting:
-      return L"record " + SettingName(plan, step.what) + L" = " + Quoted(step.value);
-    case StepKind::MoveTemplates:
-      return L"move the templates, labels, reports and envelopes of a 3.0 database aside "
-             L"(prefix \"rev30_\") below " +
-             Quoted(step.what);
-    case StepKind::ShowCommand:
-      return L"show (debug) the command line of " + package;
-    case StepKind::RunPackage: {
-      const std::wstring msiexec = plan.systemDir + L"\\msiexec.exe";
-      const PackageRun& run = plan.Package(step.package);
-      const std::wstring what = run.byProductCode ? L"the installed product of " + package +
-                                                        L", by its product code (" +
-                                                        run.byProductCodeReason + L")"
-                                                  : package;
-      return L"run Windows Installer on " + what + L": process " + Quoted(msiexec) +
-             L": msiexec.exe " + MsiexecArguments(plan.Package(step.package)) + L" in " +
-             Quoted(plan.systemDir);
-    }
-    case StepKind::StartUpdater:
-      return L"install the updater service again: " + ShellCall(plan, step);
-    case StepKind::Register:
-      return L"register " + step.what + L": " + ProcessCall(plan, step);
-    case StepKind::SaveEmailForm:
-      return L"record " + SettingName(plan, step.what) + L" = " + SettingValue(step);
-    case StepKind::SaveMachineSetting:
-      return L"keep the machine-wide copy for every user: record " +
-             MachineSettingName(plan, step.what) + L" = " + SettingValue(step);
-    case StepKind::RegisterEveryUser: {
-      const std::wstring key = L"\\" + ActiveSetupKey(step.what);
-      return L"register the Active Setup component that copies the settings into each user's "
-             L"own store at their next logon: HKEY_LOCAL_MACHINE" +
-             key + L" = " + Quoted(step.text) + L", \"StubPath\" = " + Quoted(StubPath(step)) +
-             L", \"IsInstalled\" = 1, \"Version\" raised to the time of the run when the "
-             L"machine-wide copy changed; and mark it run for this account: HKEY_CURRENT_USER" +
-             key + L" \"Version\"";
-    }
-    case StepKind::RemoveEveryUser:
-      return L"remove the settings for every user (each user's own settings stay): "
-             L"HKEY_LOCAL_MACHINE\\" +
-             ActiveSetupKey(step.what) + L" and HKEY_LOCAL_MACHINE\\" +
-             EditionSettingsKey(plan.editionId);
-    case StepKind::PutBackRegistryValue: {
-      const std::wstring name =
-          HiveName(step.hive) + L"\\" + step.what + L" " + Quoted(step.valueName);
-      if (step.registryValue) {
-        return L"put back " + name + L" = " + RegistryValueText(*step.registryValue);
-      }
-      return L"remove " + name + L", which was not there before";
-    }
-    case StepKind::RemoveRegistryKey:
-      return L"remove " + HiveName(step.hive) + L"\\" + step.what + L", which was not there before";
-    case StepKind::OfferEngine:
-      return std::wstring(L"offer to ") + (plan.remove ? L"remove" : L"install") +
-             L" the Microsoft ACE 2010 Database Engine (32-bit) with a Yes/No box" +
-             (plan.silent ? L" => an unattended run answers No" : L"") +
-             L" (only when the program package's run was started)";
-    case StepKind::RemoveProduct:
-      return L"remove " + package + L", which this run installed: process " +
-             Quoted(plan.systemDir + L"\\msiexec.exe") + L": msiexec.exe " +
-             RollbackArguments(plan.Package(step.package)) + L" in " + Quoted(plan.systemDir);
-    case StepKind::KeepProduct:
-      return L"leave the product of " + package +
-             L" as Windows Installer left it (this run updated, repaired or removed it)";
-    case StepKind::RestoreFile:
-      return L"move " + Quoted(step.what) + L" back to " + Quoted(step.value);
-    case StepKind::RemoveSetting:
-      return L"remove " + SettingName(plan, step.what) + L", which was not there before";
   }
-  return {};
+  return L"end the run, failed, with the box: " + OneLine(refusal.box);
 }
 
 std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const EngineFacts& f) {
@@ -186,18 +256,21 @@ std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const
   if (!plan.everyUserNote.empty()) {
     lines.push_back(plan.everyUserNote);
   }
+  if (plan.refusal) {
+    // What stops the run is shown where its first step would be.
+    const std::wstring& box = plan.refusal->box;
+    lines.push_back(L"step 1: " + DescribeRefusal(plan, *plan.refusal));
+    lines.push_back(L"exit code: " + std::to_wstring(kExitInstallFailed) +
+                    L" (the run would fail at step 1: " + OneLine(box) + L")");
+    return lines;
+  }
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     lines.push_back(L"step " + std::to_wstring(i + 1) + L": " + DescribeStep(plan, plan.steps[i]));
+    lines.push_back(L"  if the run fails after this: " +
+                    DescribeUndo(plan, plan.steps[i].rollback));
   }
   if (plan.steps.empty()) {
     lines.push_back(L"no step: there is nothing to do");
-  }
-  const std::size_t refusing = plan.RefusingStep();
-  if (refusing < plan.steps.size()) {
-    lines.push_back(L"exit code: " + std::to_wstring(kExitInstallFailed) +
-                    L" (the run would fail at step " + std::to_wstring(refusing + 1) + L": " +
-                    OneLine(plan.steps[refusing].text) + L")");
-    return lines;
   }
   lines.push_back(L"exit code: " + std::to_wstring(kExitSuccess) + L" (when every step succeeds)");
   return lines;

@@ -1,3 +1,4 @@
+// Starting other programs: a child process waited for, a file handed to the shell.
 #include "engine/run_programs.h"
 
 #include <memory>
@@ -23,12 +24,14 @@ ShellOutcome ClassifyShellResult(int32_t code) {
   }
 }
 
-std::wstring ShellFailureText(int32_t code, const std::wstring& fileNotFound,
-                              const std::wstring& missingPath, const std::wstring& file,
-                              const std::wstring& otherBefore, const std::wstring& otherAfter) {
+std::optional<std::wstring> ShellFailureText(int32_t code, const std::wstring& fileNotFound,
+                                             const std::wstring& missingPath,
+                                             const std::wstring& file,
+                                             const std::wstring& otherBefore,
+                                             const std::wstring& otherAfter) {
   switch (ClassifyShellResult(code)) {
     case ShellOutcome::Started:
-      return {};
+      return std::nullopt;
     case ShellOutcome::FileNotFound:
       return fileNotFound;
     case ShellOutcome::PathNotFound:
@@ -53,10 +56,10 @@ OnError ReportRunError(Platform& p, bool debug, const std::wstring& label, const
   return OnError::Stop;
 }
 
-bool SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPath,
-                 const std::wstring& commandLine, const std::wstring& workFolder, int32_t timeLimit,
-                 std::optional<uint32_t>& exitCode) {
-  exitCode.reset();
+ChildRun SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPath,
+                     const std::wstring& commandLine, const std::wstring& workFolder,
+                     int32_t timeLimit) {
+  ChildRun run;
   // Debug runs may go on past a failing statement; otherwise the procedure ends with false.
   const auto handler = [&](const RunError& e) {
     return ReportRunError(p, debug, L"VTR Install Error - errHdl_SYS_CreateP: ", e);
@@ -66,16 +69,18 @@ bool SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPath,
   if (!Attempt([&] { child = p.StartProcess(applicationPath, commandLine, workFolder); },
                handler) ||
       !child) {
-    return false;  // even a developer who resumes has no process to wait for
+    return run;  // even a developer who resumes has no process to wait for
   }
   // The child's handles close when its owner goes.
-  return Attempt(
+  // A wait that raised, and was not resumed, counts as a start that failed.
+  run.started = Attempt(
       [&] {
         if (child->Wait(limit)) {
-          exitCode = child->ExitCode();
+          run.exitCode = child->ExitCode();
         }
       },
       handler);
+  return run;
 }
 
 namespace {
@@ -95,15 +100,15 @@ std::wstring FolderOfProgram(const std::wstring& file) {
 
 bool SYS_RunProgram(Platform& p, const std::wstring& file, const std::wstring& parameters) {
   const int32_t code = p.ShellOpen(L"open", file, parameters, FolderOfProgram(file), kShowNormal);
-  const std::wstring text = ShellFailureText(
+  const std::optional<std::wstring> text = ShellFailureText(
       code,
       L"Program Not Found: " + file + gsCR +
           L"Please verify that the path is correct or re-install Vantora Contact Management" + gsCR,
       file, file, L"Sorry, Windows was not able to open your program: ", L"");
-  if (text.empty()) {
+  if (!text) {
     return true;
   }
-  p.MsgBox(text, MsgButtons::Ok, MsgIcon::None, std::nullopt);
+  p.MsgBox(*text, MsgButtons::Ok, MsgIcon::None, std::nullopt);
   return false;
 }
 

@@ -13,25 +13,33 @@ namespace vtr {
 enum class ShellOutcome { Started, FileNotFound, PathNotFound, NoAssociation, Failed };
 ShellOutcome ClassifyShellResult(int32_t code);
 
-// The message for a shell call that did not start its program ("" when it started). Each
+// The message for a shell call that did not start its program (none when it started). Each
 // caller has its own text for a missing file; a missing path names missingPath, a missing
 // association names file, and any other code reads otherBefore + code + otherAfter.
-std::wstring ShellFailureText(int32_t code, const std::wstring& fileNotFound,
-                              const std::wstring& missingPath, const std::wstring& file,
-                              const std::wstring& otherBefore, const std::wstring& otherAfter);
+std::optional<std::wstring> ShellFailureText(int32_t code, const std::wstring& fileNotFound,
+                                             const std::wstring& missingPath,
+                                             const std::wstring& file,
+                                             const std::wstring& otherBefore,
+                                             const std::wstring& otherAfter);
 
 // The engine's way with an error a statement raised: the box names the handler's label and
 // the error; a developer (debug) may resume with the next statement, otherwise the procedure
 // stops.
 OnError ReportRunError(Platform& p, bool debug, const std::wstring& label, const RunError& e);
 
+// How a waited-for child program ended: whether it started, and its exit code when its end
+// was seen.
+struct ChildRun {
+  bool started = false;
+  std::optional<uint32_t> exitCode;
+};
+
 // Runs commandLine as a child of the program at applicationPath (a full path, so no search
 // can pick up a planted copy), in workFolder, and waits timeLimit milliseconds (0: no limit).
-// True when it started; exitCode then holds the child's exit code if it ended. A failure to
-// start or wait is reported; a developer (debug) may resume after it.
-bool SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPath,
-                 const std::wstring& commandLine, const std::wstring& workFolder, int32_t timeLimit,
-                 std::optional<uint32_t>& exitCode);
+// A failure to start or wait is reported; a developer (debug) may resume after it.
+ChildRun SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPath,
+                     const std::wstring& commandLine, const std::wstring& workFolder,
+                     int32_t timeLimit);
 
 // Opens file through the shell and explains a failure to the user. True when it started.
 bool SYS_RunProgram(Platform& p, const std::wstring& file, const std::wstring& parameters);

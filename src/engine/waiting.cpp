@@ -1,3 +1,4 @@
+// Waiting, in a silent run, while another copy of setup or another installation runs.
 #include "engine/waiting.h"
 
 namespace vtr {

@@ -1,3 +1,4 @@
+// The command line: its keywords read into the run options, and the usage box.
 #include "startup/command_line.h"
 
 #include "util/text.h"

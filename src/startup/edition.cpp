@@ -1,3 +1,4 @@
+// The edition table: what follows from the edition ID and the run mode.
 #include "startup/edition.h"
 
 #include "util/text.h"

@@ -1,3 +1,4 @@
+// Main: one copy at a time, the command line, detection, then the engine or the wizard.
 #include "startup/main.h"
 
 #include <exception>
@@ -43,18 +44,23 @@ std::wstring AsciiText(const char* text) {
 
 // One copy of setup at a time: claims the product's mutex for the rest of the run. When
 // another copy holds it, a silent run waits for it to end, for a while; the wizard says so at
-// once. Returns kExitSuccess when this run may go on, else its exit code.
-int ClaimOnlyCopy(SetupPlatform& p, const RunOptions& o, std::unique_ptr<HeldMutex>& held) {
+// once. Returns the exit code the run ends with when it may not go on.
+std::optional<int> ClaimOnlyCopy(SetupPlatform& p, const RunOptions& o,
+                                 std::unique_ptr<HeldMutex>& held) {
   const std::wstring running = L"Vantora Contact Management setup is already running.";
   std::optional<RunError> cannotTell;
   const auto otherCopyRuns = [&] {
-    try {
-      held = p.ClaimNamedMutex(kSetupMutex);
-      return held == nullptr;
-    } catch (const RunError& e) {
-      cannotTell = e;  // the run goes on as it would have without the check
-      return false;
-    }
+    bool other = false;
+    Attempt(
+        [&] {
+          held = p.ClaimNamedMutex(kSetupMutex);
+          other = held == nullptr;
+        },
+        [&](const RunError& e) {
+          cannotTell = e;  // the run goes on as it would have without the check
+          return OnError::Stop;
+        });
+    return other;
   };
   const auto noteCannotTell = [&] {
     if (cannotTell) {
@@ -71,13 +77,13 @@ int ClaimOnlyCopy(SetupPlatform& p, const RunOptions& o, std::unique_ptr<HeldMut
       return kExitInstallerBusy;
     }
     noteCannotTell();
-    return kExitSuccess;
+    return std::nullopt;
   }
   const std::wstring limit = std::to_wstring(kBusyWaitLimitMs / 60000) + L" minutes";
   if (WaitWhileBusy(p, otherCopyRuns,
                     running + L" This run waits up to " + limit + L" for it to end.")) {
     noteCannotTell();
-    return kExitSuccess;
+    return std::nullopt;
   }
   const std::wstring line = L"the other copy of setup was still running after " + limit +
                             L". This run did nothing; run it again once the other has ended.";
@@ -123,8 +129,8 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
   }
   // PLAN carries out nothing, so it neither waits nor keeps another copy waiting.
   if (!options.gbPlan) {
-    if (const int code = ClaimOnlyCopy(p, options, onlyCopy); code != kExitSuccess) {
-      return code;
+    if (const std::optional<int> code = ClaimOnlyCopy(p, options, onlyCopy)) {
+      return *code;
     }
   }
 
@@ -136,20 +142,19 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
 
   if (options.gbSilent) {
     // A silent run always includes the program package; DB and OL add to it.
-    Request request;
-    request.bProgram = true;
-    request.bDatabase = flags.bDatabase;
-    request.bOutlook = flags.bOutlook;
-    request.bRepair = flags.bRepair;
-    request.bRemove = flags.bRemove;
-    request.gsAppPath = detected.folders.gsAppPath;
-    request.gsDBPath = detected.folders.gsDBPath;
-    request.installed = detected.installed;
+    const Request request = RequestFor({.bProgram = true,
+                                        .bDatabase = flags.bDatabase,
+                                        .bOutlook = flags.bOutlook,
+                                        .bRepair = flags.bRepair,
+                                        .bRemove = flags.bRemove},
+                                       detected.folders);
     int code = kExitInstallFailed;  // unless the engine comes back
+    // The engine starts right after detection asked Windows Installer for each product's state:
+    // it does not ask again.
     Attempt(
         [&] {
-          code =
-              ExitCodeFor(SYS_Install(p, edition, options, detected.folders.gsSystemDir, request));
+          code = ExitCodeFor(SYS_Install(p, edition, options, detected.folders.gsSystemDir, request,
+                                         KnownStates{detected.installed, false}));
         },
         report);
     // Also when the packages only ask for a restart: that is success too, and a tool that

@@ -1,3 +1,4 @@
+// The setup log: appended to, one block per run and one event a line.
 #include "startup/setup_log.h"
 
 #include <cstdio>
@@ -94,34 +95,34 @@ void SetupLog::Start() {
 
   // The run's name: when it started and its process.
   std::optional<LocalTime> started;
-  try {
-    started = p_.Now();
-  } catch (const RunError&) {
-    started.reset();  // the run id then names the computer and the process only
-  }
+  // Without the time, the run id names the computer and the process only.
+  Attempt([&] { started = p_.Now(); }, [](const RunError&) { return OnError::Stop; });
   ProcessIdentity identity;
-  try {
-    identity = p_.Identity();
-  } catch (const RunError&) {
-    identity = {};  // named as unknown below
-  }
+  Attempt([&] { identity = p_.Identity(); },
+          [&](const RunError&) {
+            identity = {};  // named as unknown below
+            return OnError::Stop;
+          });
   o_.gsRunId = MakeRunId(identity.computer, started, identity.processId);
   const std::wstring startedText =
       started ? FormatTime(*started) : std::wstring(L"(the time could not be read)");
 
   std::vector<std::wstring> header;
-  try {
-    const AppVersion v = p_.OwnVersion();
-    header = {L"==== " + p_.OwnTitle() + L" " + std::to_wstring(v.major) + L"." +
-                  std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision) + L", " +
-                  startedText + L", run " + o_.gsRunId + L" ====",
-              L"program: " + p_.OwnFolder() + L"\\" + p_.OwnFileName() + L".exe",
-              L"command line: " + p_.CommandLine()};
-  } catch (const RunError& e) {
-    // The log still opens its block when the program cannot name itself.
-    header = {L"==== VTR Setup, " + startedText + L", run " + o_.gsRunId + L" ====",
-              L"program: unknown (" + DescribeError(e.description, e.number) + L")"};
-  }
+  Attempt(
+      [&] {
+        const AppVersion v = p_.OwnVersion();
+        header = {L"==== " + p_.OwnTitle() + L" " + std::to_wstring(v.major) + L"." +
+                      std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision) + L", " +
+                      startedText + L", run " + o_.gsRunId + L" ====",
+                  L"program: " + p_.OwnFolder() + L"\\" + p_.OwnFileName() + L".exe",
+                  L"command line: " + p_.CommandLine()};
+      },
+      [&](const RunError& e) {
+        // The log still opens its block when the program cannot name itself.
+        header = {L"==== VTR Setup, " + startedText + L", run " + o_.gsRunId + L" ====",
+                  L"program: unknown (" + DescribeError(e.description, e.number) + L")"};
+        return OnError::Stop;
+      });
   header.push_back(L"computer: " + NameOrUnknown(identity.computer));
   header.push_back(L"account: " + NameOrUnknown(identity.account));
   header.push_back(L"process id: " + (identity.processId != 0
@@ -162,11 +163,12 @@ void SetupLog::Finish(int exitCode) {
 
 std::wstring SetupLog::TempLogFolder() {
   std::wstring folder;
-  try {
-    folder = p_.TempFolder();
-  } catch (const RunError&) {
-    folder.clear();  // reported below as a missing folder
-  }
+  // A folder that cannot be read is reported below as a missing one.
+  Attempt([&] { folder = p_.TempFolder(); },
+          [&](const RunError&) {
+            folder.clear();
+            return OnError::Stop;
+          });
   if (folder.empty()) {
     p_.WriteStandardError(
         L"VTR Setup: the setup log cannot be written: Windows names no temporary folder. The "
@@ -187,40 +189,40 @@ std::wstring SetupLog::AskedLogFolder() {
                           L"run goes on without its logs.");
     return {};
   }
-  try {
-    MakeFolders(p_, folder);
-  } catch (const RunError& e) {
-    p_.WriteStandardError(named + L"cannot be made: " + DescribeError(e.description, e.number) +
-                          L". The run goes on without its logs.");
+  if (!Attempt([&] { MakeFolders(p_, folder); },
+               [&](const RunError& e) {
+                 p_.WriteStandardError(named + L"cannot be made: " +
+                                       DescribeError(e.description, e.number) +
+                                       L". The run goes on without its logs.");
+                 return OnError::Stop;
+               })) {
     return {};
   }
   return folder;
 }
 
 std::wstring SetupLog::TimeNow() {
-  try {
-    return FormatTime(p_.Now());
-  } catch (const RunError&) {
-    return L"(the time could not be read)";
-  }
+  std::wstring text = L"(the time could not be read)";
+  Attempt([&] { text = FormatTime(p_.Now()); }, [](const RunError&) { return OnError::Stop; });
+  return text;
 }
 
 void SetupLog::Append(const std::wstring& line) {
   if (state_ != State::On) {
     return;
   }
-  try {
-    // Every line names its run, so the lines of two runs writing at once can be told apart.
-    p_.AppendLine(path_, L"[" + o_.gsRunId + L"] " + line);
-  } catch (const RunError& e) {
-    // The run matters more than its log: give the log up, and Windows Installer's too, since
-    // they would go to the same folder.
-    state_ = State::Off;
-    o_.gsLogFolder.clear();
-    p_.WriteStandardError(L"VTR Setup: the setup log " + path_ + L" cannot be written: " +
-                          DescribeError(e.description, e.number) +
-                          L". The run goes on without it.");
-  }
+  // Every line names its run, so the lines of two runs writing at once can be told apart.
+  Attempt([&] { p_.AppendLine(path_, L"[" + o_.gsRunId + L"] " + line); },
+          [&](const RunError& e) {
+            // The run matters more than its log: give the log up, and Windows Installer's too,
+            // since they would go to the same folder.
+            state_ = State::Off;
+            o_.gsLogFolder.clear();
+            p_.WriteStandardError(L"VTR Setup: the setup log " + path_ + L" cannot be written: " +
+                                  DescribeError(e.description, e.number) +
+                                  L". The run goes on without it.");
+            return OnError::Stop;
+          });
 }
 
 }  // namespace vtr

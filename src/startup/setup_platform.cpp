@@ -1,3 +1,4 @@
+// The platform as start-up hands it on: every box, process and product query logged.
 #include "startup/setup_platform.h"
 
 #include "detect/installed.h"
@@ -172,11 +173,11 @@ void SetupPlatform::CommandLineRead() {
 
 bool SetupPlatform::PersonCanAnswer() {
   if (!personCanAnswer_) {
-    try {
-      personCanAnswer_ = windows_.PersonCanAnswer();
-    } catch (const RunError&) {
-      personCanAnswer_ = true;  // when Windows cannot tell, boxes show as they always have
-    }
+    Attempt([&] { personCanAnswer_ = windows_.PersonCanAnswer(); },
+            [&](const RunError&) {
+              personCanAnswer_ = true;  // when Windows cannot tell, boxes show as they always have
+              return OnError::Stop;
+            });
   }
   return *personCanAnswer_;
 }

@@ -142,18 +142,21 @@ bool SYS_FolderExists(Platform& p, const std::wstring& path, bool bCreate) {
   // exists when its contents can be listed; a program started from it is among them.
   const std::wstring searched =
       IsRootFolder(path) && !IsSeparator(path.back()) ? path + L"\\" : path;
-  try {
-    if (!p.FindFirst(searched, kAttrAll).empty()) {
-      return true;
-    }
-    if (bCreate) {
-      p.MakeFolder(path);
-      return !p.FindFirst(path, kAttrAll).empty();
-    }
-  } catch (const RunError&) {
-    // A parent that is missing or a name Windows refuses: the folder simply is not there.
-  }
-  return false;
+  bool exists = false;
+  // A parent that is missing or a name Windows refuses: the folder simply is not there.
+  Attempt(
+      [&] {
+        exists = !p.FindFirst(searched, kAttrAll).empty();
+        if (!exists && bCreate) {
+          p.MakeFolder(path);
+          exists = !p.FindFirst(path, kAttrAll).empty();
+        }
+      },
+      [&](const RunError&) {
+        exists = false;
+        return OnError::Stop;
+      });
+  return exists;
 }
 
 bool SYS_File_FileCheck(Platform& p, const std::wstring& fileName, const std::wstring& folder,
@@ -174,6 +177,15 @@ bool SYS_File_FileCheck(Platform& p, const std::wstring& fileName, const std::ws
   Attempt([&] { p.CreateEmptyFile(fullPath); }, ignore);
   Attempt(test, ignore);
   return found;
+}
+
+bool IsSafeFolderText(const std::wstring& folder) {
+  for (wchar_t c : folder) {
+    if (c < 32 || c == L'"' || c == L'<' || c == L'>' || c == L'|' || c == L'*' || c == L'?') {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace vtr

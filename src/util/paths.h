@@ -37,6 +37,10 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& separator,
 // parent exists is made first. Never reports an error.
 bool SYS_FolderExists(Platform& p, const std::wstring& path, bool bCreate);
 
+// True when Windows allows every character of folder in a path, so it may be quoted into a
+// command line; a quote could otherwise add arguments of its own.
+bool IsSafeFolderText(const std::wstring& folder);
+
 // True when fileName exists in folder; with bCreate the folder and an empty file are made.
 // Never reports an error: a caller that must explain a missing file does so itself.
 bool SYS_File_FileCheck(Platform& p, const std::wstring& fileName, const std::wstring& folder,

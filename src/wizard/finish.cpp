@@ -72,21 +72,18 @@ void fmMain::cmdFinish_Click() {
 
   // The window stays hidden while Windows Installer works.
   form_.HideWindow();
-  Request request;
-  request.bProgram = st.bProgram;
-  request.bDatabase = st.bDatabase;
-  request.bOutlook = st.bOutlook;
-  request.bRepair = st.bRepair;
-  request.bRemove = st.bRemove;
-  request.gsAppPath = folders_.gsAppPath;
-  request.gsDBPath = folders_.gsDBPath;
-  request.installed = installed_;
+  const Request request = RequestFor({.bProgram = st.bProgram,
+                                      .bDatabase = st.bDatabase,
+                                      .bOutlook = st.bOutlook,
+                                      .bRepair = st.bRepair,
+                                      .bRemove = st.bRemove},
+                                     folders_);
   ran_ = true;
   outcome_ = engine_(p_, request);
   installed_ = outcome_.installed;  // the completion panel goes by what the engine found
   // The engine has told the user what went wrong; or Windows is restarting, and nothing more
   // is offered or started.
-  if (outcome_.failed || outcome_.cancelled || outcome_.restartStarted) {
+  if (!GoesOn(outcome_.result)) {
     Unload(UnloadMode::FromCode);
     return;
   }

@@ -10,8 +10,12 @@
 namespace vtr {
 
 InstallEngine RealInstallEngine(const Edition& e, const RunOptions& o, const Detected& d) {
-  return [&e, &o, systemDir = d.folders.gsSystemDir](Platform& p, const Request& request) {
-    return SYS_Install(p, e, o, systemDir, request);
+  // Finish comes when the user has taken their time, and the machine can change while the
+  // wizard is open: the engine asks Windows Installer again, keeping what start-up found where
+  // it cannot.
+  return [&e, &o, systemDir = d.folders.gsSystemDir, known = d.installed](Platform& p,
+                                                                          const Request& request) {
+    return SYS_Install(p, e, o, systemDir, request, KnownStates{known, true});
   };
 }
 

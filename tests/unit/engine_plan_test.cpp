@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/every_user.h"
+#include "engine/msi_command.h"
 #include "engine/plan.h"
 #include "sim/utf8.h"
 #include "startup/edition.h"
@@ -13,58 +14,90 @@
 namespace vtr {
 namespace {
 
-// A step in a few words: what it does and to what.
+std::string Utf8(const std::wstring& text) {
+  return sim::ToUtf8(text);
+}
+
+std::string FileName(const std::wstring& path) {
+  return Utf8(path.substr(path.rfind(L'\\') + 1));
+}
+
+// A step in a few words: what it does and to what, and after " <= " what takes it back (nothing
+// for a step that changes nothing).
 std::string Brief(const Plan& plan, const Step& step) {
-  const PackageRun& run = plan.Package(step.package);
-  const std::string package = sim::ToUtf8(run.fileName);
-  switch (step.kind) {
-    case StepKind::Refuse:
+  const auto package = [&](PackageId id) { return Utf8(plan.Package(id).fileName); };
+  std::string action = std::visit(
+      Overloaded{
+          [&](const CheckedPackages&) { return std::string("check packages"); },
+          [&](const StopUpdater&) { return std::string("stop updater"); },
+          [&](const StartUpdater&) { return std::string("start updater"); },
+          [&](const Registration& s) {
+            return (s.unregister ? "unregister " : "register ") + FileName(s.component);
+          },
+          [&](const AskSwitches& s) { return "ask switches " + package(s.package); },
+          [&](const AskLevel& s) { return "ask level " + package(s.package); },
+          [&](const SaveSetting& s) { return "save " + Utf8(s.key) + "=" + Utf8(s.value); },
+          [&](const SaveEmailForm& s) {
+            return "save EmailForm=" + Utf8(s.value) + "|" + Utf8(s.valueIfRegistered);
+          },
+          [&](const MoveTemplates& s) { return "move templates " + Utf8(s.folder); },
+          [&](const ShowCommand& s) { return "show command " + package(s.package); },
+          [&](const RunPackage& s) {
+            return "msiexec " + Utf8(MsiexecArguments(plan.Package(s.package)));
+          },
+          [&](const SaveMachineSetting& s) {
+            return "copy " + Utf8(s.key) + "=" + Utf8(s.value) + "|" + Utf8(s.valueIfRegistered);
+          },
+          [&](const RegisterEveryUser& s) { return "every user: " + Utf8(s.name); },
+          [&](const RemoveEveryUser&) { return std::string("remove every user"); },
+          [&](const OfferEngine&) { return std::string("offer engine"); },
+      },
+      step.action);
+  const std::string undo =
+      std::visit(Overloaded{
+                     [&](const NothingToTakeBack&) { return std::string(); },
+                     [&](const CannotTakeBack&) { return std::string("stays"); },
+                     [&](const RemoveProduct& u) {
+                       return "msiexec " + Utf8(RollbackArguments(plan.Package(u.package)));
+                     },
+                     [&](const KeepProduct& u) { return "keep " + package(u.package); },
+                     [&](const StartUpdater&) { return std::string("start updater"); },
+                     [&](const Registration& u) {
+                       return (u.unregister ? "unregister " : "register ") + FileName(u.component);
+                     },
+                     [&](const PutBackSetting& u) { return "old " + Utf8(u.key); },
+                     [&](const MoveTemplatesBack& u) { return "templates back " + Utf8(u.folder); },
+                     [&](const PutBackRegistryValue& u) { return "old machine " + Utf8(u.name); },
+                     [&](const TakeBackEveryUser&) { return std::string("component as it was"); },
+                     // Made only by a run, from what it found as it went.
+                     [&](const MoveBack&) { return std::string("?"); },
+                     [&](const RemoveRegistryKey&) { return std::string("?"); },
+                 },
+                 step.rollback);
+  return undo.empty() ? action : action + " <= " + undo;
+}
+
+// The box's line (they end in a carriage return), counted from 0.
+std::wstring BoxLine(const std::wstring& box, std::size_t line) {
+  std::size_t start = 0;
+  for (; line > 0 && start != std::wstring::npos; --line) {
+    start = box.find(L'\r', start);
+    start = start == std::wstring::npos ? start : start + 1;
+  }
+  return start == std::wstring::npos ? L"" : box.substr(start, box.find(L'\r', start) - start);
+}
+
+// What stops the run, in a few words.
+std::string Brief(const Refusal& refusal) {
+  switch (refusal.why) {
+    case Refusal::Why::CannotAsk:
       return "refuse";
-    case StepKind::CheckPackages:
-      return step.text.empty() ? "check packages" : "damaged " + package;
-    case StepKind::StopUpdater:
-      return "stop updater";
-    case StepKind::Unregister:
-      return "unregister " + sim::ToUtf8(step.what.substr(step.what.rfind(L'\\') + 1));
-    case StepKind::AskSwitches:
-      return "ask switches " + package;
-    case StepKind::AskLevel:
-      return "ask level " + package;
-    case StepKind::MissingPackage:
-      return "missing " + package;
-    case StepKind::InvalidFolder:
-      return "invalid folder " + package;
-    case StepKind::SaveSetting:
-      return "save " + sim::ToUtf8(step.what) + "=" + sim::ToUtf8(step.value);
-    case StepKind::MoveTemplates:
-      return "move templates " + sim::ToUtf8(step.what);
-    case StepKind::ShowCommand:
-      return "show command " + package;
-    case StepKind::RunPackage:
-      return "msiexec " + sim::ToUtf8(MsiexecArguments(run));
-    case StepKind::StartUpdater:
-      return "start updater";
-    case StepKind::Register:
-      return "register " + sim::ToUtf8(step.what.substr(step.what.rfind(L'\\') + 1));
-    case StepKind::SaveEmailForm:
-      return "save EmailForm=" + sim::ToUtf8(step.value) + "|" +
-             sim::ToUtf8(step.valueIfRegistered);
-    case StepKind::OfferEngine:
-      return "offer engine";
-    case StepKind::SaveMachineSetting:
-      return "copy " + sim::ToUtf8(step.what) + "=" + sim::ToUtf8(step.value) + "|" +
-             sim::ToUtf8(step.valueIfRegistered);
-    case StepKind::RegisterEveryUser:
-      return "every user: " + sim::ToUtf8(step.text);
-    case StepKind::RemoveEveryUser:
-      return "remove every user";
-    case StepKind::RemoveProduct:
-    case StepKind::KeepProduct:
-    case StepKind::RestoreFile:
-    case StepKind::RemoveSetting:
-    case StepKind::PutBackRegistryValue:
-    case StepKind::RemoveRegistryKey:
-      break;  // never planned: made while a run is taken back
+    case Refusal::Why::MissingPackage:
+      return "missing " + FileName(BoxLine(refusal.box, 1));
+    case Refusal::Why::InvalidFolder:
+      return "invalid folder " + Utf8(BoxLine(refusal.box, 1));
+    case Refusal::Why::DamagedPackage:
+      return "damaged";
   }
   return "?";
 }
@@ -96,7 +129,15 @@ struct Row {
   bool everyUserNote = false;  // the plan says why it leaves them alone
 };
 
-Plan PlanFor(const Row& row) {
+// The request and the machine of a row, as planning is handed them.
+struct Input {
+  Edition e;
+  RunOptions o;
+  Request r;
+  EngineFacts f;
+};
+
+Input InputFor(const Row& row) {
   const Edition e = EditionFor(row.edition, row.update);
   RunOptions o;
   o.gbSilent = row.silent;
@@ -131,7 +172,12 @@ Plan PlanFor(const Row& row) {
   f.machineWritable = row.machineWritable;
   f.machineUnwritable = L"this run may not write to HKEY_LOCAL_MACHINE";
   f.nativeSystemDir = L"C:\\windows\\system32";
-  return MakePlan(e, o, r, f);
+  return {e, o, r, f};
+}
+
+Plan PlanFor(const Row& row) {
+  const Input in = InputFor(row);
+  return MakePlan(in.e, in.o, in.r, in.f);
 }
 
 constexpr ProductKnown kIn = ProductKnown::Installed;
@@ -141,29 +187,32 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
   Row rows[] = {
       {.name = "silent first install of both",
        .database = true,
-       .steps =
-           {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
-            "(x86)\\Vantora Contact Management\" /qn",
-            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
-            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\", "register mscomm32.ocx",
-            "save EmailForm=13|13", "save Ver=3.3.0"}},
+       .steps = {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qn <= msiexec /x "
+                 "{590454A0-A293-4ECE-AB62-FD940586A43C} /qn",
+                 "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" "
+                 "/qn <= msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
+                 "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath",
+                 "register mscomm32.ocx <= unregister mscomm32.ocx",
+                 "save EmailForm=13|13 <= old EmailForm", "save Ver=3.3.0 <= old Ver"}},
       {.name = "removal of both",
        .database = true,
        .remove = true,
        .programState = kIn,
        .databaseState = kIn,
-       .steps = {"stop updater", "unregister vtremail.dll",
+       .steps = {"stop updater <= start updater",
+                 "unregister vtremail.dll <= register vtremail.dll",
                  "msiexec /x \"D:\\Media\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
-                 "(x86)\\Vantora Contact Management\" /qn",
+                 "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
                  "msiexec /x \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
-                 "TARGETDIR=\"C:\\ProgramData\" /qn"}},
+                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi"}},
       {.name = "removal of the database when the program is not installed keeps its properties",
        .program = false,
        .database = true,
        .remove = true,
        .databaseState = kIn,
        .steps = {"msiexec /I \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
-                 "TARGETDIR=\"C:\\ProgramData\" /qn"}},
+                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi"}},
       {.name = "a database removal refuses when the program's state is unknown",
        .program = false,
        .database = true,
@@ -180,13 +229,14 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .otherDatabaseState = kIn,
        .programMedia = MediaMatch::Different,
        .databaseMedia = MediaMatch::Unknown,
-       .steps = {"stop updater", "unregister vtremail.dll",
-                 "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL "
-                 "TARGETDIR=\"C:\\Program Files (x86)\\Vantora Contact Management\" /qn",
-                 "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL "
-                 "REINSTALLMODE=aums TARGETDIR=\"C:\\ProgramData\" /qn",
-                 "msiexec /x {DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5} REMOVE=ALL "
-                 "REINSTALLMODE=aums TARGETDIR=\"C:\\ProgramData\" /qn"}},
+       .steps =
+           {"stop updater <= start updater", "unregister vtremail.dll <= register vtremail.dll",
+            "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL TARGETDIR=\"C:\\Program "
+            "Files (x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
+            "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL REINSTALLMODE=aums "
+            "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
+            "msiexec /x {DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5} REMOVE=ALL REINSTALLMODE=aums "
+            "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db_update.msi"}},
       {.name = "the updater copy removes the full database it has no package of, and a "
                "program whose package is missing",
        .update = true,
@@ -196,12 +246,12 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .programState = kIn,
        .otherDatabaseState = kIn,
        .programFound = false,
-       .steps = {"stop updater", "unregister vtremail.dll",
-                 "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL "
-                 "TARGETDIR=\"C:\\Program Files (x86)\\Vantora Contact Management\" "
-                 "/qb /norestart",
-                 "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL "
-                 "REINSTALLMODE=aums TARGETDIR=\"C:\\ProgramData\" /qb"}},
+       .steps =
+           {"stop updater <= start updater", "unregister vtremail.dll <= register vtremail.dll",
+            "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL TARGETDIR=\"C:\\Program "
+            "Files (x86)\\Vantora Contact Management\" /qb /norestart <= keep vtr3p_update.msi",
+            "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL REINSTALLMODE=aums "
+            "TARGETDIR=\"C:\\ProgramData\" /qb <= keep vtr3db.msi"}},
       {.name = "a database removal refuses when the other database's state is unknown",
        .database = true,
        .remove = true,
@@ -213,29 +263,32 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .program = false,
        .database = true,
        .programState = kUnknown,
-       .steps =
-           {"msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
-            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\"}},
+       .steps = {"msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" "
+                 "/qn <= msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
+                 "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath"}},
       {.name = "update of both, the updater service around the packages",
        .update = true,
        .database = true,
        .programState = kIn,
        .databaseState = kIn,
        .major = 10,
-       .steps = {"stop updater",
-                 "msiexec /fvamus \"D:\\Media\\vtr3p_update.msi\" "
-                 "TARGETDIR=\"C:\\Program Files (x86)\\Vantora Contact Management\" /qn",
+       .steps = {"stop updater <= start updater",
+                 "msiexec /fvamus \"D:\\Media\\vtr3p_update.msi\" TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p_update.msi",
                  "msiexec /fvamu \"D:\\Media\\vtr3db_update.msi\" ALLUSERS=2 "
-                 "TARGETDIR=\"C:\\ProgramData\" /qn",
-                 "start updater", "save EmailForm=13|13", "save Ver=3.3.0"}},
+                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db_update.msi",
+                 "start updater", "save EmailForm=13|13 <= old EmailForm",
+                 "save Ver=3.3.0 <= old Ver"}},
       {.name = "a 3.0 database: templates aside, typed MainDB folder stands for its parent",
        .program = false,
        .database = true,
        .dbPath = L"D:\\Shared\\Vantora Data\\MainDB\\",
        .lastVersion = L"3.0.2",
-       .steps = {"move templates D:\\Shared\\Vantora Data",
-                 "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"D:\\Shared\" /qn",
-                 "save DBPath=D:\\Shared\\Vantora Data\\MainDB\\"}},
+       .steps =
+           {"move templates D:\\Shared\\Vantora Data <= templates back D:\\Shared\\Vantora Data",
+            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"D:\\Shared\" /qn <= "
+            "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
+            "save DBPath=D:\\Shared\\Vantora Data\\MainDB\\ <= old DBPath"}},
       {.name = "a missing database package ends the run before anything starts",
        .database = true,
        .databaseFound = false,
@@ -244,7 +297,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .database = true,
        .appPath = L"Apps\\Vantora",
        .major = 5,
-       .steps = {"invalid folder vtr3p.msi"}},
+       .steps = {"invalid folder Apps\\Vantora"}},
       {.name = "no system folder: nothing can be started", .systemDir = L"", .steps = {"refuse"}},
       {.name = "workstation repair in the wizard, with the developer's prompts",
        .edition = L"VTRPRO_WS",
@@ -254,25 +307,27 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .repair = true,
        .programState = kIn,
        .databaseState = kIn,
-       .steps = {"stop updater", "ask switches vtr3p.msi", "ask switches vtr3db.msi",
-                 "ask level vtr3p.msi",
-                 "msiexec /famus \"D:\\Media\\vtr3p.msi\" TARGETDIR=\"C:\\Program "
-                 "Files (x86)\\Vantora Contact Management\" /qb /norestart",
+       .steps = {"stop updater <= start updater", "ask switches vtr3p.msi",
+                 "ask switches vtr3db.msi", "ask level vtr3p.msi",
+                 "msiexec /famus \"D:\\Media\\vtr3p.msi\" TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" /qb /norestart <= keep vtr3p.msi",
                  "ask level vtr3db.msi", "show command vtr3db.msi",
-                 "msiexec /famu \"D:\\Media\\vtr3db.msi\" TARGETDIR=\"C:\\ProgramData\" "
-                 "/qb",
-                 "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\", "start updater",
-                 "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0",
-                 "offer engine"}},
+                 "msiexec /famu \"D:\\Media\\vtr3db.msi\" TARGETDIR=\"C:\\ProgramData\" /qb <= "
+                 "keep vtr3db.msi",
+                 "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath",
+                 "start updater", "register mscomm32.ocx <= unregister mscomm32.ocx",
+                 "save EmailForm=13|13 <= old EmailForm", "save Ver=3.3.0 <= old Ver",
+                 "offer engine <= stays"}},
       {.name = "the Outlook interface alone: the e-mail form only once it registered",
        .program = false,
        .outlook = true,
-       .steps = {"register vtremail.dll", "save EmailForm=|12"}},
+       .steps = {"register vtremail.dll <= unregister vtremail.dll",
+                 "save EmailForm=|12 <= old EmailForm"}},
       {.name = "the Outlook interface alone on Lite records nothing",
        .edition = L"VTRLITE_3",
        .program = false,
        .outlook = true,
-       .steps = {"register vtremail.dll"}},
+       .steps = {"register vtremail.dll <= unregister vtremail.dll"}},
       {.name = "settings for every user: a copy of each setting after the last one, then the "
                "component, before the engine is offered",
        .edition = L"VTRPRO_WS",
@@ -281,20 +336,28 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .machineAsked = true,
        .steps =
            {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
-            "(x86)\\Vantora Contact Management\" /qn",
-            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn",
-            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\", "register mscomm32.ocx",
-            "register vtremail.dll", "save EmailForm=13|12", "save Ver=3.3.0",
+            "(x86)\\Vantora Contact Management\" /qn <= msiexec /x "
+            "{590454A0-A293-4ECE-AB62-FD940586A43C} /qn",
+            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn <= "
+            "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
+            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath",
+            "register mscomm32.ocx <= unregister mscomm32.ocx",
+            "register vtremail.dll <= unregister vtremail.dll",
+            "save EmailForm=13|12 <= old EmailForm", "save Ver=3.3.0 <= old Ver",
             "copy DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\|C:\\ProgramData\\Vantora "
-            "Data\\MainDB\\",
-            "copy EmailForm=13|12", "copy Ver=3.3.0|3.3.0",
-            "every user: Vantora Contact Management Professional settings", "offer engine"}},
+            "Data\\MainDB\\ <= old machine DBPath",
+            "copy EmailForm=13|12 <= old machine EmailForm",
+            "copy Ver=3.3.0|3.3.0 <= old machine Ver",
+            "every user: Vantora Contact Management Professional settings <= component as it was",
+            "offer engine <= stays"}},
       {.name = "settings for every user without the rights: this account's only",
        .machineAsked = true,
        .machineWritable = false,
        .steps = {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
-                 "(x86)\\Vantora Contact Management\" /qn",
-                 "register mscomm32.ocx", "save EmailForm=13|13", "save Ver=3.3.0"},
+                 "(x86)\\Vantora Contact Management\" /qn <= msiexec /x "
+                 "{590454A0-A293-4ECE-AB62-FD940586A43C} /qn",
+                 "register mscomm32.ocx <= unregister mscomm32.ocx",
+                 "save EmailForm=13|13 <= old EmailForm", "save Ver=3.3.0 <= old Ver"},
        .everyUserNote = true},
       {.name = "a removal removes the settings for every user with the program, also when it is "
                "no longer installed",
@@ -303,24 +366,39 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .programState = kIn,
        .databaseState = kIn,
        .machineAsked = true,
-       .steps = {"stop updater", "unregister vtremail.dll",
+       .steps = {"stop updater <= start updater",
+                 "unregister vtremail.dll <= register vtremail.dll",
                  "msiexec /x \"D:\\Media\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
-                 "(x86)\\Vantora Contact Management\" /qn",
-                 "remove every user",
+                 "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
+                 "remove every user <= stays",
                  "msiexec /x \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
-                 "TARGETDIR=\"C:\\ProgramData\" /qn"}},
+                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi"}},
       {.name = "a removal of what is not installed still clears the settings for every user",
        .remove = true,
        .machineAsked = true,
-       .steps = {"stop updater", "unregister vtremail.dll", "remove every user"}},
+       .steps = {"stop updater <= start updater",
+                 "unregister vtremail.dll <= register vtremail.dll", "remove every user <= stays"}},
   };
   for (const Row& row : rows) {
     const Plan plan = PlanFor(row);
     std::vector<std::string> steps;
+    if (plan.refusal) {
+      steps.push_back(Brief(*plan.refusal));
+    }
     for (const Step& step : plan.steps) {
       steps.push_back(Brief(plan, step));
     }
     EXPECT_EQ(steps, row.steps) << row.name;
+    // The files detection checks before planning are the ones the plan hands on.
+    std::vector<PackageId> byFile;
+    for (const Step& step : plan.steps) {
+      const auto* run = std::get_if<RunPackage>(&step.action);
+      if (run != nullptr && !plan.Package(run->package).byProductCode) {
+        byFile.push_back(run->package);
+      }
+    }
+    const Input in = InputFor(row);
+    EXPECT_EQ(PackagesHandedByFile(in.r, in.f), byFile) << row.name;
     EXPECT_EQ(!plan.everyUserNote.empty(), row.everyUserNote) << row.name;
   }
 }

@@ -11,6 +11,7 @@
 #include "engine/run_programs.h"
 #include "sim/sim_platform.h"
 #include "startup/main.h"
+#include "util/paths.h"
 
 namespace vtr {
 namespace {
@@ -101,16 +102,17 @@ TEST(RunProgram, EachShellFailureIsNamedAndTheProgramStartsInItsOwnFolder) {
 TEST(ExitCodes, FromTheRunsOutcome) {
   Outcome plain;
   EXPECT_EQ(ExitCodeFor(plain), 0);
-  plain.failed = true;
+  plain.Meet(Result::Failure);
   EXPECT_EQ(ExitCodeFor(plain), 1603);
   Outcome restart;
-  restart.restartNeeded = true;
+  restart.Meet(Result::SuccessRestartNeeded);
   EXPECT_EQ(ExitCodeFor(restart), 3010);
-  restart.failed = true;
-  EXPECT_EQ(ExitCodeFor(restart), 1603);  // a failure outranks the restart
+  restart.Meet(Result::Failure);
+  restart.Meet(Result::Success);
+  EXPECT_EQ(ExitCodeFor(restart), 1603);  // a failure outranks the restart, and stays
   Outcome cancelled;
-  cancelled.cancelled = true;
-  cancelled.failed = true;
+  cancelled.Meet(Result::Cancelled);
+  cancelled.Meet(Result::Failure);
   EXPECT_EQ(ExitCodeFor(cancelled), 1602);
 }
 

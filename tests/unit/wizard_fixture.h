@@ -99,7 +99,7 @@ class Wizard {
                        r.bRepair,  r.bRemove,   r.gsAppPath,
                        r.gsDBPath, false,       form->Form().Window().visible};
       const Outcome outcome = RealInstallEngine(edition, options, detected)(platform, r);
-      call.result = !outcome.failed && !outcome.cancelled;
+      call.result = !outcome.Failed();
       installs.push_back(call);
       return outcome;
     };

@@ -101,7 +101,8 @@ def plan_shows_the_runs_command_lines_and_carries_out_nothing(machine):
     check(output and output[0].startswith("VTR Setup plan"), f"the plan printed: {output}")
     check_equal(output[-1], "exit code: 0 (when every step succeeds)", "the plan's last line")
     planned = [line.split(": msiexec.exe ", 1)[1].rsplit(" in \"", 1)[0]
-               for line in output if ": process " in line and "msiexec.exe" in line]
+               for line in output
+               if line.startswith("step ") and ": process " in line and "msiexec.exe" in line]
     check_equal(len(planned), 2, f"msiexec runs in the plan:\n" + "\n".join(output))
     time.sleep(1)
     check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs of PLAN")

@@ -4,6 +4,7 @@ stand-in in front of Wine's msiexec), what the updater service and regsvr32 were
 (recorded by the stubs in the system folder), what ends up installed, and the exit code a
 deployment tool reads."""
 
+import re
 import shutil
 import time
 
@@ -559,9 +560,33 @@ def settings(machine):
 NO_SETTINGS = {"DBPath": None, "EmailForm": None, "Ver": None}
 
 
+def rollback_in_plan(output, failing):
+    """What PLAN's listing says taking back does when the run fails at the package failing: the
+    rollback under each step before it, newest first, leaving out steps that change nothing or
+    that stay."""
+    steps = []
+    for line in output:
+        if line.startswith("step "):
+            steps.append([line, None])
+        elif line.startswith(ROLLBACK_LINE) and steps:
+            steps[-1][1] = line[len(ROLLBACK_LINE):]
+    at = [i for i, (line, _) in enumerate(steps) if "run Windows Installer on " + failing in line]
+    check(len(at) == 1 and all(undo for _, undo in steps),
+          "PLAN's steps, each with its rollback:\n" + "\n".join(output))
+    return [undo for _, undo in reversed(steps[:at[0]])
+            if not undo.startswith(("nothing to take back", "it is not taken back"))]
+
+
+ROLLBACK_LINE = "  if the run fails after this: "
+TAKEN_BACK = re.compile(r"^VTR Setup: taking back: (.*): (done|failed|skipped)( \(.*\))?$")
+
+
 @wine_test
 def a_failing_database_package_takes_the_program_back(machine):
     exe = machine.ship(outcome={"vtr3db.msi": "action"})
+    plan = machine.drive(exe, args=("S", "DB", "PLAN"), stdout=True)
+    plan.check_finished()
+    planned = rollback_in_plan((plan.program_stdout or "").splitlines(), "vtr3db.msi")
     run = machine.drive(exe, args=("S", "DB"), answers=["OK"], stderr=True)
     run.check_finished()
     calls = machine.calls()
@@ -587,6 +612,9 @@ def a_failing_database_package_takes_the_program_back(machine):
     stderr = run.program_stderr or ""
     check("taking back: remove vtr3p.msi, which this run installed" in stderr,
           f"standard error does not say what was taken back: {stderr!r}")
+    # What the run took back is exactly what PLAN listed for a failure at the database package.
+    taken = [m.group(1) for m in map(TAKEN_BACK.match, stderr.splitlines()) if m]
+    check_equal(taken, planned, "what the run took back, against PLAN's rollback")
 
 
 @wine_test
@@ -634,8 +662,9 @@ def a_component_that_cannot_be_registered_fails_the_run_and_takes_it_back(machin
 def exit_codes_for_a_restart_and_a_cancelled_debug_run(machine):
     exe = machine.ship(outcome={"vtr3db.msi": "restart"})
     # A debug run stops at the interface-level prompt for the program package; an empty answer
-    # offers to cancel, and Yes ends the run before anything is installed.
-    run = machine.drive(exe, args=["S", "DB", "DEBUG"], answers=["OK", "No", "OK", "Yes"],
+    # offers to cancel, and Yes ends the run before anything is installed. The products' states
+    # are shown once: the engine plans with what start-up found.
+    run = machine.drive(exe, args=["S", "DB", "DEBUG"], answers=["OK", "No", "Yes"],
                       inputs=[""])
     run.check_finished()
     level = [b for b in run.boxes if b["box"] == "input"]

@@ -1,24 +1,31 @@
 // What a run is asked to do: the action and targets (from the command line or the wizard), the
-// folders and the Outlook choice, and what the caller knows of the installed products.
+// folders and the Outlook choice.
 #pragma once
 
 #include <string>
 
-#include "detect/installed.h"
+#include "detect/folders.h"
 
 namespace vtr {
 
-struct Request {
+// The action and its targets.
+struct Targets {
   bool bProgram = false;   // the program package
   bool bDatabase = false;  // the database package
   bool bOutlook = false;   // set up the Outlook e-mail interface
   bool bRepair = false;
   bool bRemove = false;
+};
+
+struct Request : Targets {
   std::wstring gsAppPath;  // the program folder
   std::wstring gsDBPath;   // the database folder
-  // The products' states as the caller knows them; the engine asks Windows Installer again
-  // and keeps these flags where it cannot.
-  InstalledStates installed;
 };
+
+// The request for the targets chosen (on the command line or in the wizard), with the folders
+// as they stand.
+inline Request RequestFor(const Targets& targets, const Folders& folders) {
+  return Request{targets, folders.gsAppPath, folders.gsDBPath};
+}
 
 }  // namespace vtr
