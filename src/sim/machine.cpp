@@ -24,6 +24,13 @@ nlohmann::ordered_json TextOrNull(const std::optional<std::wstring>& text) {
   return text ? Text(*text) : nlohmann::ordered_json(nullptr);
 }
 
+nlohmann::ordered_json ValueLine(const RegistryValue& value) {
+  if (const auto* text = std::get_if<std::wstring>(&value)) {
+    return Text(*text);
+  }
+  return std::get<uint32_t>(value);
+}
+
 Machine::Machine(Scenario scenario)
     : scenario_(std::move(scenario)),
       files_(*ParsePath(scenario_.ownFolder, WinPath{L"C:\\", {}, false}, false)),
