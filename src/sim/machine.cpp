@@ -1,3 +1,4 @@
+// The simulated machine: the transcript, scripted faults and answers, processes, mutexes, clock.
 #include "sim/machine.h"
 
 #include <map>
