@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Runs every test: installs the tools when missing, checks the include floors and the wizard's
-# access keys, builds the presets, runs the native unit and scenario tests (sanitized), a
-# sample of the fault sweep, each fuzz target for a while, checks what SetupVTR.exe imports,
-# makes and checks the test-signed release media, and runs the Wine tests. Ends with one line
-# "N passed, N failed"; the exit status is non-zero when anything failed. Full logs are kept in
-# build/test-logs.
+# Runs every test: installs the tools when missing, checks the include floors, the sizes and
+# opening lines of the sources and the wizard's access keys, builds the presets, runs the
+# native unit and scenario tests (sanitized), a sample of the fault sweep, each fuzz target for
+# a while, checks what SetupVTR.exe imports, makes and checks the test-signed release media,
+# and runs the Wine tests. Ends with one line "N passed, N failed"; the exit status is non-zero
+# when anything failed. Full logs are kept in build/test-logs.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo="$(pwd)"
@@ -40,6 +40,14 @@ if python3 scripts/check_floors.py src; then
   pass 1
 else
   fail 1 "floors"
+fi
+
+# --- Rooms: no file under src/ over 400 lines, each opening with what it is for ---
+echo "== sizes"
+if python3 scripts/check_sizes.py src; then
+  pass 1
+else
+  fail 1 "sizes"
 fi
 
 # --- Access keys: no two controls of one panel of the wizard (or of its button row) share one ---

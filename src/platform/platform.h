@@ -18,6 +18,23 @@ namespace vtr {
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
+
+// The answer a box gets when no person gives one, because nobody can answer it or it could not
+// be shown: the one that changes least. A box with only OK is acknowledged; a question is
+// answered No or Cancel, so a question nobody saw never starts anything.
+inline MsgAnswer CautiousAnswer(MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::Ok:
+      return MsgAnswer::Ok;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::RetryCancel:
+      return MsgAnswer::Cancel;
+    case MsgButtons::YesNo:
+      return MsgAnswer::No;
+  }
+  return MsgAnswer::Cancel;
+}
 enum class MousePointer { Default, Busy };
 
 // Find-file attribute masks: normal files only, or folders, hidden, system and read-only too.

@@ -1,3 +1,4 @@
+// The view without a screen: its copy of the form and the line it records for every call.
 #include "platform/recording_view.h"
 
 #include <algorithm>

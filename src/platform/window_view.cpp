@@ -1,3 +1,4 @@
+// The name a control goes by in texts: "cmdOpt(0)" for a member of an array.
 #include "platform/window_view.h"
 
 namespace vtr {

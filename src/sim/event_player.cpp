@@ -1,3 +1,4 @@
+// Playing the scripted user's events at the wizard window, each written before what it caused.
 #include "sim/event_player.h"
 
 #include <optional>

@@ -1,3 +1,4 @@
+// The simulated disks: finding, making, creating and moving files as Windows answers.
 #include "sim/file_system.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Writing what the wizard window shows as a transcript line, read from the view's own copy.
 #include "sim/form_snapshot.h"
 
 #include <string>

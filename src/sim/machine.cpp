@@ -1,3 +1,4 @@
+// The simulated machine: the transcript, scripted faults and answers, processes, mutexes, clock.
 #include "sim/machine.h"
 
 #include <map>
@@ -22,6 +23,13 @@ nlohmann::ordered_json Text(const std::wstring& text) {
 
 nlohmann::ordered_json TextOrNull(const std::optional<std::wstring>& text) {
   return text ? Text(*text) : nlohmann::ordered_json(nullptr);
+}
+
+nlohmann::ordered_json ValueLine(const RegistryValue& value) {
+  if (const auto* text = std::get_if<std::wstring>(&value)) {
+    return Text(*text);
+  }
+  return std::get<uint32_t>(value);
 }
 
 Machine::Machine(Scenario scenario)

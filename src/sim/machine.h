@@ -114,5 +114,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
 // JSON text of a wide text.
 nlohmann::ordered_json Text(const std::wstring& text);
 nlohmann::ordered_json TextOrNull(const std::optional<std::wstring>& text);
+// JSON of a registry value: its text, or its number.
+nlohmann::ordered_json ValueLine(const RegistryValue& value);
 
 }  // namespace vtr::sim

@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -90,6 +91,10 @@ class Field {
   // Visits the members of an object; a member not among known is refused.
   template <class Visit>
   void Members(std::initializer_list<const char*> known, Visit visit) const {
+    Members(std::vector<const char*>(known), visit);
+  }
+  template <class Visit>
+  void Members(const std::vector<const char*>& known, Visit visit) const {
     Expect(value_.is_object(), "an object");
     for (const auto& item : value_.items()) {
       const std::string& key = item.key();

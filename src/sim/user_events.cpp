@@ -1,3 +1,4 @@
+// Reading the scripted user's events from a scenario, and their text in the transcript.
 #include "sim/user_events.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// Converting between UTF-8 and the program's wide texts, refusing what is not valid.
 #include "sim/utf8.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Windows path rules for the simulated disks: parsing, comparing and matching names, showing paths.
 #include "sim/win_path.h"
 
 #include <algorithm>

@@ -152,20 +152,6 @@ class LoggedInstaller final : public InstallerObject {
 
 }  // namespace
 
-MsgAnswer CautiousAnswer(MsgButtons buttons) {
-  switch (buttons) {
-    case MsgButtons::Ok:
-      return MsgAnswer::Ok;
-    case MsgButtons::OkCancel:
-    case MsgButtons::YesNoCancel:
-    case MsgButtons::RetryCancel:
-      return MsgAnswer::Cancel;
-    case MsgButtons::YesNo:
-      return MsgAnswer::No;
-  }
-  return MsgAnswer::Cancel;
-}
-
 void SetupPlatform::CommandLineRead() {
   commandLineRead_ = true;
   log_.Start();

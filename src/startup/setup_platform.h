@@ -11,9 +11,6 @@
 
 namespace vtr {
 
-// The answer a box gets when no person can give one: the one that changes least.
-MsgAnswer CautiousAnswer(MsgButtons buttons);
-
 class SetupPlatform final : public Platform {
  public:
   SetupPlatform(const Edition& e, RunOptions& o, Platform& windows)

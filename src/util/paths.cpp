@@ -1,3 +1,4 @@
+// Splitting and joining paths, and the folder and file checks the wizard and engine share.
 #include "util/paths.h"
 
 #include "util/text.h"

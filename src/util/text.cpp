@@ -1,3 +1,4 @@
+// Small text helpers: comparing and searching ignoring case, trimming, flag and error texts.
 #include "util/text.h"
 
 namespace vtr {

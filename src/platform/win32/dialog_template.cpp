@@ -1,3 +1,4 @@
+// Building a dialog template in memory, item by item, aligned as Windows reads it.
 #include "platform/win32/dialog_template.h"
 
 namespace vtr::win32 {

@@ -37,22 +37,6 @@ UINT IconStyle(MsgIcon icon) {
   return 0;
 }
 
-// A box that could not be shown at all counts as the most cautious answer it offered, so a
-// question nobody saw never starts anything.
-MsgAnswer CautiousAnswer(MsgButtons buttons) {
-  switch (buttons) {
-    case MsgButtons::OkCancel:
-    case MsgButtons::YesNoCancel:
-    case MsgButtons::RetryCancel:
-      return MsgAnswer::Cancel;
-    case MsgButtons::YesNo:
-      return MsgAnswer::No;
-    case MsgButtons::Ok:
-      break;
-  }
-  return MsgAnswer::Ok;
-}
-
 }  // namespace
 
 MsgAnswer Win32Platform::MsgBox(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
@@ -78,6 +62,7 @@ MsgAnswer Win32Platform::MsgBox(const std::wstring& text, MsgButtons buttons, Ms
     case IDRETRY:
       return MsgAnswer::Retry;
     default:
+      // A box that could not be shown at all counts as the most cautious answer it offered.
       return CautiousAnswer(buttons);
   }
 }

@@ -4,6 +4,7 @@
 
 #include <bcrypt.h>
 
+#include <exception>
 #include <vector>
 
 #include "platform/win32/system_libraries.h"
@@ -164,7 +165,8 @@ class Win32HeldFile final : public HeldFile {
     } catch (const RunError& error) {
       held.error_ = error;
       held.failed_ = true;
-    } catch (...) {
+    } catch (const std::exception&) {
+      // What the standard library raises: no memory for the buffers.
       held.error_ = RunError{7, L"Out of memory"};
       held.failed_ = true;
     }

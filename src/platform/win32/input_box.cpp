@@ -1,3 +1,4 @@
+// The input box's dialog: built in memory, sized to its prompt, and its dialog procedure.
 #include "platform/win32/input_box.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Loading DLLs from the system folder only, in the sets the run needs them.
 #include "platform/win32/system_libraries.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Reading the module path, the system folder and error messages with a buffer that grows.
 #include "platform/win32/win32_strings.h"
 
 #include <vector>
