@@ -80,25 +80,29 @@ bool fmMain::Click(const ControlRef& control) {
   const ScopedCount running(handlersRunning_);
   // A handler without an error handler of its own must not take the program down: the
   // error is shown and the wizard stays as the handler left it.
-  try {
-    const ControlState& c = form_.At(control);
-    switch (c.kind) {
-      case ControlKind::CheckBox:
-        form_.SetValue(control, c.value == 1 ? 0 : 1);
-        break;
-      case ControlKind::OptionButton:
-        form_.Select(control);
-        break;
-      case ControlKind::Button:
-        form_.RunClickHandler(control);
-        break;
-      default:
-        break;  // labels, frames and the logo have no click handler
-    }
-  } catch (const RunError& e) {
-    p_.MsgBox(L"Run-time error '" + std::to_wstring(e.number) + L"':" + gsCR + gsCR + e.description,
-              MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
-  }
+  Attempt(
+      [&] {
+        const ControlState& c = form_.At(control);
+        switch (c.kind) {
+          case ControlKind::CheckBox:
+            form_.SetValue(control, c.value == 1 ? 0 : 1);
+            break;
+          case ControlKind::OptionButton:
+            form_.Select(control);
+            break;
+          case ControlKind::Button:
+            form_.RunClickHandler(control);
+            break;
+          default:
+            break;  // labels, frames and the logo have no click handler
+        }
+      },
+      [&](const RunError& e) {
+        p_.MsgBox(
+            L"Run-time error '" + std::to_wstring(e.number) + L"':" + gsCR + gsCR + e.description,
+            MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
+        return OnError::Stop;
+      });
   return true;
 }
 

@@ -63,16 +63,17 @@ std::wstring fmMain::BrowseFolder(std::wstring& title, bool bProgramFilesRoot) {
   if (title.empty()) {
     title = L"Select Installation Folder:";
   }
-  try {
-    return p_.BrowseForFolder(title, bProgramFilesRoot).value_or(L"");
-  } catch (const RunError& e) {
-    // A picker that fails is a cancel to the caller; only a developer hears why.
-    if (o_.gbDebug) {
-      p_.MsgBox(L"errHdl_BrowseFolder: " + DescribeError(e.description, e.number), MsgButtons::Ok,
-                MsgIcon::None, std::nullopt);
-    }
-    return {};
-  }
+  // A picker that fails is a cancel to the caller; only a developer hears why.
+  std::wstring folder;
+  Attempt([&] { folder = p_.BrowseForFolder(title, bProgramFilesRoot).value_or(L""); },
+          [&](const RunError& e) {
+            if (o_.gbDebug) {
+              p_.MsgBox(L"errHdl_BrowseFolder: " + DescribeError(e.description, e.number),
+                        MsgButtons::Ok, MsgIcon::None, std::nullopt);
+            }
+            return OnError::Stop;
+          });
+  return folder;
 }
 
 bool fmMain::Check_Paths() {
