@@ -4,6 +4,7 @@ program is started from the disc's root, once silently and once through the wiza
 
 import shutil
 import subprocess
+import time
 
 from harness import CR, WINE_CONFIG, Failure, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
@@ -44,8 +45,21 @@ def insert_disc(machine):
                     view=WINE_CONFIG)
     # Wine's mount manager reads the drive types when it starts.
     machine.stop()
-    check_equal(drive_type(machine), CDROM, f"type of drive {DRIVE}:")
+    check_equal(settled_drive_type(machine), CDROM, f"type of drive {DRIVE}:")
     return root + "SetupVTR.exe"
+
+
+def settled_drive_type(machine, seconds=30):
+    """The drive's type once Wine's mount manager has made its drives. It starts as a service of
+    the first program of a new Wine session and makes them a moment later; a program that asks
+    before then is answered for the folder the drive maps, a fixed disk. On a loaded machine
+    that moment is seconds, so the type is read until it is a CD-ROM's or the time is up."""
+    deadline = time.monotonic() + seconds
+    while True:
+        kind = drive_type(machine)
+        if kind == CDROM or time.monotonic() > deadline:
+            return kind
+        time.sleep(0.5)
 
 
 def drive_type(machine):
