@@ -215,6 +215,18 @@ class TimedPlatform final : public vtr::Platform {
     return inner_.HoldFile(path, digest);
   }
   std::wstring RecordedPackageDigests() override { return inner_.RecordedPackageDigests(); }
+  void MakeProtectedFolder(const std::wstring& path) override { inner_.MakeProtectedFolder(path); }
+  bool PathHasLink(const std::wstring& path) override { return inner_.PathHasLink(path); }
+  std::optional<uint64_t> FileSize(const std::wstring& path) override {
+    return inner_.FileSize(path);
+  }
+  std::unique_ptr<vtr::HeldFile> CopyIntoFolder(const std::wstring& source,
+                                                const std::wstring& folder,
+                                                const std::wstring& name) override {
+    return inner_.CopyIntoFolder(source, folder, name);
+  }
+  void RemoveFile(const std::wstring& path) override { inner_.RemoveFile(path); }
+  void RemoveFolderTree(const std::wstring& path) override { inner_.RemoveFolderTree(path); }
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
                     const std::wstring& parameters, const std::wstring& workFolder,
                     int showCommand) override {

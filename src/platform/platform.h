@@ -206,6 +206,34 @@ class Platform {
   // line; "" for a build that recorded none.
   virtual std::wstring RecordedPackageDigests() = 0;
 
+  // --- The protected cache ---
+  // Makes a folder that only administrators and the system account may change (the system
+  // account and Administrators full control, Users read and execute, nothing inherited), with
+  // every missing folder above it made the same way; an existing one has its access list set
+  // again. Raises, naming what failed, when the folder or a folder above it is a link or a
+  // junction, or when it cannot be made or protected.
+  virtual void MakeProtectedFolder(const std::wstring& path) = 0;
+  // Whether the folder or file, or a folder above it, is a link or a junction (a reparse
+  // point); raises when Windows cannot tell.
+  virtual bool PathHasLink(const std::wstring& path) = 0;
+  // A file's size in bytes; nothing when it is not there or cannot be asked.
+  virtual std::optional<uint64_t> FileSize(const std::wstring& path) = 0;
+  // Copies a file into a protected folder under a name. The source is read once; what is read
+  // is hashed (SHA-256) and written as it is read, into a new file in the folder that takes the
+  // name (replacing an older copy) only once it is whole, so a copy that fails leaves no file.
+  // The copy begins at once, beside whatever the caller does next. The returned copy is held
+  // (see HeldFile): its Sha256() waits for the copy to end and is the digest of what was
+  // written; it raises, naming what failed (a full disk, no rights), when the copy failed.
+  // Raises at once when the copy cannot begin.
+  virtual std::unique_ptr<HeldFile> CopyIntoFolder(const std::wstring& source,
+                                                   const std::wstring& folder,
+                                                   const std::wstring& name) = 0;
+  // Deletes a file, a link as a link; one that is not there is no error. Raises on failure.
+  virtual void RemoveFile(const std::wstring& path) = 0;
+  // Removes a folder with everything in it, links inside removed as links, never followed; one
+  // that is not there is no error. Raises on failure.
+  virtual void RemoveFolderTree(const std::wstring& path) = 0;
+
   // --- Shell and processes ---
   // ShellExecute: a result of 32 or more means started; it does not wait.
   virtual int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,

@@ -81,8 +81,10 @@ class SimHeldMutex : public HeldMutex {
 
 class SimHeldFile : public HeldFile {
  public:
-  SimHeldFile(std::weak_ptr<Machine> machine, std::wstring path)
-      : machine_(std::move(machine)), path_(std::move(path)) {}
+  SimHeldFile(std::weak_ptr<Machine> machine, std::wstring path, std::wstring digestSource)
+      : machine_(std::move(machine)),
+        path_(std::move(path)),
+        digestSource_(digestSource.empty() ? path_ : std::move(digestSource)) {}
 
   std::wstring Sha256() override {
     const auto m = machine_.lock();
@@ -91,11 +93,12 @@ class SimHeldFile : public HeldFile {
     }
     const std::size_t line = m->Begin("Sha256", Line{{"path", Text(path_)}});
     std::wstring digest(64, L'0');
-    if (const std::wstring* given = m->Setup().packageFileDigests.Find(path_)) {
+    if (const std::wstring* given = m->Setup().packageFileDigests.Find(digestSource_)) {
       digest = *given;
     } else {
-      const std::size_t slash = path_.find_last_of(L"\\/");
-      const std::wstring name = slash == std::wstring::npos ? path_ : path_.substr(slash + 1);
+      const std::size_t slash = digestSource_.find_last_of(L"\\/");
+      const std::wstring name =
+          slash == std::wstring::npos ? digestSource_ : digestSource_.substr(slash + 1);
       if (const std::wstring* recorded = m->Setup().recordedDigests.Find(name)) {
         digest = *recorded;
       }
@@ -107,6 +110,7 @@ class SimHeldFile : public HeldFile {
  private:
   std::weak_ptr<Machine> machine_;
   std::wstring path_;
+  std::wstring digestSource_;
 };
 
 class SimInstaller : public InstallerObject {
@@ -228,8 +232,10 @@ std::unique_ptr<HeldMutex> MakeHeldMutex(std::weak_ptr<Machine> machine, std::ws
   return std::make_unique<SimHeldMutex>(std::move(machine), std::move(name));
 }
 
-std::unique_ptr<HeldFile> MakeHeldFile(std::weak_ptr<Machine> machine, std::wstring path) {
-  return std::make_unique<SimHeldFile>(std::move(machine), std::move(path));
+std::unique_ptr<HeldFile> MakeHeldFile(std::weak_ptr<Machine> machine, std::wstring path,
+                                       std::wstring digestSource) {
+  return std::make_unique<SimHeldFile>(std::move(machine), std::move(path),
+                                       std::move(digestSource));
 }
 
 std::unique_ptr<InstallerObject> MakeInstaller(std::weak_ptr<Machine> machine) {

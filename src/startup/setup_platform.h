@@ -84,6 +84,20 @@ class SetupPlatform final : public Platform {
   }
   std::wstring RecordedPackageDigests() override { return windows_.RecordedPackageDigests(); }
 
+  void MakeProtectedFolder(const std::wstring& path) override {
+    windows_.MakeProtectedFolder(path);
+  }
+  bool PathHasLink(const std::wstring& path) override { return windows_.PathHasLink(path); }
+  std::optional<uint64_t> FileSize(const std::wstring& path) override {
+    return windows_.FileSize(path);
+  }
+  std::unique_ptr<HeldFile> CopyIntoFolder(const std::wstring& source, const std::wstring& folder,
+                                           const std::wstring& name) override {
+    return windows_.CopyIntoFolder(source, folder, name);
+  }
+  void RemoveFile(const std::wstring& path) override { windows_.RemoveFile(path); }
+  void RemoveFolderTree(const std::wstring& path) override { windows_.RemoveFolderTree(path); }
+
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
                     const std::wstring& parameters, const std::wstring& workFolder,
                     int showCommand) override;

@@ -68,6 +68,14 @@ class Win32Platform final : public Platform {
   std::unique_ptr<HeldFile> HoldFile(const std::wstring& path, bool digest) override;
   std::wstring RecordedPackageDigests() override;
 
+  void MakeProtectedFolder(const std::wstring& path) override;
+  bool PathHasLink(const std::wstring& path) override;
+  std::optional<uint64_t> FileSize(const std::wstring& path) override;
+  std::unique_ptr<HeldFile> CopyIntoFolder(const std::wstring& source, const std::wstring& folder,
+                                           const std::wstring& name) override;
+  void RemoveFile(const std::wstring& path) override;
+  void RemoveFolderTree(const std::wstring& path) override;
+
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
                     const std::wstring& parameters, const std::wstring& workFolder,
                     int showCommand) override;
