@@ -59,9 +59,7 @@ bool OfferDatabaseEngine(Platform& p, const Plan& plan) {
     return true;
   }
   // The engine's installer does both: it offers removal when the engine is there.
-  const int32_t code =
-      Shell(p, JoinPath(plan.sourceFolder, plan.sourceSeparator, plan.aceInstaller), L"",
-            plan.sourceFolder);
+  const int32_t code = Shell(p, plan.aceInstallerPath, L"", plan.sourceFolder);
   std::optional<std::wstring> text = ShellFailureText(
       code,
       L"File Not Found:" + plan.aceInstaller + gsCR +

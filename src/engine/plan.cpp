@@ -296,6 +296,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   plan.systemDir = f.gsSystemDir;
   plan.sourceFolder = f.sourceFolder;
   plan.sourceSeparator = f.sourceSeparator;
+  plan.aceInstallerPath = JoinPath(f.sourceFolder, f.sourceSeparator, plan.aceInstaller);
   if (f.gsSystemDir.empty()) {
     Refuse(plan, Refusal::Why::CannotAsk, L"Unable to locate the Windows system folder.");
     return plan;

@@ -51,6 +51,8 @@ struct Plan {
   std::wstring sourceFolder;
   std::wstring sourceSeparator;
   std::wstring aceInstaller = L"AccessDatabaseEngine2010_SP2.exe";
+  // The ACE installer's full path, the file that is started (its folder is its working folder).
+  std::wstring aceInstallerPath;
   PackageRun program;
   PackageRun database;
   PackageRun otherDatabase;
