@@ -38,31 +38,43 @@ void DeleteOpened(HANDLE item, const std::wstring& path, DWORD attributes) {
   }
 }
 
-// The names in a folder, "." and ".." left out.
+// The names in a folder, "." and ".." left out, read through a handle of the folder itself
+// (a search by name would be refused: the folder is open for deleting, and a search does not
+// share that).
 std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+  const auto listError = [&folder](DWORD code) {
+    return FileError(code, L"the folder " + folder + L" could not be listed");
+  };
+  UniqueFileHandle listing = OpenItself(folder, FILE_LIST_DIRECTORY,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  if (!listing) {
+    throw listError(::GetLastError());
+  }
   std::vector<std::wstring> names;
-  WIN32_FIND_DATAW entry{};
-  const std::wstring pattern = folder + L"\\*";
-  UniqueFindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
-                                             FindExSearchNameMatch, nullptr, 0));
-  if (!search) {
-    const DWORD code = ::GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND) {
-      return names;
+  // FILE_ID_BOTH_DIR_INFO entries are 8-byte aligned.
+  std::vector<LONGLONG> buffer(8192);
+  const auto bytes = static_cast<DWORD>(buffer.size() * sizeof(LONGLONG));
+  for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
+    if (!::GetFileInformationByHandleEx(listing.get(), kind, buffer.data(), bytes)) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_NO_MORE_FILES) {
+        return names;
+      }
+      throw listError(code);
     }
-    throw FileError(code, L"the folder " + folder + L" could not be listed");
-  }
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name != L"." && name != L"..") {
-      names.push_back(name);
+    const auto* entry = reinterpret_cast<const unsigned char*>(buffer.data());
+    for (;;) {
+      const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(entry);
+      const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+      if (name != L"." && name != L"..") {
+        names.push_back(name);
+      }
+      if (info->NextEntryOffset == 0) {
+        break;
+      }
+      entry += info->NextEntryOffset;
     }
-  } while (::FindNextFileW(search.get(), &entry));
-  const DWORD code = ::GetLastError();
-  if (code != ERROR_NO_MORE_FILES) {
-    throw FileError(code, L"the folder " + folder + L" could not be listed");
   }
-  return names;
 }
 
 // Removes what the path names: a file or a link at once, a folder after everything in it.
