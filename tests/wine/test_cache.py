@@ -127,6 +127,12 @@ def a_cache_copy_is_its_source_to_the_bit_and_a_failed_one_changes_nothing(machi
         check_equal(digest, [{"copy": name, "sha256": hashlib.sha256(data).hexdigest()}],
                     f"the digest of the copy of {name}")
         check((cache / name).read_bytes() == data, f"the copy of {name} differs from its source")
+    # A copy of the copy itself (a setup started from the cache caches itself) is the file
+    # as it is.
+    again = run_tool(machine, "copy", f"{CACHE}\\vtr3p.msi", CACHE, "vtr3p.msi", "digests")
+    check_equal(again[-1], {"copy": "vtr3p.msi",
+                            "sha256": hashlib.sha256(sources["vtr3p.msi"]).hexdigest()},
+                "the digest of a copy of the copy itself")
 
     # A copy over the older one that fails part-way (the disk full under it) leaves the
     # older copy as it was and no half-written file.

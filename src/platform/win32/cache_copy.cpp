@@ -39,6 +39,13 @@ FileIdentity IdentityOf(HANDLE file, const std::wstring& path) {
   return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
+// Whether the path names the file the handle is open on.
+bool SameFile(HANDLE file, const std::wstring& path, const std::wstring& other) {
+  UniqueFileHandle there = OpenItself(other, FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  return there && IdentityOf(there.get(), other) == IdentityOf(file, path);
+}
+
 // Gives the open file another name in its folder, replacing a file of that name.
 BOOL RenameOpened(HANDLE file, const std::wstring& path) {
   const std::size_t bytes = path.size() * sizeof(wchar_t);
@@ -228,9 +235,17 @@ std::unique_ptr<HeldFile> Win32Platform::CopyIntoFolder(const std::wstring& sour
   if (!sourceFile) {
     throw FileError(::GetLastError(), L"the file " + source + L" could not be opened to copy it");
   }
+  const std::wstring copyPath = target + L"\\" + name;
+  if (SameFile(sourceFile.get(), source, copyPath)) {
+    // The cached copy itself (a setup started from the cache caches itself): it is held and
+    // hashed as it is, never written over, as it may be the running program.
+    sourceFile.reset();
+    chain = FolderChain();
+    return HoldFile(copyPath, true);
+  }
   UniqueFileHandle partial = CreatePartial(target, name);
   auto copy = std::make_unique<Win32CachedCopy>(source, std::move(sourceFile), std::move(chain),
-                                                std::move(partial), target + L"\\" + name);
+                                                std::move(partial), copyPath);
   copy->Begin();
   return copy;
 }
