@@ -274,9 +274,6 @@ class TimedPlatform final : public vtr::Platform {
   std::unique_ptr<vtr::LogFile> CreateLogFile(const std::wstring& path) override {
     return Timed([&] { return inner_.CreateLogFile(path); });
   }
-  std::unique_ptr<vtr::ReservedFile> ReserveFile(const std::wstring& path) override {
-    return Timed([&] { return inner_.ReserveFile(path); });
-  }
   vtr::LocalTime Now() override { return inner_.Now(); }
   vtr::ProcessIdentity Identity() override {
     return Timed([&] { return inner_.Identity(); });

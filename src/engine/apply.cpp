@@ -112,7 +112,7 @@ Next Do(Applying& a, const RunPackage& step, StepResult& result) {
     }
     return Next::End;
   }
-  const ChildRun child = RunMsiexec(a.p, a.plan, run, false);
+  const ChildRun child = RunMsiexec(a.p, a.plan, MsiexecArguments(run));
   if (step.package == PackageId::Program) {
     a.programStarted = child.started;
   }

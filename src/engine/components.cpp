@@ -1,7 +1,6 @@
 // The updater service, component registration, msiexec and the ACE engine started for a run.
 #include "engine/components.h"
 
-#include "engine/msi_command.h"
 #include "engine/outcome.h"
 #include "engine/run_programs.h"
 #include "util/paths.h"
@@ -22,51 +21,10 @@ int32_t RunShellStep(Platform& p, const Plan& plan, const std::wstring& program,
   return Shell(p, program, parameters, plan.systemDir);
 }
 
-ChildRun RunMsiexec(Platform& p, const Plan& plan, PackageRun run, bool rollback) {
-  const std::unique_ptr<ReservedFile> log =
-      HoldInstallerLog(p, rollback ? run.rollbackLogFile : run.logFile);
-  const std::wstring arguments = rollback ? RollbackArguments(run) : MsiexecArguments(run);
+ChildRun RunMsiexec(Platform& p, const Plan& plan, const std::wstring& arguments) {
   const std::wstring& systemDir = plan.systemDir;
   return SYS_CreateP(p, plan.debug, systemDir + L"\\msiexec.exe", L"msiexec.exe " + arguments,
                      systemDir, 0);
-}
-
-std::unique_ptr<ReservedFile> HoldInstallerLog(Platform& p, std::wstring& logFile) {
-  if (logFile.empty()) {
-    return nullptr;
-  }
-  const std::wstring planned = logFile;
-  std::unique_ptr<ReservedFile> held;
-  std::wstring line;
-  Attempt(
-      [&] {
-        held = MakeUnderFreeName(planned, logFile,
-                                 [&](const std::wstring& name) { return p.ReserveFile(name); });
-        if (!held) {
-          line = L"Windows Installer's log cannot be written: something is already at " + planned +
-                 L" and at each of the other names tried, up to " +
-                 NumberedPath(planned, kNewFileNames) +
-                 L" (setup does not write, read or follow what it finds there). Windows "
-                 L"Installer runs without it.";
-        } else if (logFile != planned) {
-          line = L"something is already at " + planned +
-                 L" (setup does not write, read or follow it): Windows Installer's log is " +
-                 logFile;
-        }
-      },
-      [&](const RunError& e) {
-        line = L"Windows Installer's log " + planned + L" cannot be written: " +
-               DescribeError(e.description, e.number) + L". Windows Installer runs without it.";
-        return OnError::Stop;
-      });
-  if (!held) {
-    logFile.clear();
-  }
-  if (!line.empty()) {
-    p.WriteStandardError(L"VTR Setup: " + line);
-    p.WriteLog(line);
-  }
-  return held;
 }
 
 RegistrationEnd RunRegsvr32(Platform& p, const Plan& plan, const Registration& step) {

@@ -30,17 +30,13 @@ std::wstring WithTargetDir(std::wstring properties, const std::wstring& target) 
 
 // With LOG, Windows Installer writes its own verbose log of the package's run beside the
 // setup log, named for the run so that runs never write over each other's.
-std::wstring VerboseLogFile(const RunOptions& o, const std::wstring& fileName) {
+std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName) {
   if (o.gsLogFolder.empty()) {
     return {};
   }
   const std::wstring name =
       L"VTR Setup " + (o.gsRunId.empty() ? L"" : o.gsRunId + L" ") + fileName + L".log";
-  return JoinPath(o.gsLogFolder, L"\\", name);
-}
-
-std::wstring VerboseLogArgument(const std::wstring& logFile) {
-  return logFile.empty() ? std::wstring() : L" /l*v " + gsQuote + logFile + gsQuote;
+  return L" /l*v " + gsQuote + JoinPath(o.gsLogFolder, L"\\", name) + gsQuote;
 }
 
 // Why a removal cannot hand Windows Installer the package file on the media; none when it can.
@@ -75,13 +71,11 @@ void RemoveByProductCode(PackageRun& run, std::wstring reason) {
 
 std::wstring MsiexecArguments(const PackageRun& run) {
   const std::wstring target = run.byProductCode ? run.path : gsQuote + run.path + gsQuote;
-  return run.switches + target + run.properties + run.level + VerboseLogArgument(run.logFile) +
-         run.restartArgument;
+  return run.switches + target + run.properties + run.level + run.logArgument + run.restartArgument;
 }
 
 std::wstring RollbackArguments(const PackageRun& run) {
-  return L"/x " + run.productCode + run.level + VerboseLogArgument(run.rollbackLogFile) +
-         run.restartArgument;
+  return L"/x " + run.productCode + run.level + run.rollbackLogArgument + run.restartArgument;
 }
 
 std::wstring ReinstallPrompt(const std::wstring& question) {

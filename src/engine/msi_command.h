@@ -20,10 +20,8 @@ std::wstring RollbackArguments(const PackageRun& run);
 // The package's properties with TARGETDIR (when there is a target) after them.
 std::wstring WithTargetDir(std::wstring properties, const std::wstring& target);
 
-// With LOG: the file of Windows Installer's own verbose log of the package's run; else "".
-std::wstring VerboseLogFile(const RunOptions& o, const std::wstring& fileName);
-// msiexec's argument that writes its verbose log into the file; "" for none.
-std::wstring VerboseLogArgument(const std::wstring& logFile);
+// With LOG: Windows Installer's own verbose log of the package's run, as an argument; else "".
+std::wstring VerboseLogArgument(const RunOptions& o, const std::wstring& fileName);
 
 // Why a removal cannot hand Windows Installer the package file on the media; none when it can.
 std::optional<std::wstring> ByProductCodeReason(bool found, const PackageOnMedia& media,

@@ -319,9 +319,9 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
         std::pair{&plan.otherDatabase, DatabasePackageName(e.gbPro, !e.gbUpdate)}}) {
     run->fileName = name;
     run->path = JoinPath(f.sourceFolder, f.sourceSeparator, name);
-    run->logFile = VerboseLogFile(o, name);
+    run->logArgument = VerboseLogArgument(o, name);
     run->restartArgument = o.gbNoRestart ? L" /norestart" : L"";
-    run->rollbackLogFile = VerboseLogFile(o, name + L" rollback");
+    run->rollbackLogArgument = VerboseLogArgument(o, name + L" rollback");
   }
 
   if (r.bProgram && (r.bRepair || e.gbUpdate || r.bRemove)) {

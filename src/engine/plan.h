@@ -20,19 +20,17 @@ namespace vtr {
 // One package's Windows Installer run. Debug prompts may change the switches and the level
 // before the run.
 struct PackageRun {
-  std::wstring fileName;    // "vtr3p.msi", ...
-  std::wstring path;        // the package in the source folder
-  std::wstring switches;    // "/I ", "/x ", "/famus ", ... always ending in a blank
-  std::wstring properties;  // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
-  std::wstring level;       // " /qn", " /qb-", ...
-  // Windows Installer's log of the run (" /l*v"), with LOG; else "". Setup makes the file new
-  // before msiexec starts, and may move it to another name then.
-  std::wstring logFile;
+  std::wstring fileName;     // "vtr3p.msi", ...
+  std::wstring path;         // the package in the source folder
+  std::wstring switches;     // "/I ", "/x ", "/famus ", ... always ending in a blank
+  std::wstring properties;   // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
+  std::wstring level;        // " /qn", " /qb-", ...
+  std::wstring logArgument;  // " /l*v \"...\"" with LOG, else ""
   // Taking the run back: the product the package installs, whether it was installed before
   // this run, and Windows Installer's log of a removal that takes it back.
   std::wstring productCode;
   bool installedBefore = false;
-  std::wstring rollbackLogFile;
+  std::wstring rollbackLogArgument;
   // A removal that hands Windows Installer the installed product's code (path then holds the
   // code) rather than the package file, and why: the file on the media is not the package
   // that was installed, or there is none.

@@ -14,55 +14,55 @@ namespace {
 // in one message at the end.
 void Carry(Platform& p, const Plan& plan, const Undo& undo, StepResult& result) {
   result.status = StepStatus::Done;
-  std::visit(Overloaded{
-                 [&](const RemoveProduct& u) {
-                   const ChildRun child = RunMsiexec(p, plan, plan.Package(u.package), true);
-                   result.detail = !child.started ? L"not started"
-                                   : child.exitCode
-                                       ? L"exit code " + std::to_wstring(*child.exitCode)
-                                       : L"its end was not seen";
-                   const Result met = child.exitCode
-                                          ? ClassifyExitCode(ChildProgram::Msiexec, *child.exitCode)
-                                          : Result::Failure;
-                   if (!GoesOn(met) && met != Result::RestartStarted) {
-                     result.status = StepStatus::Failed;
-                   }
-                 },
-                 [&](const KeepProduct&) {
-                   result.status = StepStatus::Skipped;
-                   result.detail = L"the old package is not at hand to take this back";
-                 },
-                 [&](const StartUpdater& u) { RunShellStep(p, plan, u.program, u.parameters); },
-                 [&](const Registration& u) {
-                   const RegistrationEnd end = RunRegsvr32(p, plan, u);
-                   result.detail = end.detail;
-                   if (end.failure) {
-                     result.status = StepStatus::Failed;
-                   }
-                 },
-                 [&](const MoveBack& u) {
-                   if (!p.MoveFileTo(u.what, u.to)) {
-                     result.status = StepStatus::Failed;
-                   }
-                 },
-                 [&](const PutBackSetting& u) {
-                   if (u.old) {
-                     p.SaveSetting(plan.editionId, kSection, u.key, *u.old);
-                   } else {
-                     p.DeleteSetting(plan.editionId, kSection, u.key);
-                   }
-                 },
-                 [&](const PutBackRegistryValue& u) {
-                   if (u.old) {
-                     p.SetRegistryValue(u.hive, u.key, u.name, *u.old);
-                   } else {
-                     p.DeleteRegistryValue(u.hive, u.key, u.name);
-                   }
-                 },
-                 [&](const RemoveRegistryKey& u) { p.DeleteRegistryKey(u.hive, u.key); },
-                 [&](const auto&) { result.status = StepStatus::Skipped; },
-             },
-             undo);
+  std::visit(
+      Overloaded{
+          [&](const RemoveProduct& u) {
+            const ChildRun child = RunMsiexec(p, plan, RollbackArguments(plan.Package(u.package)));
+            result.detail = !child.started   ? L"not started"
+                            : child.exitCode ? L"exit code " + std::to_wstring(*child.exitCode)
+                                             : L"its end was not seen";
+            const Result met = child.exitCode
+                                   ? ClassifyExitCode(ChildProgram::Msiexec, *child.exitCode)
+                                   : Result::Failure;
+            if (!GoesOn(met) && met != Result::RestartStarted) {
+              result.status = StepStatus::Failed;
+            }
+          },
+          [&](const KeepProduct&) {
+            result.status = StepStatus::Skipped;
+            result.detail = L"the old package is not at hand to take this back";
+          },
+          [&](const StartUpdater& u) { RunShellStep(p, plan, u.program, u.parameters); },
+          [&](const Registration& u) {
+            const RegistrationEnd end = RunRegsvr32(p, plan, u);
+            result.detail = end.detail;
+            if (end.failure) {
+              result.status = StepStatus::Failed;
+            }
+          },
+          [&](const MoveBack& u) {
+            if (!p.MoveFileTo(u.what, u.to)) {
+              result.status = StepStatus::Failed;
+            }
+          },
+          [&](const PutBackSetting& u) {
+            if (u.old) {
+              p.SaveSetting(plan.editionId, kSection, u.key, *u.old);
+            } else {
+              p.DeleteSetting(plan.editionId, kSection, u.key);
+            }
+          },
+          [&](const PutBackRegistryValue& u) {
+            if (u.old) {
+              p.SetRegistryValue(u.hive, u.key, u.name, *u.old);
+            } else {
+              p.DeleteRegistryValue(u.hive, u.key, u.name);
+            }
+          },
+          [&](const RemoveRegistryKey& u) { p.DeleteRegistryKey(u.hive, u.key); },
+          [&](const auto&) { result.status = StepStatus::Skipped; },
+      },
+      undo);
 }
 
 }  // namespace

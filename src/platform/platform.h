@@ -133,14 +133,6 @@ class LogFile {
   virtual void WriteLine(const std::wstring& line) = 0;
 };
 
-// A new, empty file made for another program to write (Windows Installer's log), held so that
-// its name stays this very file while the object lives: others may write it, never rename or
-// delete it, so nobody can put a link in its place.
-class ReservedFile {
- public:
-  virtual ~ReservedFile() = default;
-};
-
 // A named mutex this process made and holds; destroying it lets go of it.
 class HeldMutex {
  public:
@@ -306,10 +298,6 @@ class Platform {
   // link or junction at the name is never followed. Null when anything is at the name already (a
   // file, a folder, a link: the caller may try another name); raises on any other failure.
   virtual std::unique_ptr<LogFile> CreateLogFile(const std::wstring& path) = 0;
-  // Makes a new, empty file for another program to write and holds it (see ReservedFile), made
-  // as CreateLogFile makes one. Null when anything is at the name already; raises on any other
-  // failure.
-  virtual std::unique_ptr<ReservedFile> ReserveFile(const std::wstring& path) = 0;
   virtual LocalTime Now() = 0;
   // The computer, the account and the process, for the setup log's header.
   virtual ProcessIdentity Identity() = 0;

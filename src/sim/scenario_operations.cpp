@@ -26,7 +26,6 @@ const std::vector<ResultFailures>& ResultFailureTable() {
       {"PathHasLink", ResultKind::Flag, List::array({true})},
       // Something already at a new file's name.
       {"CreateLogFile", ResultKind::Flag, List::array({false})},
-      {"ReserveFile", ResultKind::Flag, List::array({false})},
       // 0: out of memory; 2, 3: file or path not found; 5: access denied; 31: no association.
       {"ShellOpen", ResultKind::Code, List::array({0, 2, 3, 5, 31})},
       {"StartProcess", ResultKind::Nothing, List::array({nullptr})},
@@ -199,7 +198,6 @@ const std::vector<Operation>& Operations() {
       {"SystemTempFolder", kQuery},
       {"CreateLogFile", kAction},
       {"WriteLogLine", kAction},
-      {"ReserveFile", kAction},
       {"Now", kQuery},
       {"Identity", kQuery},
       // A mutex leaves nothing behind and nobody sees it: claiming one only asks, in the

@@ -116,7 +116,6 @@ class SimPlatform : public Platform {
   bool RunsElevated() override;
   std::wstring SystemTempFolder() override;
   std::unique_ptr<LogFile> CreateLogFile(const std::wstring& path) override;
-  std::unique_ptr<ReservedFile> ReserveFile(const std::wstring& path) override;
   LocalTime Now() override;
   ProcessIdentity Identity() override;
 

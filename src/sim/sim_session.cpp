@@ -114,9 +114,7 @@ class SimLogFile final : public LogFile {
   std::weak_ptr<sim::Machine> machine_;
 };
 
-class SimReservedFile final : public ReservedFile {};
-
-// Makes the new file of a CreateLogFile or ReserveFile call; false when anything is at the name
+// Makes the new file of a CreateLogFile call; false when anything is at the name
 // already (which Windows would answer with ERROR_FILE_EXISTS), raises as making a file raises.
 bool MakeNewFile(sim::Machine& m, std::size_t line, const std::wstring& path) {
   const nlohmann::json* forced = m.Forced(line);
@@ -144,14 +142,6 @@ std::unique_ptr<LogFile> SimPlatform::CreateLogFile(const std::wstring& path) {
     return nullptr;
   }
   return std::make_unique<SimLogFile>(machine_);
-}
-
-std::unique_ptr<ReservedFile> SimPlatform::ReserveFile(const std::wstring& path) {
-  const std::size_t line = machine_->Begin("ReserveFile", Line{{"path", Text(path)}});
-  if (!MakeNewFile(*machine_, line, path)) {
-    return nullptr;
-  }
-  return std::make_unique<SimReservedFile>();
 }
 
 LocalTime SimPlatform::Now() {

@@ -110,6 +110,20 @@ void SetupLog::Start() {
   }
   state_ = State::On;
   o_.gsLogFolder = folder;
+  // Windows Installer opens its log by its name and deletes what is there first, so a link put
+  // at the name in between would be followed: an elevated run hands it only a folder that no
+  // ordinary user can change, which an existing folder LOG names may not be.
+  std::optional<std::wstring> installerLogs;
+  if (elevated_ && !protectedFolder_) {
+    o_.gsLogFolder = DefaultLogFolder();
+    installerLogs = o_.gsLogFolder.empty()
+                        ? L"Windows Installer's logs are not written: setup has no folder for them "
+                          L"that only administrators can change"
+                        : L"Windows Installer's logs go to " + o_.gsLogFolder + L", not to " +
+                              folder +
+                              L": Windows Installer opens its log by its name, so setup hands it "
+                              L"only a folder that no ordinary user can change";
+  }
   const std::wstring startedText =
       started ? FormatTime(*started) : std::wstring(L"(the time could not be read)");
 
@@ -140,6 +154,9 @@ void SetupLog::Start() {
   if (moved) {
     header.push_back(*moved);
   }
+  if (installerLogs) {
+    header.push_back(*installerLogs);
+  }
   for (const std::wstring& line : header) {
     Append(line);
   }
@@ -168,6 +185,7 @@ void SetupLog::Finish(int exitCode) {
   }
   Append(L"exit code: " + std::to_wstring(exitCode) + L" (" + ExitCodeMeaning(exitCode) + L")");
   Append(L"==== ended " + TimeNow() + L" ====");
+  state_ = State::Off;
   file_.reset();  // closed with the run's last line
 }
 
@@ -198,6 +216,7 @@ std::wstring SetupLog::DefaultLogFolder() {
             return OnError::Stop;
           });
   if (!folder.empty()) {
+    protectedFolder_ = true;
     return folder;
   }
   std::optional<std::wstring> data;
@@ -225,6 +244,7 @@ std::wstring SetupLog::DefaultLogFolder() {
                })) {
     return {};
   }
+  protectedFolder_ = true;
   return folder;
 }
 
@@ -266,6 +286,7 @@ std::wstring SetupLog::AskedLogFolder() {
           [&] {
             if (elevated_) {
               p_.MakeProtectedFolder(folder);
+              protectedFolder_ = true;
             } else {
               MakeFolders(p_, folder);
             }

@@ -57,6 +57,8 @@ class SetupLog {
   State state_ = State::Waiting;
   std::vector<std::wstring> waiting_;
   bool elevated_ = true;
+  // The log's folder is one setup made or set so that only administrators may change it.
+  bool protectedFolder_ = false;
   std::unique_ptr<LogFile> file_;  // held from Start until Finish
   std::wstring path_;
 };

@@ -130,9 +130,6 @@ class SetupPlatform final : public Platform {
   std::unique_ptr<LogFile> CreateLogFile(const std::wstring& path) override {
     return windows_.CreateLogFile(path);
   }
-  std::unique_ptr<ReservedFile> ReserveFile(const std::wstring& path) override {
-    return windows_.ReserveFile(path);
-  }
   LocalTime Now() override { return windows_.Now(); }
   ProcessIdentity Identity() override { return windows_.Identity(); }
 

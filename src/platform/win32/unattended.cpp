@@ -124,19 +124,10 @@ class Win32LogFile final : public LogFile {
   UniqueFileHandle file_;
 };
 
-// A file held for another program to write.
-class Win32ReservedFile final : public ReservedFile {
- public:
-  explicit Win32ReservedFile(UniqueFileHandle file) : file_(std::move(file)) {}
-
- private:
-  UniqueFileHandle file_;
-};
-
 // A new file at path, or none when something is there already. CREATE_NEW never opens what is
 // there, and FILE_FLAG_OPEN_REPARSE_POINT makes a link at the name count as something there
-// instead of being followed to wherever it points. Sharing leaves deleting out, so nobody can
-// delete or rename the file (and put a link in its place) while it is held.
+// instead of being followed to wherever it points. Sharing leaves deleting out: while the file
+// is held (its handle may write), nobody can delete or rename it and put a link in its place.
 UniqueFileHandle NewFile(const std::wstring& path, DWORD access, DWORD share) {
   UniqueFileHandle file(::CreateFileW(path.c_str(), access, share, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
@@ -159,17 +150,6 @@ std::unique_ptr<LogFile> Win32Platform::CreateLogFile(const std::wstring& path) 
     return nullptr;
   }
   return std::make_unique<Win32LogFile>(std::move(file));
-}
-
-std::unique_ptr<ReservedFile> Win32Platform::ReserveFile(const std::wstring& path) {
-  // The held handle may only read the file's attributes, so it is in no other program's way:
-  // whatever sharing that program asks for, its own open of the file succeeds.
-  UniqueFileHandle file =
-      NewFile(path, FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  if (!file) {
-    return nullptr;
-  }
-  return std::make_unique<Win32ReservedFile>(std::move(file));
 }
 
 LocalTime Win32Platform::Now() {

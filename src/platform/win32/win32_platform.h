@@ -99,7 +99,6 @@ class Win32Platform final : public Platform {
   bool RunsElevated() override;
   std::wstring SystemTempFolder() override;
   std::unique_ptr<LogFile> CreateLogFile(const std::wstring& path) override;
-  std::unique_ptr<ReservedFile> ReserveFile(const std::wstring& path) override;
   LocalTime Now() override;
   ProcessIdentity Identity() override;
 
