@@ -265,8 +265,14 @@ class TimedPlatform final : public vtr::Platform {
   std::wstring TempFolder() override {
     return Timed([&] { return inner_.TempFolder(); });
   }
-  void AppendLine(const std::wstring& path, const std::wstring& line) override {
-    Timed([&] { inner_.AppendLine(path, line); });
+  bool RunsElevated() override {
+    return Timed([&] { return inner_.RunsElevated(); });
+  }
+  std::wstring SystemTempFolder() override {
+    return Timed([&] { return inner_.SystemTempFolder(); });
+  }
+  std::unique_ptr<vtr::LogFile> CreateLogFile(const std::wstring& path) override {
+    return Timed([&] { return inner_.CreateLogFile(path); });
   }
   vtr::LocalTime Now() override { return inner_.Now(); }
   vtr::ProcessIdentity Identity() override {

@@ -36,7 +36,9 @@ struct RunOptions {
   bool gbNoRestart = false;  // NORESTART: Windows Installer never restarts the machine itself
   // LOG="<folder>": where the logs are to go; empty for the temporary folder.
   std::wstring gsLogFolderAsked;
-  // The folder the logs go to; empty unless LOG was given and the setup log could be written.
+  // The folder Windows Installer's logs go to: the setup log's, or in an elevated run whose
+  // setup log goes to an existing folder LOG named, one only administrators can change. Empty
+  // unless LOG was given and the setup log could be written.
   std::wstring gsLogFolder;
   // What names this run in its setup log lines and its Windows Installer logs; empty
   // without a log.

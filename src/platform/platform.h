@@ -124,6 +124,15 @@ class HeldFile {
   virtual std::wstring Sha256() = 0;
 };
 
+// A log file this process made new and holds open, to itself alone for writing: others may read
+// it, never write, rename or delete it. Destroying it closes the file.
+class LogFile {
+ public:
+  virtual ~LogFile() = default;
+  // Appends one line, UTF-8 and a line break; raises on failure.
+  virtual void WriteLine(const std::wstring& line) = 0;
+};
+
 // A named mutex this process made and holds; destroying it lets go of it.
 class HeldMutex {
  public:
@@ -277,9 +286,18 @@ class Platform {
   virtual void WriteLog(const std::wstring& /*line*/) {}
   // GetTempPath: the user's temporary folder without a trailing separator, "" on failure.
   virtual std::wstring TempFolder() = 0;
-  // Appends one line, UTF-8 and a line break, to a file that is made when missing; raises on
-  // failure.
-  virtual void AppendLine(const std::wstring& path, const std::wstring& line) = 0;
+  // Whether the process runs with administrator rights: its token is elevated (on Windows XP,
+  // which has no elevation, it holds the Administrators group). Raises when Windows cannot tell.
+  virtual bool RunsElevated() = 0;
+  // GetTempPath2's folder for a process of the system account, which only the system account
+  // and administrators may use (C:\Windows\SystemTemp), without a trailing separator; "" for
+  // another account, or on a Windows without GetTempPath2 (before Windows 11 and the newer
+  // updates of Windows 10).
+  virtual std::wstring SystemTempFolder() = 0;
+  // Makes a new log file and holds it (see LogFile): CREATE_NEW, so never an existing file, and a
+  // link or junction at the name is never followed. Null when anything is at the name already (a
+  // file, a folder, a link: the caller may try another name); raises on any other failure.
+  virtual std::unique_ptr<LogFile> CreateLogFile(const std::wstring& path) = 0;
   virtual LocalTime Now() = 0;
   // The computer, the account and the process, for the setup log's header.
   virtual ProcessIdentity Identity() = 0;

@@ -95,6 +95,7 @@ const std::vector<TopField>& TopFields() {
        [](F f, R r) { f.Items([&](F item) { r.s.events.push_back(ReadUserEvent(item)); }); }},
       {"personCanAnswer", [](F f, R r) { r.s.personCanAnswer = f.Bool(); }},
       {"tempFolder", [](F f, R r) { r.tempFolder = f.TextOrNull(); }},
+      {"systemTempFolder", [](F f, R r) { r.s.systemTempFolder = f.Text(); }},
       {"now", [](F f, R r) { r.s.now = ReadTime(f); }},
       {"installerBusy", [](F f, R r) { r.s.othersHold[kInstallerBusyMutex] = ReadPolls(f); }},
       {"setupRunning", [](F f, R r) { r.s.othersHold[kSetupMutex] = ReadPolls(f); }},

@@ -104,6 +104,9 @@ struct Scenario {
   std::vector<UserEvent> events;           // the user at the wizard window, in order
   bool personCanAnswer = true;             // false: the window station is not visible
   std::optional<std::wstring> tempFolder;  // nothing: the query fails
+  // GetTempPath2's folder for a run as the system account on a Windows that has it; "" for
+  // another account or an older Windows.
+  std::wstring systemTempFolder;
   LocalTime now{2024, 5, 1, 10, 22, 33};
   // Named mutexes another process holds when the run starts: for this many polls (a test of
   // the name or an attempt to claim it, each), or for ever (nothing).

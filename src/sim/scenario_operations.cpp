@@ -22,6 +22,10 @@ const std::vector<ResultFailures>& ResultFailureTable() {
   using List = nlohmann::ordered_json;
   static const std::vector<ResultFailures> kTable = {
       {"MoveFileTo", ResultKind::Flag, List::array({false})},
+      // A link or junction found where a folder was to be.
+      {"PathHasLink", ResultKind::Flag, List::array({true})},
+      // Something already at a new file's name.
+      {"CreateLogFile", ResultKind::Flag, List::array({false})},
       // 0: out of memory; 2, 3: file or path not found; 5: access denied; 31: no association.
       {"ShellOpen", ResultKind::Code, List::array({0, 2, 3, 5, 31})},
       {"StartProcess", ResultKind::Nothing, List::array({nullptr})},
@@ -190,7 +194,10 @@ const std::vector<Operation>& Operations() {
       {"WriteStandardError", kAction},
       {"WriteStandardOutput", kAction},
       {"TempFolder", kQuery},
-      {"AppendLine", kAction},
+      {"RunsElevated", kQuery},
+      {"SystemTempFolder", kQuery},
+      {"CreateLogFile", kAction},
+      {"WriteLogLine", kAction},
       {"Now", kQuery},
       {"Identity", kQuery},
       // A mutex leaves nothing behind and nobody sees it: claiming one only asks, in the

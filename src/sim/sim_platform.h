@@ -113,7 +113,9 @@ class SimPlatform : public Platform {
   void WriteStandardError(const std::wstring& line) override;
   void WriteStandardOutput(const std::wstring& line) override;
   std::wstring TempFolder() override;
-  void AppendLine(const std::wstring& path, const std::wstring& line) override;
+  bool RunsElevated() override;
+  std::wstring SystemTempFolder() override;
+  std::unique_ptr<LogFile> CreateLogFile(const std::wstring& path) override;
   LocalTime Now() override;
   ProcessIdentity Identity() override;
 

@@ -83,15 +83,65 @@ std::wstring SimPlatform::TempFolder() {
   return folder;
 }
 
-void SimPlatform::AppendLine(const std::wstring& path, const std::wstring& text) {
-  const std::size_t line =
-      machine_->Begin("AppendLine", Line{{"path", Text(path)}, {"line", Text(text)}});
-  // The disks hold no contents: the file is made, or found writable, as CreateFile would.
-  try {
-    machine_->Files().CreateEmptyFile(path);
-  } catch (const RunError& error) {
-    machine_->Raise(line, error);
+bool SimPlatform::RunsElevated() {
+  const std::size_t line = machine_->Begin("RunsElevated");
+  machine_->Result(line, machine_->Setup().administrator);
+  return machine_->Setup().administrator;
+}
+
+std::wstring SimPlatform::SystemTempFolder() {
+  const std::size_t line = machine_->Begin("SystemTempFolder");
+  const std::wstring folder = machine_->Setup().systemTempFolder;
+  machine_->Result(line, Text(folder));
+  return folder;
+}
+
+namespace {
+
+// The setup log as the program holds it: each line written is recorded (the disks keep no
+// contents).
+class SimLogFile final : public LogFile {
+ public:
+  explicit SimLogFile(std::weak_ptr<sim::Machine> machine) : machine_(std::move(machine)) {}
+
+  void WriteLine(const std::wstring& text) override {
+    if (const auto m = machine_.lock()) {
+      m->Begin("WriteLogLine", Line{{"line", Text(text)}});
+    }
   }
+
+ private:
+  std::weak_ptr<sim::Machine> machine_;
+};
+
+// Makes the new file of a CreateLogFile call; false when anything is at the name
+// already (which Windows would answer with ERROR_FILE_EXISTS), raises as making a file raises.
+bool MakeNewFile(sim::Machine& m, std::size_t line, const std::wstring& path) {
+  const nlohmann::json* forced = m.Forced(line);
+  const auto parsed = m.Files().Parse(path, false);
+  bool made = false;
+  if (forced != nullptr) {
+    made = forced->get<bool>();
+  } else if (!parsed || m.Files().Find(*parsed) == nullptr) {
+    try {
+      m.Files().CreateEmptyFile(path);
+    } catch (const RunError& error) {
+      m.Raise(line, error);
+    }
+    made = true;
+  }
+  m.Result(line, made);
+  return made;
+}
+
+}  // namespace
+
+std::unique_ptr<LogFile> SimPlatform::CreateLogFile(const std::wstring& path) {
+  const std::size_t line = machine_->Begin("CreateLogFile", Line{{"path", Text(path)}});
+  if (!MakeNewFile(*machine_, line, path)) {
+    return nullptr;
+  }
+  return std::make_unique<SimLogFile>(machine_);
 }
 
 LocalTime SimPlatform::Now() {

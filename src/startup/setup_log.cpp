@@ -1,8 +1,9 @@
-// The setup log: appended to, one block per run and one event a line.
+// The setup log: a new file for each run, one event a line.
 #include "startup/setup_log.h"
 
 #include <cstdio>
 
+#include "detect/folders.h"
 #include "engine/outcome.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -10,7 +11,9 @@
 namespace vtr {
 namespace {
 
-constexpr wchar_t kLogName[] = L"VTR Setup.log";
+// Setup's own folder of logs under ProgramData, for elevated runs.
+constexpr wchar_t kOwnLogFolder[] = L"Vantora\\Setup Logs";
+constexpr wchar_t kGoesOnWithout[] = L". The run goes on without it.";
 
 std::wstring RunMode(const Edition& e, const RunOptions& o) {
   std::wstring mode = e.gbUpdate ? L"update" : L"full install";
@@ -84,16 +87,7 @@ void SetupLog::Start() {
     state_ = State::Off;
     return;
   }
-  const std::wstring folder = o_.gsLogFolderAsked.empty() ? TempLogFolder() : AskedLogFolder();
-  if (folder.empty()) {
-    state_ = State::Off;
-    return;
-  }
-  path_ = JoinPath(folder, L"\\", kLogName);
-  state_ = State::On;
-  o_.gsLogFolder = folder;
-
-  // The run's name: when it started and its process.
+  // The run's name, which the log's file carries: when it started and its process.
   std::optional<LocalTime> started;
   // Without the time, the run id names the computer and the process only.
   Attempt([&] { started = p_.Now(); }, [](const RunError&) { return OnError::Stop; });
@@ -104,6 +98,32 @@ void SetupLog::Start() {
             return OnError::Stop;
           });
   o_.gsRunId = MakeRunId(identity.computer, started, identity.processId);
+  // When Windows cannot tell, the run has the rights setup asks Windows for.
+  Attempt([&] { elevated_ = p_.RunsElevated(); }, [](const RunError&) { return OnError::Stop; });
+
+  const std::wstring folder = o_.gsLogFolderAsked.empty() ? DefaultLogFolder() : AskedLogFolder();
+  const std::optional<std::wstring> moved = folder.empty() ? std::nullopt : Open(folder);
+  if (!file_) {
+    state_ = State::Off;
+    o_.gsRunId.clear();
+    return;
+  }
+  state_ = State::On;
+  o_.gsLogFolder = folder;
+  // Windows Installer opens its log by its name and deletes what is there first, so a link put
+  // at the name in between would be followed: an elevated run hands it only a folder that no
+  // ordinary user can change, which an existing folder LOG names may not be.
+  std::optional<std::wstring> installerLogs;
+  if (elevated_ && !protectedFolder_) {
+    o_.gsLogFolder = DefaultLogFolder();
+    installerLogs = o_.gsLogFolder.empty()
+                        ? L"Windows Installer's logs are not written: setup has no folder for them "
+                          L"that only administrators can change"
+                        : L"Windows Installer's logs go to " + o_.gsLogFolder + L", not to " +
+                              folder +
+                              L": Windows Installer opens its log by its name, so setup hands it "
+                              L"only a folder that no ordinary user can change";
+  }
   const std::wstring startedText =
       started ? FormatTime(*started) : std::wstring(L"(the time could not be read)");
 
@@ -131,6 +151,12 @@ void SetupLog::Start() {
   header.push_back(L"run mode: " + RunMode(e_, o_));
   header.push_back(L"edition: " + e_.gsEditionID + (e_.gbPro ? L" (Professional)" : L" (Lite)") +
                    L", version " + e_.gsVersion);
+  if (moved) {
+    header.push_back(*moved);
+  }
+  if (installerLogs) {
+    header.push_back(*installerLogs);
+  }
   for (const std::wstring& line : header) {
     Append(line);
   }
@@ -159,6 +185,8 @@ void SetupLog::Finish(int exitCode) {
   }
   Append(L"exit code: " + std::to_wstring(exitCode) + L" (" + ExitCodeMeaning(exitCode) + L")");
   Append(L"==== ended " + TimeNow() + L" ====");
+  state_ = State::Off;
+  file_.reset();  // closed with the run's last line
 }
 
 std::wstring SetupLog::TempLogFolder() {
@@ -177,6 +205,49 @@ std::wstring SetupLog::TempLogFolder() {
   return folder;
 }
 
+std::wstring SetupLog::DefaultLogFolder() {
+  if (!elevated_) {
+    return TempLogFolder();
+  }
+  std::wstring folder;
+  Attempt([&] { folder = p_.SystemTempFolder(); },
+          [&](const RunError&) {
+            folder.clear();  // setup's own folder serves as well
+            return OnError::Stop;
+          });
+  if (!folder.empty()) {
+    protectedFolder_ = true;
+    return folder;
+  }
+  std::optional<std::wstring> data;
+  Attempt([&] { data = p_.FolderPath(kCsidlCommonAppData); },
+          [&](const RunError&) {
+            data.reset();
+            return OnError::Stop;
+          });
+  if (!data || data->empty()) {
+    p_.WriteStandardError(
+        L"VTR Setup: the setup log cannot be written: Windows names no folder for programs' "
+        L"data (ProgramData)" +
+        std::wstring(kGoesOnWithout));
+    return {};
+  }
+  folder = JoinPath(*data, L"\\", kOwnLogFolder);
+  if (!Attempt([&] { p_.MakeProtectedFolder(folder); },
+               [&](const RunError& e) {
+                 p_.WriteStandardError(L"VTR Setup: the setup log cannot be written: its folder " +
+                                       folder +
+                                       L" cannot be made so that only administrators "
+                                       L"may change it: " +
+                                       DescribeError(e.description, e.number) + kGoesOnWithout);
+                 return OnError::Stop;
+               })) {
+    return {};
+  }
+  protectedFolder_ = true;
+  return folder;
+}
+
 std::wstring SetupLog::AskedLogFolder() {
   std::wstring folder = o_.gsLogFolderAsked;
   while (!folder.empty() && IsSeparator(folder.back()) && !IsRootFolder(folder)) {
@@ -189,16 +260,78 @@ std::wstring SetupLog::AskedLogFolder() {
                           L"run goes on without its logs.");
     return {};
   }
-  if (!Attempt([&] { MakeFolders(p_, folder); },
-               [&](const RunError& e) {
-                 p_.WriteStandardError(named + L"cannot be made: " +
-                                       DescribeError(e.description, e.number) +
-                                       L". The run goes on without its logs.");
-                 return OnError::Stop;
-               })) {
+  if (SYS_FolderExists(p_, folder, false)) {
+    // A link or junction would send the logs wherever it points, also into a file someone else
+    // names: it is never followed.
+    bool link = true;
+    std::wstring why = L"is a link or a junction, or lies below one: setup does not follow links";
+    Attempt([&] { link = p_.PathHasLink(folder); },
+            [&](const RunError& e) {
+              why = L"cannot be checked for links (" + DescribeError(e.description, e.number) +
+                    L"), and setup does not follow links";
+              return OnError::Stop;
+            });
+    if (!link) {
+      return folder;
+    }
+    const std::wstring fallback = DefaultLogFolder();
+    p_.WriteStandardError(named + why + L". " +
+                          (fallback.empty() ? std::wstring(L"The run goes on without its logs.")
+                                            : L"The logs go to " + fallback + L" instead."));
+    return fallback;
+  }
+  // An elevated run makes the folders it needs so that only administrators may change them, as
+  // a folder made below C:\ would otherwise let every user write into it.
+  if (!Attempt(
+          [&] {
+            if (elevated_) {
+              p_.MakeProtectedFolder(folder);
+              protectedFolder_ = true;
+            } else {
+              MakeFolders(p_, folder);
+            }
+          },
+          [&](const RunError& e) {
+            p_.WriteStandardError(named + L"cannot be made: " +
+                                  DescribeError(e.description, e.number) +
+                                  L". The run goes on without its logs.");
+            return OnError::Stop;
+          })) {
     return {};
   }
   return folder;
+}
+
+std::optional<std::wstring> SetupLog::Open(const std::wstring& folder) {
+  const std::wstring first = JoinPath(folder, L"\\", L"VTR Setup " + o_.gsRunId + L".log");
+  if (!Attempt(
+          [&] {
+            file_ = MakeUnderFreeName(
+                first, path_, [&](const std::wstring& name) { return p_.CreateLogFile(name); });
+          },
+          [&](const RunError& e) {
+            p_.WriteStandardError(L"VTR Setup: the setup log " + first + L" cannot be written: " +
+                                  DescribeError(e.description, e.number) + kGoesOnWithout);
+            return OnError::Stop;
+          })) {
+    return std::nullopt;
+  }
+  if (!file_) {
+    p_.WriteStandardError(
+        L"VTR Setup: the setup log cannot be written: something is already at " + first +
+        L" and at each of the other names tried, up to " + NumberedPath(first, kNewFileNames) +
+        L" (setup does not write, read or follow what it finds there)" + kGoesOnWithout);
+    return std::nullopt;
+  }
+  if (path_ == first) {
+    return std::nullopt;
+  }
+  // Somebody knew the name before the run began: the administrator is to know.
+  const std::wstring moved = L"something is already at " + first +
+                             L" (setup does not write, read or follow it): the setup log is " +
+                             path_;
+  p_.WriteStandardError(L"VTR Setup: " + moved);
+  return moved;
 }
 
 std::wstring SetupLog::TimeNow() {
@@ -211,16 +344,17 @@ void SetupLog::Append(const std::wstring& line) {
   if (state_ != State::On) {
     return;
   }
-  // Every line names its run, so the lines of two runs writing at once can be told apart.
-  Attempt([&] { p_.AppendLine(path_, L"[" + o_.gsRunId + L"] " + line); },
+  // Every line names its run, so the lines of a run copied into one file with others can still
+  // be told apart.
+  Attempt([&] { file_->WriteLine(L"[" + o_.gsRunId + L"] " + line); },
           [&](const RunError& e) {
             // The run matters more than its log: give the log up, and Windows Installer's too,
             // since they would go to the same folder.
             state_ = State::Off;
+            file_.reset();
             o_.gsLogFolder.clear();
             p_.WriteStandardError(L"VTR Setup: the setup log " + path_ + L" cannot be written: " +
-                                  DescribeError(e.description, e.number) +
-                                  L". The run goes on without it.");
+                                  DescribeError(e.description, e.number) + kGoesOnWithout);
             return OnError::Stop;
           });
 }

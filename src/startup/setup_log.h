@@ -1,8 +1,9 @@
-// The setup log (keyword LOG): "VTR Setup.log" in the user's temporary folder or the folder
-// LOG="<folder>" names, appended to, one block per run and one event a line, each line
-// beginning with the run's id, for an administrator to read or grep.
+// The setup log (keyword LOG): a new file for each run, "VTR Setup <run id>.log", in the folder
+// LOG="<folder>" names or else in a temporary folder (one only administrators can change, for
+// an elevated run), one event a line, each line beginning with the run's id.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,7 +24,7 @@ class SetupLog {
   // One event. Before Start the line waits; a log that cannot be written is given up, with a
   // note on standard error, and never stops or changes the run.
   void Write(const std::wstring& line);
-  // The run's last line: its exit code and the time.
+  // The run's last line: its exit code and the time. The file is closed after it.
   void Finish(int exitCode);
 
  private:
@@ -31,9 +32,22 @@ class SetupLog {
   void Append(const std::wstring& line);
   // The user's temporary folder; "" after a line on standard error when Windows names none.
   std::wstring TempLogFolder();
-  // The folder LOG="<folder>" names, made when missing (the folders above it too); "" after
-  // a line on standard error when it is no full path or cannot be made.
+  // Where LOG without a folder writes. A run without administrator rights writes into the
+  // user's own temporary folder. An elevated run never writes where an ordinary user can
+  // prepare a file or a link (the user's %TEMP%, the system account's C:\Windows\Temp): it
+  // writes into the system account's own temporary folder where Windows has one, else into
+  // setup's own folder under ProgramData, made so that only administrators may change it. ""
+  // after a line on standard error when there is none.
+  std::wstring DefaultLogFolder();
+  // The folder LOG="<folder>" names. A missing one is made (the folders above it too; so that
+  // only administrators may change them, in an elevated run); "" after a line on standard error
+  // when it is no full path or cannot be made. An existing one that is (or lies below) a link or
+  // junction is refused, with a line on standard error: the default folder instead.
   std::wstring AskedLogFolder();
+  // Makes the log's file in the folder: "VTR Setup <run id>.log", or where something is at that
+  // name already, the next free numbered name. The line that says so when the name moved; a
+  // line on standard error and no file when none can be made.
+  std::optional<std::wstring> Open(const std::wstring& folder);
   // The local time for the block's first and last lines; a clock that cannot be read is named.
   std::wstring TimeNow();
 
@@ -42,6 +56,10 @@ class SetupLog {
   Platform& p_;
   State state_ = State::Waiting;
   std::vector<std::wstring> waiting_;
+  bool elevated_ = true;
+  // The log's folder is one setup made or set so that only administrators may change it.
+  bool protectedFolder_ = false;
+  std::unique_ptr<LogFile> file_;  // held from Start until Finish
   std::wstring path_;
 };
 

@@ -125,8 +125,10 @@ class SetupPlatform final : public Platform {
   }
   void WriteLog(const std::wstring& line) override { log_.Write(line); }
   std::wstring TempFolder() override { return windows_.TempFolder(); }
-  void AppendLine(const std::wstring& path, const std::wstring& line) override {
-    windows_.AppendLine(path, line);
+  bool RunsElevated() override { return windows_.RunsElevated(); }
+  std::wstring SystemTempFolder() override { return windows_.SystemTempFolder(); }
+  std::unique_ptr<LogFile> CreateLogFile(const std::wstring& path) override {
+    return windows_.CreateLogFile(path);
   }
   LocalTime Now() override { return windows_.Now(); }
   ProcessIdentity Identity() override { return windows_.Identity(); }

@@ -189,4 +189,16 @@ bool IsSafeFolderText(const std::wstring& folder) {
   return true;
 }
 
+std::wstring NumberedPath(const std::wstring& path, int number) {
+  if (number <= 1) {
+    return path;
+  }
+  const std::size_t folderEnd = path.find_last_of(L"\\/");
+  std::size_t dot = path.rfind(L'.');
+  if (dot == std::wstring::npos || (folderEnd != std::wstring::npos && dot < folderEnd)) {
+    dot = path.size();
+  }
+  return path.substr(0, dot) + L" (" + std::to_wstring(number) + L")" + path.substr(dot);
+}
+
 }  // namespace vtr

@@ -46,4 +46,28 @@ bool IsSafeFolderText(const std::wstring& folder);
 bool SYS_File_FileCheck(Platform& p, const std::wstring& fileName, const std::wstring& folder,
                         bool bCreate);
 
+// The name a new file takes when the names before it are taken: path itself for number 1, then
+// "<name> (2).<extension>", "<name> (3).<extension>", ...
+std::wstring NumberedPath(const std::wstring& path, int number);
+
+// How many names a new file tries before it is given up.
+inline constexpr int kNewFileNames = 9;
+
+// Makes a new file under path or, where something is at that name already, under the next of
+// NumberedPath's names: make (a platform call that answers null when the name is taken) is
+// called with each name in turn. The made file, with its name in taken; null when every name
+// was taken. What make raises is passed on.
+template <typename Make>
+auto MakeUnderFreeName(const std::wstring& path, std::wstring& taken, Make make)
+    -> decltype(make(path)) {
+  for (int number = 1; number <= kNewFileNames; ++number) {
+    const std::wstring name = NumberedPath(path, number);
+    if (auto made = make(name)) {
+      taken = name;
+      return made;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace vtr

@@ -226,7 +226,7 @@ TEST(ExitCodes, AnythingEscapingTheRunIsAFailureSaidInOneLine) {
     ASSERT_EQ(errors.size(), 1u) << c.what;
     EXPECT_EQ(errors[0]["args"]["line"], "VTR Setup: " + line);
     std::vector<std::string> log;
-    for (const auto& call : p.Calls("AppendLine")) {
+    for (const auto& call : p.Calls("WriteLogLine")) {
       log.push_back(call["args"]["line"]);
     }
     ASSERT_GE(log.size(), 3u);

@@ -1,5 +1,5 @@
-// What start-up makes of LOG="<folder>", and the wait a silent run makes while something else
-// is busy, played on the simulated Windows.
+// What start-up makes of LOG and LOG="<folder>", and the wait a silent run makes while something
+// else is busy, played on the simulated Windows.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,35 +12,40 @@
 namespace vtr {
 namespace {
 
-// The setup log's path as the run wrote it, "" when it wrote none, and the exit code.
-std::pair<std::string, int> LogOfRun(const std::string& commandLine) {
+// The setup log's path as the run made it, "" when it made none, and the exit code.
+std::pair<std::string, int> LogOfRun(const std::string& commandLine, bool administrator) {
   SimPlatform p(nlohmann::json{{"commandLine", commandLine},
+                               {"administrator", administrator},
                                {"files", {"C:\\Downloads\\vtr3p.msi"}},
                                {"answers", {{"msgbox", {"OK"}}}}});
   const int code = Main(p, p.EditionId());
-  const auto lines = p.Calls("AppendLine");
-  return {lines.empty() ? "" : lines[0]["args"]["path"].get<std::string>(), code};
+  const auto made = p.Calls("CreateLogFile");
+  return {made.empty() ? "" : made[0]["args"]["path"].get<std::string>(), code};
 }
 
 TEST(LogFolder, OneWordWithItsQuotesAndBlanks) {
+  const std::string name = R"(\VTR Setup WS01-20240501-102233-4242.log)";
   const struct {
     const char* commandLine;
-    const char* logPath;  // "" for none
+    bool administrator;
+    std::string logPath;  // "" for none
     int exitCode;
   } cases[] = {
-      {R"(S LOG="C:\Setup Logs\Vantora CM" NORESTART)", R"(C:\Setup Logs\Vantora CM\VTR Setup.log)",
+      {R"(S LOG="C:\Setup Logs\Vantora CM" NORESTART)", true, R"(C:\Setup Logs\Vantora CM)" + name,
        kExitSuccess},
-      {R"(s log=C:\Logs)", R"(C:\Logs\VTR Setup.log)", kExitSuccess},
-      {R"(S LOG="C:\Logs\\")", R"(C:\Logs\VTR Setup.log)", kExitSuccess},
-      {R"(S LOG="C:\")", R"(C:\VTR Setup.log)", kExitSuccess},
-      {R"(S LOG)", R"(C:\users\user\AppData\Local\Temp\VTR Setup.log)", kExitSuccess},
+      {R"(s log=C:\Logs)", true, R"(C:\Logs)" + name, kExitSuccess},
+      {R"(S LOG="C:\Logs\\")", true, R"(C:\Logs)" + name, kExitSuccess},
+      {R"(S LOG="C:\")", true, R"(C:)" + name, kExitSuccess},
+      // Without a folder: where only administrators can write, unless the run has no such rights.
+      {R"(S LOG)", true, R"(C:\ProgramData\Vantora\Setup Logs)" + name, kExitSuccess},
+      {R"(S LOG)", false, R"(C:\users\user\AppData\Local\Temp)" + name, kExitSuccess},
       // A quote left open, or no folder at all: the usage box, and nothing runs.
-      {R"(S LOG="C:\Setup Logs DB)", "", kExitUsage},
-      {R"(S LOG=)", "", kExitUsage},
-      {R"(S LOG="C:\a"b)", "", kExitUsage},
+      {R"(S LOG="C:\Setup Logs DB)", true, "", kExitUsage},
+      {R"(S LOG=)", true, "", kExitUsage},
+      {R"(S LOG="C:\a"b)", true, "", kExitUsage},
   };
   for (const auto& c : cases) {
-    const auto [path, code] = LogOfRun(c.commandLine);
+    const auto [path, code] = LogOfRun(c.commandLine, c.administrator);
     EXPECT_EQ(path, c.logPath) << c.commandLine;
     EXPECT_EQ(code, c.exitCode) << c.commandLine;
   }

@@ -11,6 +11,7 @@ import resource
 import shutil
 import signal
 import subprocess
+import threading
 import time
 from pathlib import Path
 
@@ -47,6 +48,8 @@ WINE64_LOADER = "/usr/lib/wine/wine64"
 CALL_LOG = TOOLS + "\\calls.jsonl"
 # Folders, one a line, whose files the msiexec stand-in lists when it starts.
 WATCH_LIST = TOOLS + "\\watch.txt"
+# Where LOG without a folder writes in an elevated run on a Windows without GetTempPath2.
+OWN_LOG_FOLDER = "C:\\ProgramData\\Vantora\\Setup Logs"
 # Wine's own msiexec, kept under this name beside the stand-in that takes its place.
 WINE_MSIEXEC = "msiexec_wine.exe"
 
@@ -249,6 +252,7 @@ class Machine:
         self.artifacts.mkdir(parents=True)
         clone_prefix(env.base, self.prefix)
         self.runs = 0
+        self.wine_calls = 0
         self.last_run = None
         # Environment variables every Windows program of this test sees (Wine hands the
         # Linux environment on to them).
@@ -290,12 +294,17 @@ class Machine:
         """Runs a Windows program with wine and waits for it; returns its completed process
         with stdout and stderr as bytes. The output goes through files, not pipes: Wine's
         background services inherit the handles and would hold a pipe open long after the
-        program ended. `native` runs it as a 64-bit program, as Windows runs its own (Active
-        Setup, for one), also where `wine` starts 32-bit programs. `file_size_limit` (bytes)
-        makes every write past that size of a file fail, as on a full disk (Wine answers
-        error 31); run something else first, so that Wine's services do not inherit it."""
-        out_path = self.folder / "wine.out"
-        err_path = self.folder / "wine.err"
+        program ended. Each call has files of its own, read and removed once the program has
+        ended: the services the first program of a prefix starts keep its standard error (at
+        the offset it had) for as long as they run, and would write into the output of any
+        later call that reused the file. `native` runs it as a 64-bit program, as Windows runs
+        its own (Active Setup, for one), also where `wine` starts 32-bit programs.
+        `file_size_limit` (bytes) makes every write past that size of a file fail, as on a full
+        disk (Wine answers error 31); run something else first, so that Wine's services do not
+        inherit it."""
+        self.wine_calls += 1
+        out_path = self.folder / f"wine-{self.wine_calls}.out"
+        err_path = self.folder / f"wine-{self.wine_calls}.err"
         loader = "wine"
         if native and Path(WINE64_LOADER).exists():
             loader = WINE64_LOADER
@@ -313,6 +322,8 @@ class Machine:
                                   restore_signals=not file_size_limit)
         done.stdout = out_path.read_bytes()
         done.stderr = err_path.read_bytes()
+        out_path.unlink()
+        err_path.unlink()
         return done
 
     def ship(self, exe_name="SetupVTR.exe", folder=SHIP, packages=True, omit=(),
@@ -351,13 +362,14 @@ class Machine:
     def drive(self, exe, args=(), answers=(), inputs=(), steps=(), cmdline=None,
               close_windows=False, timeout=90, screenshots=True, window_shots=False,
               step_timeout=None, invisible_station=False, stderr=False,
-              stdout=False) -> DriveResult:
+              stdout=False, before_start=None) -> DriveResult:
         """Runs a program through vtrdrive, answering its boxes and doing the steps at its wizard
         window (see wizard.py); saves the transcript and a screenshot of every box under the
         test's artifacts folder. `invisible_station` starts it in a window station nobody sees,
         as a deployment tool running as the system account does; `stderr` gives it a standard
         error, whose text the result keeps as `program_stderr`; `stdout` likewise a standard
-        output (`program_stdout`)."""
+        output (`program_stdout`). `before_start(process_id)` is called while the program is
+        started but has run none of its code, to prepare what its process id names."""
         self.runs += 1
         run_dir = self.artifacts / f"run{self.runs}"
         run_dir.mkdir()
@@ -390,8 +402,14 @@ class Machine:
         stdout_path = run_dir / "program-stdout.txt"
         if stdout:
             command += ["--stdout", self.unix_to_windows(stdout_path)]
+        hold_path = run_dir / "hold-start.txt"
+        if before_start is not None:
+            command += ["--hold-start", self.unix_to_windows(hold_path)]
         command += ["--", exe, *args]
-        done = self.wine(*command, timeout=timeout + 60)
+        if before_start is None:
+            done = self.wine(*command, timeout=timeout + 60)
+        else:
+            done = self._wine_holding_start(command, timeout + 60, hold_path, before_start)
         lines = []
         for raw in done.stdout.decode("utf-8", "replace").splitlines():
             raw = raw.strip()
@@ -408,6 +426,26 @@ class Machine:
         self._convert_screenshots(run_dir, result)
         self.last_run = result
         return result
+
+    def _wine_holding_start(self, command, timeout, hold_path, before_start):
+        """Runs vtrdrive --hold-start: once it has written the suspended program's process id,
+        calls before_start with it and deletes the file, which lets the program run."""
+        finished = {}
+        runner = threading.Thread(
+            target=lambda: finished.update(done=self.wine(*command, timeout=timeout)))
+        runner.start()
+        deadline = time.monotonic() + timeout
+        while runner.is_alive() and not hold_path.exists() and time.monotonic() < deadline:
+            time.sleep(0.05)
+        try:
+            if hold_path.exists():
+                time.sleep(0.1)  # the driver closes the file right after writing it
+                before_start(int(hold_path.read_text(encoding="ascii")))
+        finally:
+            hold_path.unlink(missing_ok=True)
+            runner.join()
+        check("done" in finished, "vtrdrive did not run")
+        return finished["done"]
 
     def _convert_screenshots(self, run_dir, result):
         for line in result.lines:
@@ -430,11 +468,12 @@ class Machine:
         result.check_finished()
         return result.exit_code
 
-    def temp_file(self, name):
-        """A file in the temporary folder of the prefix's user (Wine's is C:\\users\\<user>\\Temp),
-        or None when it is not there."""
-        found = sorted(self.path("C:\\users").glob(f"*/Temp/{name}"))
-        return found[0] if found else None
+    def setup_logs(self, folder=OWN_LOG_FOLDER):
+        """The setup logs in a folder (Windows Installer's logs beside them left out), by name: by
+        default in the folder where LOG without a folder writes in an elevated run (the setup
+        program runs elevated under Wine, not as the system account)."""
+        return sorted(path for path in self.path(folder).glob("VTR Setup *.log")
+                      if ".msi" not in path.name)
 
     # --- What the stubs recorded ---
     def calls(self):
@@ -510,22 +549,35 @@ class Machine:
         done = self._reg("add", key, view, "/v", name, "/d", data, "/f")
         check(done.returncode == 0, f"reg add {key} {name} failed: {done.stderr!r}")
 
+    @staticmethod
+    def _reg_missing(done, key, what):
+        """Whether reg.exe answered that the key or value is not there. Any other failure is the
+        test's own (reg.exe did not run, or not to its end), never taken for a missing value."""
+        output = done.stdout.decode("utf-8", "replace")
+        if done.returncode == 1 and "Unable to find the specified registry" in output:
+            return True
+        check(done.returncode == 0,
+              f"reg query {key} {what} failed with {done.returncode}: stdout {output!r}, "
+              f"stderr {done.stderr!r}")
+        return False
+
     def reg_value(self, key, name, *, view):
         """The text of a registry value in the given view ("" names the key's default value), or
         None when the key or value is missing."""
         # The name "" is the key's default value, which reg.exe shows as "(Default)".
         done = self._reg("query", key, view, *(("/v", name) if name else ("/ve",)))
-        if done.returncode != 0:
+        if self._reg_missing(done, key, name or "(Default)"):
             return None
         for line in done.stdout.decode("utf-8", "replace").splitlines():
             fields = line.strip().split(None, 2)
             if (len(fields) >= 2 and fields[0] == (name or "(Default)")
                     and fields[1].startswith("REG_")):
                 return fields[2] if len(fields) == 3 else ""
-        return None
+        raise Failure(f"reg query {key} {name or '(Default)'} ended with 0 but did not show the "
+                      f"value: {done.stdout!r}")
 
     def key_exists(self, key, *, view):
-        return self._reg("query", key, view).returncode == 0
+        return not self._reg_missing(self._reg("query", key, view), key, "(the key)")
 
     def reg_delete(self, key, *, view, name=None):
         """Removes a key with everything below it, or only the named value."""

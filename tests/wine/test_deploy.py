@@ -1,32 +1,35 @@
 """SetupVTR.exe as a deployment tool runs it: started where nobody can answer a box (a window
 station that is not visible, as for the system account), with the setup log (LOG) on. What an
 administrator checks: the run ends by itself with the right exit code, no window appears, the
-reason is on standard error and in the setup log, and Windows Installer's own logs are there."""
+reason is on standard error and in the setup log, Windows Installer's own logs are there, and
+nobody could have made setup write its logs into a file or through a link of their own."""
 
+import os
 import re
 import time
 
-from harness import SHARED, SHIP, check, check_equal, wine_test
+from harness import OWN_LOG_FOLDER, SHARED, SHIP, check, check_equal, wine_test
 from test_engine import (DATA_TARGET, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
                          msiexec_ends, msiexec_lines, settled)
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP
 
-SETUP_LOG = "VTR Setup.log"
 LOG_FOLDER = "C:\\Setup Logs\\Vantora CM"  # neither it nor the folder above it is there yet
 RUN_ID = re.compile(r"\[([A-Za-z0-9_-]+-\d{8}-\d{6}-(\d+))\] ")  # computer, time, process
 MISSING_PACKAGE = "SYS_Install: Unable to open installation package: | " + SHIP + "\\vtr3p.msi"
 UNATTENDED = "=> OK (unattended: no person can answer)"
 
 
-def log_lines(machine, path=None):
-    """The setup log's lines without the run id each begins with, and that run id: one run's
-    block, every line of it named by the same run."""
-    path = path or machine.temp_file(SETUP_LOG)
-    check(path is not None and path.is_file(), f"there is no {SETUP_LOG} in {path}")
-    lines = path.read_text(encoding="utf-8").splitlines()
+def log_lines(machine, folder=OWN_LOG_FOLDER, name="VTR Setup {run_id}.log", besides=()):
+    """The lines of the only setup log in the folder (besides the files named) without the run
+    id each begins with, and that run id: one run's file, every line of it named by the same
+    run, which the file's name carries too."""
+    logs = [path for path in machine.setup_logs(folder) if path not in besides]
+    check(len(logs) == 1, f"setup logs in {folder}: {[path.name for path in logs]}")
+    lines = logs[0].read_text(encoding="utf-8").splitlines()
     ids = {match.group(1) if (match := RUN_ID.match(line)) else None for line in lines}
     check(len(ids) == 1 and None not in ids, f"the log's lines do not all name one run: {lines}")
     run_id = ids.pop()
+    check_equal(logs[0].name, name.format(run_id=run_id), "the setup log's name")
     return [RUN_ID.sub("", line, count=1) for line in lines], run_id
 
 
@@ -62,8 +65,8 @@ def logged_install_keeps_the_setup_log_and_windows_installer_logs(machine):
     calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not end")
 
     folder = machine.path(LOG_FOLDER)
-    lines, run_id = log_lines(machine, folder / SETUP_LOG)
-    check(machine.temp_file(SETUP_LOG) is None, "a setup log was written to the temporary folder")
+    lines, run_id = log_lines(machine, LOG_FOLDER)
+    check(not machine.setup_logs(), f"a setup log was written to {OWN_LOG_FOLDER} too")
     check(lines[0].startswith("==== VTR Setup 1.6.0, ") and lines[0].endswith(f"run {run_id} ===="),
           f"the log's header: {lines[:1]}")
     header = lines[:8]
@@ -116,3 +119,59 @@ def plan_shows_the_runs_command_lines_and_carries_out_nothing(machine):
     calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not end")
     check_equal(msiexec_lines(calls), ["msiexec.exe " + line for line in planned],
                 "the command lines the run started, against the plan")
+
+
+# Where a planted link points: no file may appear there.
+LINK_TARGET = "C:\\vtrtest\\made through a link.log"
+PLANTED = b"planted before the run\r\n"
+
+
+@wine_test
+def files_and_links_planted_at_the_logs_names_are_never_written_or_followed(machine):
+    """Somebody who can write to the log folder knows the names this run's logs will have (the
+    run id is the computer, the time and the process) and puts a file or a dangling link there
+    first: setup leaves both alone, the setup log takes the next free name, and Windows
+    Installer, which opens its log by name, writes into setup's own folder instead."""
+    exe = machine.ship()
+    computer = re.sub(r"[^A-Za-z0-9_-]", "_",
+                      machine.wine("cmd", "/c", "echo %COMPUTERNAME%").stdout.decode().strip())
+    folder = machine.path(LOG_FOLDER)
+    folder.mkdir(parents=True)  # an existing folder of the administrator's choosing
+    target = machine.path(LINK_TARGET)
+    planted = []
+
+    def plant(process_id):
+        # Every second the run may start in: setup reads the clock once it runs.
+        now = time.time()
+        for second in range(-2, 20):
+            stamp = time.strftime("%Y%m%d-%H%M%S", time.localtime(now + second))
+            run_id = f"{computer}-{stamp}-{process_id}"
+            setup_log = folder / f"VTR Setup {run_id}.log"
+            setup_log.write_bytes(PLANTED)
+            planted.append(setup_log)
+            os.symlink(target, folder / f"VTR Setup {run_id} vtr3p.msi.log")
+
+    run = machine.drive(exe, cmdline=f'S LOG="{LOG_FOLDER}"', stderr=True, before_start=plant)
+    run.check_finished()
+    check_equal((run.boxes, run.exit_code), ([], EXIT_SUCCESS), "boxes and exit code")
+    calls = settled(machine, lambda c: len(msiexec_ends(c)) == 1, "Windows Installer did not end")
+    check(not os.path.lexists(target), "a file was made through a link planted at a log's name")
+    check_equal([path.read_bytes() for path in planted], [PLANTED] * len(planted),
+                "the files planted at the setup log's names")
+
+    lines, run_id = log_lines(machine, LOG_FOLDER, "VTR Setup {run_id} (2).log", planted)
+    moved = (f"something is already at {LOG_FOLDER}\\VTR Setup {run_id}.log (setup does not "
+             f"write, read or follow it): the setup log is {LOG_FOLDER}\\VTR Setup {run_id} "
+             "(2).log")
+    check_equal((run.program_stderr or "").splitlines(), ["VTR Setup: " + moved],
+                "standard error")
+    elsewhere = (f"Windows Installer's logs go to {OWN_LOG_FOLDER}, not to {LOG_FOLDER}: Windows "
+                 "Installer opens its log by its name, so setup hands it only a folder that no "
+                 "ordinary user can change")
+    check(moved in lines and elsewhere in lines,
+          "the setup log does not say where the logs went:\n" + "\n".join(lines))
+    installer_log = f"{OWN_LOG_FOLDER}\\VTR Setup {run_id} vtr3p.msi.log"
+    check_equal(msiexec_lines(calls), [f'msiexec.exe /I "{SHIP}\\vtr3p.msi" ALLUSERS=2 '
+                                       f'TARGETDIR="{PROGRAM_FOLDER}" /qn /l*v "{installer_log}"'],
+                "Windows Installer command line")
+    check(machine.path(installer_log).stat().st_size > 0, "Windows Installer wrote no log")

@@ -482,9 +482,9 @@ def a_developer_build_refuses_a_package_of_another_product(machine):
                  + "Copy the setup files again from the original media."], "boxes of the run")
     check_equal(run.exit_code, EXIT_FAILED, "exit code")
     check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs")
-    log = machine.temp_file("VTR Setup.log")
-    check(log is not None and "the package digests were not checked" in
-          log.read_text(encoding="utf-8"),
+    logs = machine.setup_logs()
+    check(len(logs) == 1 and "the package digests were not checked" in
+          logs[0].read_text(encoding="utf-8"),
           "the setup log does not say that the digests were not checked")
 
 

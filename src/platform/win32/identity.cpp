@@ -16,23 +16,33 @@ std::wstring ComputerName() {
   return ::GetComputerNameW(name, &size) ? std::wstring(name, size) : std::wstring();
 }
 
-// "DOMAIN\user" of the account the process runs as (its token's user), "" when Windows
-// cannot say.
-std::wstring AccountName() {
+// The process token's user (a TOKEN_USER), empty when Windows cannot say.
+std::vector<unsigned char> TokenUserOf(HANDLE token) {
+  DWORD size = 0;
+  ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size);
+  if (size == 0 || !::GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+    buffer.clear();
+  }
+  return buffer;
+}
+
+std::vector<unsigned char> OwnTokenUser() {
   UniqueHandle token;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) {
     return {};
   }
-  DWORD size = 0;
-  ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) {
+  return TokenUserOf(token.get());
+}
+
+// "DOMAIN\user" of the account the process runs as (its token's user), "" when Windows
+// cannot say.
+std::wstring AccountName() {
+  const std::vector<unsigned char> user = OwnTokenUser();
+  if (user.empty()) {
     return {};
   }
-  std::vector<unsigned char> buffer(size);
-  if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
-    return {};
-  }
-  PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
+  PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
   DWORD nameSize = 0;
   DWORD domainSize = 0;
   SID_NAME_USE use{};
@@ -49,6 +59,18 @@ std::wstring AccountName() {
   name.resize(nameSize);
   domain.resize(domainSize);
   return domain.empty() ? name : domain + L"\\" + name;
+}
+
+bool RunsAsSystemAccount() {
+  const std::vector<unsigned char> user = OwnTokenUser();
+  return !user.empty() &&
+         ::IsWellKnownSid(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid,
+                          WinLocalSystemSid);
+}
+
+[[noreturn]] void RaiseLastError() {
+  const DWORD code = ::GetLastError();
+  throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
 }
 
 }  // namespace
@@ -85,6 +107,50 @@ std::wstring Win32Platform::CommandLine() {
 
 ProcessIdentity Win32Platform::Identity() {
   return {ComputerName(), AccountName(), ::GetCurrentProcessId()};
+}
+
+bool Win32Platform::RunsElevated() {
+  UniqueHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+    RaiseLastError();
+  }
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  if (::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size)) {
+    return elevation.TokenIsElevated != 0;
+  }
+  if (::GetLastError() != ERROR_INVALID_PARAMETER) {
+    RaiseLastError();
+  }
+  // Windows XP knows no elevation: there an administrator's token has every right of the group.
+  unsigned char sid[SECURITY_MAX_SID_SIZE];
+  DWORD sidSize = sizeof(sid);
+  BOOL member = FALSE;
+  if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize) ||
+      !::CheckTokenMembership(nullptr, sid, &member)) {
+    RaiseLastError();
+  }
+  return member != FALSE;
+}
+
+std::wstring Win32Platform::SystemTempFolder() {
+  // For any other account GetTempPath2 answers what GetTempPath does: the TEMP the user sets.
+  using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
+  const auto getTempPath2 =
+      ProcAddress<GetTempPath2Fn>(::GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W");
+  if (getTempPath2 == nullptr || !RunsAsSystemAccount()) {
+    return {};
+  }
+  std::wstring folder(MAX_PATH + 1, L'\0');
+  const DWORD length = getTempPath2(static_cast<DWORD>(folder.size()), folder.data());
+  if (length == 0 || length >= folder.size()) {
+    return {};
+  }
+  folder.resize(length);
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) {
+    folder.pop_back();
+  }
+  return folder;
 }
 
 }  // namespace vtr::win32

@@ -1,7 +1,8 @@
 // What an unattended, logged run asks of Windows: whether a person can answer a box, standard
-// error, the temporary folder, the log file and the clock.
+// error, the temporary folder, new log files and the clock.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/win32/unique_resources.h"
@@ -101,22 +102,54 @@ std::wstring Win32Platform::TempFolder() {
   return folder;
 }
 
-void Win32Platform::AppendLine(const std::wstring& path, const std::wstring& line) {
-  // Opened for each line and shared, so a reader (or another run) never finds it locked.
-  UniqueFileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+namespace {
+
+// A log file held by this program, the only writer.
+class Win32LogFile final : public LogFile {
+ public:
+  explicit Win32LogFile(UniqueFileHandle file) : file_(std::move(file)) {}
+
+  void WriteLine(const std::wstring& line) override {
+    const std::string bytes = Utf8(line + L"\r\n");
+    DWORD written = 0;
+    if (!::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) ||
+        written != bytes.size()) {
+      const DWORD code = ::GetLastError();
+      throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+    }
+  }
+
+ private:
+  UniqueFileHandle file_;
+};
+
+// A new file at path, or none when something is there already. CREATE_NEW never opens what is
+// there, and FILE_FLAG_OPEN_REPARSE_POINT makes a link at the name count as something there
+// instead of being followed to wherever it points. Sharing leaves deleting out: while the file
+// is held (its handle may write), nobody can delete or rename it and put a link in its place.
+UniqueFileHandle NewFile(const std::wstring& path, DWORD access, DWORD share) {
+  UniqueFileHandle file(::CreateFileW(path.c_str(), access, share, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
   if (!file) {
     const DWORD code = ::GetLastError();
-    throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+    if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
+      throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+    }
   }
-  const std::string bytes = Utf8(line + L"\r\n");
-  DWORD written = 0;
-  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-      written != bytes.size()) {
-    const DWORD code = ::GetLastError();
-    throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+  return file;
+}
+
+}  // namespace
+
+std::unique_ptr<LogFile> Win32Platform::CreateLogFile(const std::wstring& path) {
+  // Others may read the log while the run writes it, as an administrator watching it does.
+  UniqueFileHandle file = NewFile(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ);
+  if (!file) {
+    return nullptr;
   }
+  return std::make_unique<Win32LogFile>(std::move(file));
 }
 
 LocalTime Win32Platform::Now() {

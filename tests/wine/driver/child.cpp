@@ -49,7 +49,7 @@ std::wstring FolderOf(const std::wstring& path) {
 
 std::optional<Child> Child::Start(const std::wstring& exe, const std::wstring& argumentText,
                                   const std::wstring& desktop, HANDLE standardError,
-                                  HANDLE standardOutput, std::wstring& error) {
+                                  HANDLE standardOutput, bool suspended, std::wstring& error) {
   const std::wstring path = FullPath(exe);
   std::wstring commandLine = QuoteArgument(path);
   if (!argumentText.empty()) {
@@ -70,14 +70,14 @@ std::optional<Child> Child::Start(const std::wstring& exe, const std::wstring& a
     startup.hStdOutput = standardOutput;
   }
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, inherit ? TRUE : FALSE, 0,
-                      nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, inherit ? TRUE : FALSE,
+                      suspended ? CREATE_SUSPENDED : 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
     error =
         L"could not start " + path + L" (Windows error " + std::to_wstring(GetLastError()) + L")";
     return std::nullopt;
   }
-  CloseHandle(info.hThread);
-  return Child(UniqueHandle(info.hProcess), info.dwProcessId);
+  return Child(UniqueHandle(info.hProcess), UniqueHandle(info.hThread), info.dwProcessId);
 }
 
 std::optional<uint32_t> Child::ExitCode() const {

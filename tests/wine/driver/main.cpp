@@ -94,10 +94,10 @@ class Run {
         return kStartError;
       }
     }
-    std::optional<Child> child =
-        Child::Start(options_.exe, argumentText, station_ ? station_->DesktopName() : L"",
-                     standardError ? standardError->Get() : nullptr,
-                     standardOutput ? standardOutput->Get() : nullptr, error);
+    std::optional<Child> child = Child::Start(
+        options_.exe, argumentText, station_ ? station_->DesktopName() : L"",
+        standardError ? standardError->Get() : nullptr,
+        standardOutput ? standardOutput->Get() : nullptr, !options_.holdStartFile.empty(), error);
     standardError.reset();  // the program holds its own copies
     standardOutput.reset();
     if (!child) {
@@ -107,6 +107,12 @@ class Run {
     }
     const ULONGLONG deadline =
         GetTickCount64() + static_cast<ULONGLONG>(options_.timeoutSeconds) * 1000;
+    if (!options_.holdStartFile.empty()) {
+      if (!HoldStart(*child, deadline)) {
+        return Fail(*child, kTimedOut,
+                    options_.holdStartFile + L" was not deleted in time; the program was ended");
+      }
+    }
     for (;;) {
       if (std::optional<uint32_t> code = child->ExitCode()) {
         ReportUnused();
@@ -166,6 +172,29 @@ class Run {
   }
 
  private:
+  // Writes the suspended child's process id into the hold-start file and lets the child run once
+  // the file is gone. False when that did not happen before the deadline.
+  bool HoldStart(const Child& child, ULONGLONG deadline) const {
+    {
+      const std::string id = std::to_string(child.Id());
+      const UniqueFile file(CreateFileW(options_.holdStartFile.c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      DWORD written = 0;
+      if (!file ||
+          !WriteFile(file.Get(), id.data(), static_cast<DWORD>(id.size()), &written, nullptr)) {
+        return false;
+      }
+    }
+    while (GetFileAttributesW(options_.holdStartFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      if (GetTickCount64() > deadline) {
+        return false;
+      }
+      Sleep(50);
+    }
+    child.Resume();
+    return true;
+  }
+
   int Fail(const Child& child, int status, const std::wstring& message) {
     JsonLine line;
     line.Add("error", message);

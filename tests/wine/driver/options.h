@@ -52,6 +52,9 @@ struct RunOptions {
   std::wstring stderrFile;
   // A file that receives the program's standard output; empty: it has none.
   std::wstring stdoutFile;
+  // Starts the program suspended and writes its process id into this file; the program goes on
+  // once the file is deleted (a test prepares what the id names meanwhile). Empty: at once.
+  std::wstring holdStartFile;
 };
 
 inline constexpr const wchar_t* kCancelInput = L"<cancel>";
