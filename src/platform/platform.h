@@ -224,7 +224,8 @@ class Platform {
   // The copy begins at once, beside whatever the caller does next. The returned copy is held
   // (see HeldFile): its Sha256() waits for the copy to end and is the digest of what was
   // written; it raises, naming what failed (a full disk, no rights), when the copy failed.
-  // Raises at once when the copy cannot begin.
+  // Raises at once when the copy cannot begin. A source that is the copy itself (a setup
+  // started from the cache) is held and hashed as it is.
   virtual std::unique_ptr<HeldFile> CopyIntoFolder(const std::wstring& source,
                                                    const std::wstring& folder,
                                                    const std::wstring& name) = 0;
