@@ -38,7 +38,7 @@ void PlanCacheUpkeep(const Edition& e, const Request& r, const EngineFacts& f, b
              CannotTakeBack{L"the updated program needs the update's package only"}});
   }
   if (RemovesCache(r, f.installed)) {
-    RemoveCache step{f.cacheFolder, L"", L""};
+    RemoveCache step{f.cacheFolder, L"", L"", f.gsSystemDir};
     if (f.runsFromCache) {
       // A running program cannot be deleted, but it can be moved on its own drive.
       step.runningCopy = JoinPath(f.cacheFolder, L"\\", f.ownFileName + L".exe");
@@ -64,6 +64,8 @@ void RemoveTheCache(Platform& p, const RemoveCache& step,
   if (running) {
     // Windows deletes no running program, but it moves one on its own drive: into the folder
     // above, made again with the protected access list, and deleted when Windows next starts.
+    // Its current folder (the cache, when it was started there) would keep the cache too.
+    p.SetCurrentFolder(step.leaveTo);
     p.MakeProtectedFolder(above);
     p.RemoveFile(step.aside);  // left by an earlier run whose process had the same id
     if (!p.MoveFileTo(step.runningCopy, step.aside)) {

@@ -102,6 +102,7 @@ struct RemoveCache {
   std::wstring folder;
   std::wstring runningCopy;
   std::wstring aside;
+  std::wstring leaveTo;  // the running setup's new current folder: the system folder
 };
 
 using Action = std::variant<CachedCopies, StopUpdater, StartUpdater, Registration, AskSwitches,

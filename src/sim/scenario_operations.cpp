@@ -190,6 +190,7 @@ const std::vector<Operation>& Operations() {
       {"RemoveFile", kAction},
       {"RemoveFolderTree", kAction},
       {"DeleteAtRestart", kAction},
+      {"SetCurrentFolder", kAction},
       {"PersonCanAnswer", kQuery},
       {"WriteStandardError", kAction},
       {"WriteStandardOutput", kAction},

@@ -114,6 +114,11 @@ void SimPlatform::RemoveFolderTree(const std::wstring& path) {
   machine_->Files().Remove(*parsed);
 }
 
+// The simulated program's current folder keeps no folder from being removed.
+void SimPlatform::SetCurrentFolder(const std::wstring& path) {
+  machine_->Begin("SetCurrentFolder", Line{{"path", Text(path)}});
+}
+
 // Nothing happens before the simulated Windows restarts, which it never does.
 void SimPlatform::DeleteAtRestart(const std::wstring& path) {
   machine_->Begin("DeleteAtRestart", Line{{"path", Text(path)}});

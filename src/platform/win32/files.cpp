@@ -105,4 +105,11 @@ void Win32Platform::DeleteAtRestart(const std::wstring& path) {
   }
 }
 
+void Win32Platform::SetCurrentFolder(const std::wstring& path) {
+  if (::SetCurrentDirectoryW(path.c_str()) == FALSE) {
+    const DWORD code = ::GetLastError();
+    throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+  }
+}
+
 }  // namespace vtr::win32
