@@ -483,7 +483,7 @@ def a_developer_build_refuses_a_package_of_another_product(machine):
     check_equal(run.exit_code, EXIT_FAILED, "exit code")
     check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs")
     log = machine.temp_file("VTR Setup.log")
-    check(log is not None and "the package digests were not checked" in
+    check(log is not None and "the digests were not checked" in
           log.read_text(encoding="utf-8"),
           "the setup log does not say that the digests were not checked")
 
