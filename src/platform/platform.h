@@ -243,6 +243,13 @@ class Platform {
   // Removes a folder with everything in it, links inside removed as links, never followed; one
   // that is not there is no error. Raises on failure.
   virtual void RemoveFolderTree(const std::wstring& path) = 0;
+  // Marks a file, or a folder, to be deleted when Windows next starts (MoveFileEx with
+  // MOVEFILE_DELAY_UNTIL_REBOOT: the way to remove a program that is still running); a folder
+  // goes then only if it is empty. Raises on failure (it needs administrator rights).
+  virtual void DeleteAtRestart(const std::wstring& path) = 0;
+  // SetCurrentDirectory: Windows removes no folder that is a process's current folder. Raises
+  // on failure.
+  virtual void SetCurrentFolder(const std::wstring& path) = 0;
 
   // --- Shell and processes ---
   // ShellExecute: a result of 32 or more means started; it does not wait.

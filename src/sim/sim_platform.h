@@ -92,6 +92,8 @@ class SimPlatform : public Platform {
                                            const std::wstring& name) override;
   void RemoveFile(const std::wstring& path) override;
   void RemoveFolderTree(const std::wstring& path) override;
+  void DeleteAtRestart(const std::wstring& path) override;
+  void SetCurrentFolder(const std::wstring& path) override;
 
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
                     const std::wstring& parameters, const std::wstring& workFolder,

@@ -97,6 +97,8 @@ class SetupPlatform final : public Platform {
   }
   void RemoveFile(const std::wstring& path) override { windows_.RemoveFile(path); }
   void RemoveFolderTree(const std::wstring& path) override { windows_.RemoveFolderTree(path); }
+  void DeleteAtRestart(const std::wstring& path) override { windows_.DeleteAtRestart(path); }
+  void SetCurrentFolder(const std::wstring& path) override { windows_.SetCurrentFolder(path); }
 
   int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
                     const std::wstring& parameters, const std::wstring& workFolder,

@@ -23,6 +23,8 @@ TAB = "\t"
 TOOLS = "C:\\vtrtest"
 # Where a test ships the setup program: a folder with a blank in its name, as users have.
 SHIP = "C:\\Vantora Setup"
+# The protected cache the setup program copies what it hands on into, and runs it from.
+CACHE = "C:\\ProgramData\\Vantora\\Setup Cache\\VTRPRO_3"
 # The 32-bit system folder (CSIDL_SYSTEMX86) of a 64-bit prefix: the setup program starts
 # msiexec, regsvr32 and the updater service from here, the i686 build and the x86_64 build alike.
 SYSTEM = "C:\\windows\\syswow64"
