@@ -25,6 +25,9 @@ enum class PackageId { Program, Database, OtherDatabase };
 std::wstring ProgramPackageName(bool pro, bool update);
 std::wstring DatabasePackageName(bool pro, bool update);
 
+// The database engine's installer, shipped beside setup on workstation editions.
+inline constexpr wchar_t kEngineInstallerName[] = L"AccessDatabaseEngine2010_SP2.exe";
+
 // What checking a package file the run hands to Windows Installer found: that it is the very
 // file the release shipped (when the program recorded the release's digests) and a package of
 // the product the program expects for its name.
@@ -56,6 +59,13 @@ struct EngineFacts {
   // For a removal: whether each package found on the media is the one installed.
   PackageOnMedia programMedia;
   PackageOnMedia databaseMedia;
+  // A workstation edition's run that installs, updates or repairs the program: whether a person
+  // can answer the database engine's offer; for a run nobody can answer, whether Windows
+  // Installer reports the engine installed, and whether its installer is beside setup.
+  bool engineAsked = false;
+  bool personCanAnswer = true;
+  ProductKnown databaseEngine = ProductKnown::Unknown;
+  bool engineInstallerFound = false;
   // The packages checked before the first one runs; without them, nothing is checked.
   bool packagesChecked = false;
   std::vector<PackageCheck> packageChecks;

@@ -215,13 +215,77 @@ Next Do(Applying& a, const ShowCommand& step, StepResult&) {
   return Next::Go;
 }
 
+// What the database engine's installer came to: a failure fails the run.
+Next EngineEnded(Applying& a, const EngineEnd& end, StepResult& result) {
+  result.detail = end.detail;
+  if (end.failure) {
+    Fail(a, *end.failure, result);
+    return Next::End;
+  }
+  a.outcome.Meet(end.result);
+  return Next::Go;
+}
+
 Next Do(Applying& a, const OfferEngine&, StepResult& result) {
   if (!a.programStarted) {
     result.status = StepStatus::Skipped;
     result.detail = L"the program package's run was not started";
-  } else if (!OfferDatabaseEngine(a.p, a.plan)) {
-    a.outcome.Meet(Result::Failure);
-    result.status = StepStatus::Failed;
+    return Next::Go;
+  }
+  const std::optional<EngineEnd> end = OfferDatabaseEngine(a.p, a.plan);
+  if (!end) {
+    result.detail = L"declined";
+    return Next::Go;
+  }
+  return EngineEnded(a, *end, result);
+}
+
+Next Do(Applying& a, const InstallDatabaseEngine&, StepResult& result) {
+  if (!a.programStarted) {
+    result.status = StepStatus::Skipped;
+    result.detail = L"the program package's run was not started";
+    return Next::Go;
+  }
+  return EngineEnded(a, RunEngineInstaller(a.p, a.plan, kEngineQuietSwitch), result);
+}
+
+// The updater service's stop: a program that is not there has no service to stop, and one that
+// fails leaves the service as it was; the run goes on either way.
+Next Do(Applying& a, const StopUpdater& step, StepResult& result) {
+  const ChildRun run = RunUpdater(a.p, a.plan, step.program, step.parameters);
+  if (!run.started) {
+    result.status = StepStatus::Skipped;
+    result.detail = L"not started: without the updater service program there is no service";
+    return Next::Go;
+  }
+  if (!run.exitCode || !GoesOn(ClassifyExitCode(ChildProgram::Updater, *run.exitCode))) {
+    result.detail = (run.exitCode ? L"exit code " + std::to_wstring(*run.exitCode)
+                                  : std::wstring(L"its end was not seen")) +
+                    L": the service may still run; the run goes on";
+    a.p.WriteStandardError(L"VTR Setup: the updater service was not stopped (" + result.detail +
+                           L")");
+    return Next::Go;
+  }
+  result.detail = L"exit code 0";
+  return Next::Go;
+}
+
+// The updater service installed again: one that fails leaves the product without its updater,
+// which fails the run.
+Next Do(Applying& a, const StartUpdater& step, StepResult& result) {
+  const ChildRun run = RunUpdater(a.p, a.plan, step.program, step.parameters);
+  if (!run.started) {
+    result.status = StepStatus::Skipped;
+    result.detail = L"not started: without the updater service program there is no service";
+    return Next::Go;
+  }
+  result.detail = run.exitCode ? L"exit code " + std::to_wstring(*run.exitCode)
+                               : std::wstring(L"its end was not seen");
+  if (!run.exitCode || !GoesOn(ClassifyExitCode(ChildProgram::Updater, *run.exitCode))) {
+    Fail(a,
+         L"The updater service of Vantora Contact Management could not be installed again:" + gsCR +
+             step.program + L" " + step.parameters + L" (" + result.detail + L")" + gsCR,
+         result);
     return Next::End;
   }
   return Next::Go;
@@ -245,14 +309,6 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
       Overloaded{
           [&](const CheckedPackages&) {
             result.detail = L"every package passed";
-            return Next::Go;
-          },
-          [&](const StopUpdater& s) {
-            RunShellStep(a.p, a.plan, s.program, s.parameters);
-            return Next::Go;
-          },
-          [&](const StartUpdater& s) {
-            RunShellStep(a.p, a.plan, s.program, s.parameters);
             return Next::Go;
           },
           [&](const SaveMachineSetting& s) { return Do(a, s, step.rollback, result); },

@@ -250,6 +250,31 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
   }
 }
 
+// The database engine on a workstation edition, once the program's run started: a person is
+// offered it; a run nobody can answer installs it quietly where it is missing, and never ends
+// in success with a program that cannot open its database. False when the run ends here (its
+// installer is missing).
+bool PlanEngine(const EngineFacts& f, Plan& plan) {
+  const CannotTakeBack stays{L"what the database engine's own installer did stays as it left it"};
+  if (!f.engineAsked || f.personCanAnswer) {
+    Add(plan, OfferEngine{}, stays);
+    return true;
+  }
+  const std::wstring engine = L"the Microsoft ACE 2010 Database Engine (32-bit, product code " +
+                              std::wstring(kDatabaseEngineProductCode) + L")";
+  if (f.databaseEngine == ProductKnown::Installed) {
+    plan.engineNote = L"database engine: " + engine + L" is installed; nothing to do";
+    return true;
+  }
+  plan.engineNote = L"database engine: " + engine + L" is " + StateWord(f.databaseEngine) +
+                    L"; nobody can answer its offer, so the run installs it quietly";
+  if (!f.engineInstallerFound) {
+    return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, plan.aceInstallerPath));
+  }
+  Add(plan, InstallDatabaseEngine{}, stays);
+  return true;
+}
+
 }  // namespace
 
 void InsertSteps(Plan& plan, std::size_t at, std::vector<Step> added) {
@@ -347,9 +372,8 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
     const auto* run = std::get_if<RunPackage>(&step.action);
     programRuns |= run != nullptr && run->package == PackageId::Program;
   }
-  if (programRuns && e.gbWorkstation) {
-    Add(plan, OfferEngine{},
-        CannotTakeBack{L"what the database engine's own installer did stays as it left it"});
+  if (programRuns && e.gbWorkstation && !PlanEngine(f, plan)) {
+    return plan;
   }
   // Every package file is checked before the first step: one that fails ends the run before
   // anything is done.

@@ -50,7 +50,7 @@ struct Plan {
   std::wstring systemDir;
   std::wstring sourceFolder;
   std::wstring sourceSeparator;
-  std::wstring aceInstaller = L"AccessDatabaseEngine2010_SP2.exe";
+  std::wstring aceInstaller = kEngineInstallerName;
   // The ACE installer's full path, the file that is started (its folder is its working folder).
   std::wstring aceInstallerPath;
   PackageRun program;
@@ -62,6 +62,9 @@ struct Plan {
   std::vector<Step> steps;
   // Why the settings for every user are left alone, for PLAN and the log; "" when they are not.
   std::wstring everyUserNote;
+  // What the run does about the database engine and why, for PLAN and the log; "" when it
+  // does not ask.
+  std::wstring engineNote;
 
   PackageRun& Package(PackageId id) {
     return id == PackageId::Program    ? program

@@ -15,8 +15,11 @@ namespace vtr {
 
 // The package files passed their check (Plan::packageChecks) and are held against change.
 struct CheckedPackages {};
-// The product's updater service stopped, or installed again: a system program (by its full
-// path) handed to the shell in the system folder.
+// The product's updater service stopped, or installed again: the service program (by its full
+// path) started as a child process in the system folder and waited for. Where the program is
+// not there, there is no service to stop or start. A stop that fails lets the run go on (the
+// service was not removed, and Windows Installer replaces files in use at the next restart); a
+// start that fails fails the run, since the product would be left without its updater.
 struct StopUpdater {
   std::wstring program;
   std::wstring parameters;
@@ -87,13 +90,20 @@ struct RegisterEveryUser {
 struct RemoveEveryUser {
   std::wstring component;
 };
-// The ACE database engine offered with a Yes/No box (only once the program's run started).
+// The ACE database engine offered with a Yes/No box (only once the program's run started); Yes
+// starts its installer (Plan::aceInstallerPath) as a child process and waits for it.
 struct OfferEngine {};
+// The ACE database engine installed without a box, by its installer with its quiet switch: a
+// run nobody can answer, on a machine where the engine is missing (only once the program's run
+// started).
+struct InstallDatabaseEngine {};
+// The switch that makes the database engine's installer install without a window.
+inline constexpr wchar_t kEngineQuietSwitch[] = L"/quiet";
 
-using Action =
-    std::variant<CheckedPackages, StopUpdater, StartUpdater, Registration, AskSwitches, AskLevel,
-                 SaveSetting, SaveEmailForm, MoveTemplates, ShowCommand, RunPackage,
-                 SaveMachineSetting, RegisterEveryUser, RemoveEveryUser, OfferEngine>;
+using Action = std::variant<CheckedPackages, StopUpdater, StartUpdater, Registration, AskSwitches,
+                            AskLevel, SaveSetting, SaveEmailForm, MoveTemplates, ShowCommand,
+                            RunPackage, SaveMachineSetting, RegisterEveryUser, RemoveEveryUser,
+                            OfferEngine, InstallDatabaseEngine>;
 
 // What takes a step back. StartUpdater and Registration above serve as well.
 

@@ -32,7 +32,18 @@ void Carry(Platform& p, const Plan& plan, const Undo& undo, StepResult& result) 
             result.status = StepStatus::Skipped;
             result.detail = L"the old package is not at hand to take this back";
           },
-          [&](const StartUpdater& u) { RunShellStep(p, plan, u.program, u.parameters); },
+          [&](const StartUpdater& u) {
+            const ChildRun child = RunUpdater(p, plan, u.program, u.parameters);
+            result.detail = !child.started   ? L"not started: there is no updater service program"
+                            : child.exitCode ? L"exit code " + std::to_wstring(*child.exitCode)
+                                             : L"its end was not seen";
+            if (!child.started) {
+              result.status = StepStatus::Skipped;
+            } else if (!child.exitCode ||
+                       !GoesOn(ClassifyExitCode(ChildProgram::Updater, *child.exitCode))) {
+              result.status = StepStatus::Failed;
+            }
+          },
           [&](const Registration& u) {
             const RegistrationEnd end = RunRegsvr32(p, plan, u);
             result.detail = end.detail;
