@@ -178,6 +178,7 @@ class Environment:
         self.setupvtr_workstation = build / "tests" / "wine" / "SetupVTR_WS.exe"
         self.vtrdrive = build / "tests" / "wine" / "vtrdrive.exe"
         self.vtrboxes = build / "tests" / "wine" / "vtrboxes.exe"
+        self.vtrlaunch = build / "tests" / "wine" / "vtrlaunch.exe"
         self.recorder = build / "tests" / "wine" / "vtrrecorder.exe"
         self.component = build / "tests" / "wine" / "vtrcomponent.dll"
         self.planted_dll = build / "tests" / "wine" / "vtrplanted.dll"
@@ -205,7 +206,8 @@ class Environment:
         return VIEW_32 if self.build_kind == "i686" else VIEW_64
 
     def needed_files(self):
-        return [self.setupvtr, self.setupvtr_workstation, self.vtrdrive, self.vtrboxes, self.recorder, self.component,
+        return [self.setupvtr, self.setupvtr_workstation, self.vtrdrive, self.vtrboxes,
+                self.vtrlaunch, self.recorder, self.component,
                 self.planted_dll, self.msiexec_standin]
 
     def prepare_base(self):
@@ -216,7 +218,8 @@ class Environment:
         drive = self.base / "drive_c"
         tools = drive / "vtrtest"
         tools.mkdir(parents=True, exist_ok=True)
-        for tool in (self.vtrdrive, self.vtrboxes, self.tools_source / "product_state.js",
+        for tool in (self.vtrdrive, self.vtrboxes, self.vtrlaunch,
+                     self.tools_source / "product_state.js",
                      self.tools_source / "drive_type.js"):
             shutil.copy2(tool, tools / tool.name)
         system = drive / "windows" / "syswow64"

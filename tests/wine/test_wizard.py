@@ -23,6 +23,7 @@ from wizard import (BACK, BROWSE_DATABASE, BROWSE_PROGRAM, CANCEL, COMPLETION, C
 
 # The demo vtr3.exe appends a line here each time it starts (packaging/demo).
 LAUNCH_LOG = TOOLS + "\\launched.jsonl"
+LOG_FOLDER = TOOLS + "\\logs"
 COMPLETED = CR + "Vantora Contact Management Professional 3.3.0"
 INVALID_PATH = "Path entered is invalid, please correct"
 
@@ -92,11 +93,21 @@ def single_user_install_without_launch(machine, exe, where, first=()):
     return run
 
 
+def launch_lines(machine):
+    """What the setup logs in LOG_FOLDER say of the launch at Finish."""
+    lines = []
+    for log in sorted(machine.path(LOG_FOLDER).glob("*.log")):
+        lines += [line.split("] ", 1)[-1] for line in
+                  log.read_text(encoding="utf-8", errors="replace").splitlines()
+                  if "] launch " in line]
+    return lines
+
+
 @wine_test
 def single_user_install_installs_both_and_finish_launches_the_program(machine):
     exe = machine.ship()
     record_launches(machine)
-    run = machine.drive(exe, steps=[
+    run = machine.drive(exe, args=(f"LOG={LOG_FOLDER}",), steps=[
         expect_panel(FIRST_INSTALL), screenshot("panel0.bmp"),
         click(SINGLE_USER), expect_panel(CONFIGURATION), read(OUTLOOK),
         click(FINISH), expect_panel(COMPLETION), read(COMPLETION_TEXT), read(LAUNCH),
@@ -120,7 +131,8 @@ def single_user_install_installs_both_and_finish_launches_the_program(machine):
 
     calls = settled(machine, lambda c: len(registrations(c)) == 2,
                     "the serial control and the e-mail interface were not both registered")
-    check_equal(msiexec_lines(calls),
+    # LOG adds Windows Installer's own log to each command line.
+    check_equal([line.split(" /l*v ")[0] for line in msiexec_lines(calls)],
                 [wizard_line("/qb-", "vtr3p.msi", PROGRAM_FOLDER),
                  wizard_line("/qb", "vtr3db.msi", DATA_TARGET)],
                 "Windows Installer command lines")
@@ -137,6 +149,37 @@ def single_user_install_installs_both_and_finish_launches_the_program(machine):
     started = wait_for_launch(machine)
     check_equal([s["program"] for s in started], [PROGRAM_FOLDER + "\\vtr3.exe"],
                 "programs launched by Finish")
+    # Wine's desktop (the prefix's virtual desktop) has a shell window that starts it.
+    check_equal(launch_lines(machine),
+                [f'launch "{PROGRAM_FOLDER}\\vtr3.exe" in "{PROGRAM_FOLDER}" => started by the '
+                 "desktop's shell, as the desktop's user"], "the setup log's launch line")
+
+
+def launch_through_the_platform(machine, program):
+    """How vtrlaunch (the setup program's launch, through its platform layer) started it."""
+    done = machine.wine(TOOLS + "\\vtrlaunch.exe", program, TOOLS)
+    return done.stdout.decode("utf-8", "replace").replace("\r", "").splitlines()
+
+
+@wine_test
+def the_launch_goes_through_the_desktop_shell_and_only_without_one_starts_a_child(machine):
+    # Wine's explorer is the desktop shell of every session, with a virtual desktop or
+    # without, even with no display: the wizard sees only the shell way. Without explorer no
+    # window can show, so the other way is seen through the platform layer alone.
+    program = machine.plant("launched.exe", folder=TOOLS)
+    check_equal(launch_through_the_platform(machine, program), ["way desktopShell", ""],
+                "the launch where the desktop's shell runs")
+    machine.wait_for_calls(lambda c: len(c) == 1, "the program was not started by the shell")
+    machine.stop()
+    machine.environment["WINEDLLOVERRIDES"] = "mscoree,mshtml=;explorer.exe=d"
+    way, detail = launch_through_the_platform(machine, program)
+    check_equal(way, "way ownProcess", "the launch where no desktop shell runs")
+    check(detail.startswith("no desktop shell runs: creating ShellWindows failed"), detail)
+    calls = machine.wait_for_calls(lambda c: len(c) == 2, "the program was not started")
+    check_equal([(c["path"], c["folder"]) for c in calls], [(program, TOOLS)] * 2,
+                "the programs started, each in its own folder")
+    check_equal(launch_through_the_platform(machine, TOOLS + "\\missing.exe")[0], "way notFound",
+                "the launch of a program that is not there")
 
 
 @wine_test
