@@ -451,7 +451,8 @@ class Machine:
 
     def wait_for_calls(self, done, what, timeout=60):
         """Waits until `done(calls)` holds and returns the calls. The setup program hands some
-        programs to the shell without waiting for them, so they may write after it ended."""
+        programs without waiting for them (the program launched at Finish), so they may write
+        after it ended."""
         deadline = time.monotonic() + timeout
         while True:
             calls = self.calls()
