@@ -100,6 +100,7 @@ DesktopLaunch Win32Platform::StartAsDesktopUser(const std::wstring& program,
     launch.detail = L"the program is not there (error " + std::to_wstring(::GetLastError()) + L")";
     return launch;
   }
+  view_.LoadLibraries(LibrarySet::Shell);
   bool noShell = false;
   const ComPtr<IShellDispatch2> shell = DesktopShell(launch.detail, noShell);
   if (shell) {
