@@ -103,16 +103,20 @@ void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
   }
   // The database engine: a person is offered it; a run nobody can answer installs it when it
   // is missing, so it must know that, and that the installer is there, before it starts.
-  if (e.gbWorkstation && r.bProgram && !r.bRemove) {
-    f.engineAsked = true;
-    f.personCanAnswer = !o.gbSilent || p.PersonCanAnswer();
-    if (!f.personCanAnswer) {
-      f.databaseEngine = AskProductState(p, kDatabaseEngineProductCode);
-      f.engineInstallerFound =
-          !p.FindFirst(JoinPath(f.sourceFolder, f.sourceSeparator, kEngineInstallerName),
-                       kAttrNormal)
-               .empty();
-    }
+  if (e.gbWorkstation && r.bProgram && !r.bRemove &&
+      !Attempt(
+          [&] {
+            f.engineAsked = true;
+            f.personCanAnswer = !o.gbSilent || p.PersonCanAnswer();
+            if (!f.personCanAnswer) {
+              f.databaseEngine = AskProductState(p, kDatabaseEngineProductCode);
+              const std::wstring installer =
+                  JoinPath(f.sourceFolder, f.sourceSeparator, kEngineInstallerName);
+              f.engineInstallerFound = !p.FindFirst(installer, kAttrNormal).empty();
+            }
+          },
+          handler)) {
+    return;
   }
   // Only the packages the run will hand to Windows Installer must be there.
   if (r.bProgram && !(r.bRemove && !f.installed.gbInstalled)) {
