@@ -227,6 +227,8 @@ class TimedPlatform final : public vtr::Platform {
   }
   void RemoveFile(const std::wstring& path) override { inner_.RemoveFile(path); }
   void RemoveFolderTree(const std::wstring& path) override { inner_.RemoveFolderTree(path); }
+  void DeleteAtRestart(const std::wstring& path) override { inner_.DeleteAtRestart(path); }
+  void SetCurrentFolder(const std::wstring& path) override { inner_.SetCurrentFolder(path); }
   std::unique_ptr<vtr::ChildProcess> StartProcess(const std::wstring& applicationPath,
                                                   const std::wstring& commandLine,
                                                   const std::wstring& workFolder) override {

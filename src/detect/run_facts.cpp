@@ -1,10 +1,12 @@
-// The detection for a run: everything the plan needs, found once, and the package files checked.
+// The detection for a run: everything the plan needs, found once, and the run's files cached.
 #include "detect/run_facts.h"
 
 #include <utility>
 
 #include "detect/detected.h"
+#include "detect/folders.h"
 #include "detect/install_paths.h"
+#include "detect/run_cache.h"
 #include "util/paths.h"
 #include "util/text.h"
 
@@ -42,19 +44,46 @@ void FindMachineFacts(Platform& p, const Edition& e, const Request& r, EngineFac
   }
 }
 
-// A package file's place on the media and the product it must be of.
-struct PackageFile {
-  std::wstring fileName;
-  std::wstring path;
-  std::wstring productCode;
-};
+// Where the protected cache is, and whether setup runs from it. A folder Windows does not name
+// leaves the cache unknown, and the run is refused before its first step.
+void FindCache(Platform& p, const Edition& e, const Request& r, EngineFacts& f) {
+  const std::optional<std::wstring> common = p.FolderPath(kCsidlCommonAppData);
+  if (!common || common->empty()) {
+    f.cacheFailure = L"Windows did not name the folder for every user's application data";
+    return;
+  }
+  f.cacheFolder = JoinPath(*common, L"\\", L"Vantora\\Setup Cache\\" + e.gsEditionID);
+  std::wstring own = f.ownFolder;
+  if (!own.empty() && (own.back() == L'\\' || own.back() == L'/')) {
+    own.pop_back();
+  }
+  f.runsFromCache = EqualsNoCase(own, f.cacheFolder);
+  if (f.runsFromCache) {
+    f.sourceSeparator = L"\\";
+    if (RemovesCache(r, f.installed)) {
+      f.processId = p.Identity().processId;
+    }
+  }
+}
 
-PackageFile FileOf(const Edition& e, const EngineFacts& f, PackageId id) {
-  const bool program = id == PackageId::Program;
-  const std::wstring name =
-      program ? ProgramPackageName(e.gbPro, e.gbUpdate) : DatabasePackageName(e.gbPro, e.gbUpdate);
-  return {name, JoinPath(f.sourceFolder, f.sourceSeparator, name),
-          program ? e.gsProdID : e.gsDBProdID};
+// A removal's package: the one on the media when it is the package installed, else the cache's
+// copy when that is.
+void FindInstalledPackage(Platform& p, const std::wstring& productCode, const std::wstring& name,
+                          EngineFacts& f, bool& found, PackageOnMedia& media, bool& inCache) {
+  if (found) {
+    media = ComparePackage(p, productCode, JoinPath(f.sourceFolder, f.sourceSeparator, name));
+  }
+  if ((found && media.match == MediaMatch::Same) || f.runsFromCache || f.cacheFolder.empty() ||
+      !SYS_File_FileCheck(p, name, f.cacheFolder, false)) {
+    return;
+  }
+  const PackageOnMedia cached =
+      ComparePackage(p, productCode, JoinPath(f.cacheFolder, L"\\", name));
+  if (cached.match == MediaMatch::Same) {
+    found = true;
+    media = cached;
+    inCache = true;
+  }
 }
 
 // What the run needs to know of the machine now. An error that is not resumed ends it (the
@@ -75,7 +104,9 @@ void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
       (askAgain && !Attempt([&] { SYS_IsInstalled(p, e, o.gbDebug, f.installed); }, handler))) {
     return;
   }
-  if (r.bRemove && r.bDatabase) {
+  // A removal that takes the database away takes the other copy's with it; one that leaves
+  // no database of this copy asks whether the other copy's stays, which keeps the cache.
+  if (r.bRemove && (r.bDatabase || f.installed.database == ProductKnown::NotInstalled)) {
     SYS_IsOtherDatabaseInstalled(p, e, f.installed);
   }
   if (!StatesKnown(r, f.installed)) {
@@ -90,11 +121,14 @@ void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
   }
   if (!Attempt(
           [&] {
-            f.sourceFolder = p.OwnFolder();
+            f.ownFolder = p.OwnFolder();
+            f.sourceFolder = f.ownFolder;
             f.sourceSeparator = Contains(f.sourceFolder, L"/") ? L"/" : L"\\";
             f.ownFileName = p.OwnFileName();
-            // The developer's copy takes its packages from a "Package" folder beside it.
-            if (EqualsNoCase(f.ownFileName, L"VTR Setup")) {
+            FindCache(p, e, r, f);
+            // The developer's copy takes its packages from a "Package" folder beside it; its
+            // cached copy has them beside it in the cache.
+            if (EqualsNoCase(f.ownFileName, L"VTR Setup") && !f.runsFromCache) {
               f.sourceFolder = JoinPath(f.sourceFolder, f.sourceSeparator, L"Package");
             }
           },
@@ -102,7 +136,7 @@ void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
     return;
   }
   // The database engine: a person is offered it; a run nobody can answer installs it when it
-  // is missing, so it must know that, and that the installer is there, before it starts.
+  // is missing, so it must know that before it starts.
   if (e.gbWorkstation && r.bProgram && !r.bRemove &&
       !Attempt(
           [&] {
@@ -110,9 +144,6 @@ void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
             f.personCanAnswer = !o.gbSilent || p.PersonCanAnswer();
             if (!f.personCanAnswer) {
               f.databaseEngine = AskProductState(p, kDatabaseEngineProductCode);
-              const std::wstring installer =
-                  JoinPath(f.sourceFolder, f.sourceSeparator, kEngineInstallerName);
-              f.engineInstallerFound = !p.FindFirst(installer, kAttrNormal).empty();
             }
           },
           handler)) {
@@ -127,156 +158,19 @@ void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
     f.databasePackageFound =
         SYS_File_FileCheck(p, DatabasePackageName(e.gbPro, e.gbUpdate), f.sourceFolder, false);
   }
-  // A removal names a package file only when it is the very package that was installed.
-  if (r.bRemove && f.programPackageFound) {
-    f.programMedia = ComparePackage(
-        p, e.gsProdID,
-        JoinPath(f.sourceFolder, f.sourceSeparator, ProgramPackageName(e.gbPro, e.gbUpdate)));
+  // A removal names a package file only when it is the very package that was installed: the
+  // one on the media, else the copy the cache kept of it.
+  if (r.bRemove && f.installed.gbInstalled && r.bProgram) {
+    FindInstalledPackage(p, e.gsProdID, ProgramPackageName(e.gbPro, e.gbUpdate), f,
+                         f.programPackageFound, f.programMedia, f.programInCache);
   }
-  if (r.bRemove && f.databasePackageFound) {
-    f.databaseMedia = ComparePackage(
-        p, e.gsDBProdID,
-        JoinPath(f.sourceFolder, f.sourceSeparator, DatabasePackageName(e.gbPro, e.gbUpdate)));
+  if (r.bRemove && f.installed.gbDBInstalled && r.bDatabase) {
+    FindInstalledPackage(p, e.gsDBProdID, DatabasePackageName(e.gbPro, e.gbUpdate), f,
+                         f.databasePackageFound, f.databaseMedia, f.databaseInCache);
   }
-  return;
-}
-
-// The digests the release recorded, by file name: "<sha256>  <file name>" a line.
-std::vector<std::pair<std::wstring, std::wstring>> ParseDigests(const std::wstring& text) {
-  std::vector<std::pair<std::wstring, std::wstring>> digests;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(L'\n', start);
-    if (end == std::wstring::npos) {
-      end = text.size();
-    }
-    std::wstring line = text.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == L'\r') {
-      line.pop_back();
-    }
-    const std::size_t blank = line.find(L' ');
-    if (blank == std::wstring::npos) {
-      continue;
-    }
-    std::size_t name = line.find_first_not_of(L" *", blank);
-    if (name != std::wstring::npos) {
-      digests.emplace_back(line.substr(name), line.substr(0, blank));
-    }
+  if (MayStartEngineInstaller(e, r, f)) {
+    f.engineInstallerFound = SYS_File_FileCheck(p, kEngineInstaller, f.sourceFolder, false);
   }
-  return digests;
-}
-
-// Turns an error into text for a check's detail: the check goes on with its next part.
-std::function<OnError(const RunError&)> Into(std::wstring& text, const std::wstring& beginning) {
-  return [&text, beginning](const RunError& error) {
-    text = beginning + DescribeError(error.description, error.number);
-    return OnError::Stop;
-  };
-}
-
-// One held package file: its product code and (when the release recorded digests) its digest
-// compared. The product code is read first, while the file's digest is still being taken.
-PackageCheck CheckPackage(InstallerObject& installer, const PackageFile& run, PackageId id,
-                          const std::vector<std::pair<std::wstring, std::wstring>>& digests,
-                          HeldFile& file) {
-  PackageCheck check;
-  check.package = id;
-  std::wstring productFailure;
-  Attempt(
-      [&] {
-        const std::wstring productCode = installer.PackageProperty(run.path, L"ProductCode");
-        if (!EqualsNoCase(productCode, run.productCode)) {
-          productFailure = L"its product code is " +
-                           (productCode.empty() ? std::wstring(L"missing") : productCode) +
-                           L", this setup expects " + run.productCode;
-        }
-      },
-      Into(productFailure, L"its product code could not be read: "));
-  // A file that is not what the release shipped says so first: that is what the box is about.
-  std::wstring compared;
-  if (!digests.empty()) {
-    const std::wstring* recorded = nullptr;
-    for (const auto& [name, digest] : digests) {
-      if (EqualsNoCase(name, run.fileName)) {
-        recorded = &digest;
-      }
-    }
-    if (recorded == nullptr) {
-      check.detail = L"this setup recorded no SHA-256 for " + run.fileName;
-      return check;
-    }
-    std::wstring actual;
-    if (!Attempt([&] { actual = file.Sha256(); },
-                 Into(check.detail, L"its SHA-256 could not be computed: "))) {
-      return check;
-    }
-    if (!EqualsNoCase(actual, *recorded)) {
-      check.detail = L"its SHA-256 is " + actual + L", the release recorded " + *recorded;
-      return check;
-    }
-    compared = L"SHA-256 as recorded, ";
-  }
-  if (!productFailure.empty()) {
-    check.detail = productFailure;
-    return check;
-  }
-  check.passed = true;
-  check.detail = compared + L"product code " + run.productCode;
-  return check;
-}
-
-// Checks every package file the run hands to Windows Installer and keeps each one held.
-void CheckPackages(Platform& p, const Edition& e, const std::vector<PackageId>& packages,
-                   DetectedRun& run, const std::function<OnError(const RunError&)>& handler) {
-  if (packages.empty()) {
-    return;
-  }
-  EngineFacts& f = run.facts;
-  std::vector<std::pair<std::wstring, std::wstring>> digests;
-  std::unique_ptr<InstallerObject> installer;
-  std::optional<RunError> failed;
-  Attempt(
-      [&] {
-        digests = ParseDigests(p.RecordedPackageDigests());
-        installer = p.CreateInstaller();
-      },
-      [&](const RunError& error) {
-        failed = error;
-        return handler(error);
-      });
-  if (!installer) {
-    // Without the installer object (also when a developer resumed after its error) no
-    // package can be checked, so none is handed on: the run stops.
-    run.stopped =
-        failed.value_or(RunError{0, L"the Windows Installer object could not be created"});
-    return;
-  }
-  if (digests.empty()) {
-    p.WriteLog(
-        L"the package digests were not checked: this build of setup recorded none (a "
-        L"developer's build); only the packages' product codes are checked");
-  }
-  // Every file is held first: their digests are taken at once, beside the rest of the check.
-  std::vector<std::wstring> holdFailures;
-  for (const PackageId id : packages) {
-    std::unique_ptr<HeldFile> held;
-    std::wstring failure;
-    Attempt([&] { held = p.HoldFile(FileOf(e, f, id).path, !digests.empty()); },
-            Into(failure, L"it cannot be opened for reading with changes denied: "));
-    run.held.push_back(std::move(held));
-    holdFailures.push_back(failure);
-  }
-  for (std::size_t i = 0; i < packages.size(); ++i) {
-    const PackageId id = packages[i];
-    if (!holdFailures[i].empty()) {
-      f.packageChecks.push_back(PackageCheck{id, false, holdFailures[i]});
-    } else {
-      f.packageChecks.push_back(
-          CheckPackage(*installer, FileOf(e, f, id), id, digests, *run.held[i]));
-    }
-  }
-  f.packagesChecked = true;
   return;
 }
 
@@ -316,10 +210,13 @@ DatabaseFolder DatabaseFolderOf(const std::wstring& gsDBPath) {
   return d;
 }
 
-std::vector<PackageId> PackagesHandedByFile(const Request& r, const EngineFacts& f) {
+namespace {
+
+// The packages handed on by file; nothing when the run cannot start.
+std::optional<std::vector<PackageId>> HandedByFile(const Request& r, const EngineFacts& f) {
   const InstalledStates& s = f.installed;
   if (f.gsSystemDir.empty() || !StatesKnown(r, s)) {
-    return {};
+    return std::nullopt;
   }
   // A removal names a package file only when it is the very package that was installed.
   const auto byCode = [&](bool found, const PackageOnMedia& media) {
@@ -330,7 +227,7 @@ std::vector<PackageId> PackagesHandedByFile(const Request& r, const EngineFacts&
   if (r.bProgram && !(r.bRemove && !s.gbInstalled)) {
     const bool byProductCode = byCode(f.programPackageFound, f.programMedia);
     if ((!f.programPackageFound && !byProductCode) || !TargetFolderValid(r.gsAppPath)) {
-      return {};
+      return std::nullopt;
     }
     if (!byProductCode) {
       packages.push_back(PackageId::Program);
@@ -342,13 +239,30 @@ std::vector<PackageId> PackagesHandedByFile(const Request& r, const EngineFacts&
     const bool byProductCode = byCode(f.databasePackageFound, f.databaseMedia);
     if ((runOwn && !f.databasePackageFound && !byProductCode) ||
         !TargetFolderValid(DatabaseFolderOf(r.gsDBPath).target)) {
-      return {};
+      return std::nullopt;
     }
     if (runOwn && !byProductCode) {
       packages.push_back(PackageId::Database);
     }
   }
   return packages;
+}
+
+}  // namespace
+
+std::vector<PackageId> PackagesHandedByFile(const Request& r, const EngineFacts& f) {
+  return HandedByFile(r, f).value_or(std::vector<PackageId>{});
+}
+
+bool MayStartEngineInstaller(const Edition& e, const Request& r, const EngineFacts& f) {
+  return e.gbWorkstation && r.bProgram && !(r.bRemove && !f.installed.gbInstalled);
+}
+
+bool RemovesCache(const Request& r, const InstalledStates& s) {
+  const bool programGone = r.bProgram || s.program == ProductKnown::NotInstalled;
+  const bool databaseGone = r.bDatabase || (s.database == ProductKnown::NotInstalled &&
+                                            s.otherDatabase == ProductKnown::NotInstalled);
+  return r.bRemove && programGone && databaseGone;
 }
 
 DetectedRun DetectRun(Platform& p, const Edition& e, const RunOptions& o, const Request& r,
@@ -366,8 +280,12 @@ DetectedRun DetectRun(Platform& p, const Edition& e, const RunOptions& o, const 
     return decision;
   };
   FindFacts(p, e, o, r, askAgain, run.facts, handler);
-  if (!run.stopped) {
-    CheckPackages(p, e, PackagesHandedByFile(r, run.facts), run, handler);
+  if (run.stopped) {
+    return run;
+  }
+  // A run that cannot start is refused by its plan: it copies nothing.
+  if (const auto packages = HandedByFile(r, run.facts)) {
+    CacheAndCheck(p, e, o, r, *packages, run, handler);
   }
   return run;
 }

@@ -25,16 +25,31 @@ enum class PackageId { Program, Database, OtherDatabase };
 std::wstring ProgramPackageName(bool pro, bool update);
 std::wstring DatabasePackageName(bool pro, bool update);
 
-// The database engine's installer, shipped beside setup on workstation editions.
-inline constexpr wchar_t kEngineInstallerName[] = L"AccessDatabaseEngine2010_SP2.exe";
+// The database engine's installer, offered beside the program on a workstation edition.
+inline constexpr wchar_t kEngineInstaller[] = L"AccessDatabaseEngine2010_SP2.exe";
 
-// What checking a package file the run hands to Windows Installer found: that it is the very
-// file the release shipped (when the program recorded the release's digests) and a package of
-// the product the program expects for its name.
+// What checking a file the run hands to another program found: that it is the very file the
+// release shipped (when the program recorded the release's digests) and, for a package, a
+// package of the product the program expects for its name.
 struct PackageCheck {
-  PackageId package = PackageId::Program;
+  std::wstring fileName;
+  std::wstring source;  // where it came from, for the box that names a damaged file
   bool passed = false;
   std::wstring detail;  // what was compared, or what differs
+};
+
+// A file the run keeps in the protected cache: setup itself, a package it runs by file, the
+// database engine's installer. The copy is what is checked and what is handed on.
+struct CachedFile {
+  enum class Kind { Setup, Package, Engine };
+  Kind kind = Kind::Package;
+  std::wstring name;             // the same in the cache as at its source
+  std::wstring source;           // where it is copied from (the media), or the copy itself
+  std::wstring copy;             // its place in the cache
+  std::wstring productCode;      // a package's: the product it must be of
+  std::optional<uint64_t> size;  // the source's, as Windows reported it
+  bool inPlace = false;          // already in the cache (the cached setup runs): held, not copied
+  std::wstring digest;           // the copy's SHA-256, once it is made
 };
 
 // What the engine asks of the machine when a run starts.
@@ -61,14 +76,29 @@ struct EngineFacts {
   PackageOnMedia databaseMedia;
   // A workstation edition's run that installs, updates or repairs the program: whether a person
   // can answer the database engine's offer; for a run nobody can answer, whether Windows
-  // Installer reports the engine installed, and whether its installer is beside setup.
+  // Installer reports the engine installed (engineInstallerFound, below, says whether its
+  // installer is beside setup).
   bool engineAsked = false;
   bool personCanAnswer = true;
   ProductKnown databaseEngine = ProductKnown::Unknown;
-  bool engineInstallerFound = false;
   // The packages checked before the first one runs; without them, nothing is checked.
   bool packagesChecked = false;
   std::vector<PackageCheck> packageChecks;
+  // The protected cache "%ProgramData%\Vantora\Setup Cache\<edition ID>": "" when Windows
+  // named no folder for it. The cached setup runs from it when ownFolder is the cache.
+  std::wstring cacheFolder;
+  std::wstring ownFolder;
+  bool runsFromCache = false;
+  uint32_t processId = 0;  // the cached setup that removes its cache moves itself aside by it
+  // The database engine's installer is beside setup (looked for when the run may start it).
+  bool engineInstallerFound = false;
+  // A removal whose package is not on the media: the cached copy is the package installed.
+  bool programInCache = false;
+  bool databaseInCache = false;
+  // What the run copies into the cache (PLAN: would copy), in order, and why the cache could
+  // not be made or a file not copied ("" when all went well).
+  std::vector<CachedFile> cached;
+  std::wstring cacheFailure;
 };
 
 // True when the engine knows enough of the installed states for the request: it acts on what
@@ -91,6 +121,14 @@ DatabaseFolder DatabaseFolderOf(const std::wstring& gsDBPath);
 // product code), in the order they run: none when the run cannot start (a package it needs is
 // missing, a folder is invalid, a state is unknown).
 std::vector<PackageId> PackagesHandedByFile(const Request& r, const EngineFacts& f);
+
+// Whether the run may start the database engine's installer: a workstation edition whose
+// program package runs.
+bool MayStartEngineInstaller(const Edition& e, const Request& r, const EngineFacts& f);
+
+// Whether the run leaves no product of the edition installed, so that it removes the cache:
+// a removal of both products (or of the one that is installed).
+bool RemovesCache(const Request& r, const InstalledStates& s);
 
 // The detection's result: what it found, the package files it checked (held against change
 // until every Windows Installer run has ended), and the error that stopped it, when one did.

@@ -3,6 +3,7 @@
 #include "engine/apply.h"
 
 #include "detect/install_paths.h"
+#include "engine/cache_steps.h"
 #include "engine/components.h"
 #include "engine/every_user.h"
 #include "engine/migration.h"
@@ -28,6 +29,7 @@ struct Applying {
   bool programStarted = false;      // the program package's run was started
   bool emailRegistered = false;     // the e-mail interface was registered by this run
   bool machineCopyChanged = false;  // the machine-wide copy of the settings was changed
+  std::vector<std::unique_ptr<HeldFile>>& held;
   // What takes back each thing the run did, in the order it was done.
   std::vector<Undo> undo;
 };
@@ -303,12 +305,36 @@ Next Do(Applying& a, const SaveMachineSetting& step, const Undo& planned, StepRe
   return Next::Go;
 }
 
+// Keeping the cache fails no run: the products are as the run left them, and a file left in
+// the cache is no harm. What did not go is said, in a box at the end of a removal.
+Next Do(Applying& a, const ForgetCachedFile& step, StepResult& result) {
+  Attempt([&] { a.p.RemoveFile(step.path); },
+          [&](const RunError& e) {
+            result.status = StepStatus::Failed;
+            result.detail = L"it stays: " + DescribeError(e.description, e.number);
+            return OnError::Stop;
+          });
+  return Next::Go;
+}
+
+Next Do(Applying& a, const RemoveCache& step, StepResult& result) {
+  Attempt([&] { RemoveTheCache(a.p, step, a.held); },
+          [&](const RunError& e) {
+            result.status = StepStatus::Failed;
+            result.detail = DescribeError(e.description, e.number);
+            a.p.MsgBox(CacheLeftText(step, result.detail), MsgButtons::Ok, MsgIcon::Exclamation,
+                       std::nullopt);
+            return OnError::Stop;
+          });
+  return Next::Go;
+}
+
 Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
   result.status = StepStatus::Done;
   return std::visit(
       Overloaded{
-          [&](const CheckedPackages&) {
-            result.detail = L"every package passed";
+          [&](const CachedCopies&) {
+            result.detail = L"every copy passed";
             return Next::Go;
           },
           [&](const SaveMachineSetting& s) { return Do(a, s, step.rollback, result); },
@@ -332,8 +358,9 @@ OnError ReportEngineError(Platform& p, bool debug, Outcome& outcome, const RunEr
   return ReportRunError(p, debug, L"errHdl_SYS_Install: ", e);
 }
 
-void ApplyPlan(Platform& p, Plan& plan, Outcome& outcome) {
-  Applying a{p, plan, outcome, false, false, false, {}};
+void ApplyPlan(Platform& p, Plan& plan, Outcome& outcome,
+               std::vector<std::unique_ptr<HeldFile>>& held) {
+  Applying a{p, plan, outcome, false, false, false, held, {}};
   // A refused plan has no step: its box stands where the first step would be.
   const std::size_t count = plan.refusal ? 1 : plan.steps.size();
   outcome.steps.assign(count, StepResult{});

@@ -24,7 +24,7 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
   Outcome outcome;
   // The package files stay held (in the detection's result) until every Windows Installer run
   // has ended, so none can be changed between its check and its use.
-  const DetectedRun detected = DetectRun(
+  DetectedRun detected = DetectRun(
       p, e, o, r, systemDir, known.states, known.askAgain,
       [&](const RunError& error) { return ReportEngineError(p, o.gbDebug, outcome, error); });
   const EngineFacts& facts = detected.facts;
@@ -56,7 +56,7 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
   for (std::size_t i = 0; i < plan.steps.size(); ++i) {
     p.WriteLog(L"plan step " + std::to_wstring(i + 1) + L": " + DescribeStep(plan, plan.steps[i]));
   }
-  ApplyPlan(p, plan, outcome);
+  ApplyPlan(p, plan, outcome, detected.held);
   // The log's block ends with what Windows Installer now reports, after any taking back.
   if (!o.gsLogFolder.empty()) {
     InstalledStates after;

@@ -2,6 +2,7 @@
 #include "engine/plan.h"
 
 #include "detect/install_paths.h"
+#include "engine/cache_steps.h"
 #include "engine/every_user.h"
 #include "engine/msi_command.h"
 #include "util/paths.h"
@@ -51,7 +52,9 @@ void AddSetting(Plan& plan, const std::wstring& key, const std::wstring& value) 
   Add(plan, SaveSetting{key, value}, PutBackSetting{key, false, std::nullopt});
 }
 
-std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& path) {
+// Names the package where it was looked for: beside setup.
+std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& fileName) {
+  const std::wstring path = JoinPath(f.sourceFolder, f.sourceSeparator, fileName);
   return L"SYS_Install: Unable to open installation package: " + gsCR + path + gsCR + gsCR +
          L"NOTE: The installation file must be in the same directory as this setup program (" +
          f.ownFileName + L")." + gsCR;
@@ -133,7 +136,7 @@ bool PlanProgram(const RunOptions& o, const Request& r, const EngineFacts& f, bo
     Add(plan, AskLevel{PackageId::Program, ProgramLevelPrompt()});
   }
   if (!f.programPackageFound && !prog.byProductCode) {
-    return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, prog.path));
+    return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, prog.fileName));
   }
   if (!TargetFolderValid(r.gsAppPath)) {
     return Refuse(plan, Refusal::Why::InvalidFolder, InvalidFolderText(r.gsAppPath));
@@ -171,7 +174,7 @@ bool PlanDatabase(const Edition& e, const RunOptions& o, const Request& r, const
       Add(plan, AskLevel{PackageId::Database, DatabaseLevelPrompt()});
     }
     if (!f.databasePackageFound && !db.byProductCode) {
-      return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, db.path));
+      return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, db.fileName));
     }
   }
 
@@ -269,7 +272,7 @@ bool PlanEngine(const EngineFacts& f, Plan& plan) {
   plan.engineNote = L"database engine: " + engine + L" is " + StateWord(f.databaseEngine) +
                     L"; nobody can answer its offer, so the run installs it quietly";
   if (!f.engineInstallerFound) {
-    return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, plan.aceInstallerPath));
+    return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, plan.aceInstaller));
   }
   Add(plan, InstallDatabaseEngine{}, stays);
   return true;
@@ -321,7 +324,13 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   plan.systemDir = f.gsSystemDir;
   plan.sourceFolder = f.sourceFolder;
   plan.sourceSeparator = f.sourceSeparator;
-  plan.aceInstallerPath = JoinPath(f.sourceFolder, f.sourceSeparator, plan.aceInstaller);
+  plan.cacheFolder = f.cacheFolder;
+  plan.cached = f.cached;
+  // The installer is started from its checked copy; where it is not beside setup, the start
+  // fails on the place it was looked for.
+  plan.aceInstallerPath = f.engineInstallerFound
+                              ? JoinPath(f.cacheFolder, L"\\", plan.aceInstaller)
+                              : JoinPath(f.sourceFolder, f.sourceSeparator, plan.aceInstaller);
   if (f.gsSystemDir.empty()) {
     Refuse(plan, Refusal::Why::CannotAsk, L"Unable to locate the Windows system folder.");
     return plan;
@@ -343,7 +352,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
         std::pair{&plan.database, DatabasePackageName(e.gbPro, e.gbUpdate)},
         std::pair{&plan.otherDatabase, DatabasePackageName(e.gbPro, !e.gbUpdate)}}) {
     run->fileName = name;
-    run->path = JoinPath(f.sourceFolder, f.sourceSeparator, name);
+    run->path = JoinPath(f.cacheFolder, L"\\", name);
     run->logArgument = VerboseLogArgument(o, name);
     run->restartArgument = o.gbNoRestart ? L" /norestart" : L"";
     run->rollbackLogArgument = VerboseLogArgument(o, name + L" rollback");
@@ -375,20 +384,28 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   if (programRuns && e.gbWorkstation && !PlanEngine(f, plan)) {
     return plan;
   }
-  // Every package file is checked before the first step: one that fails ends the run before
-  // anything is done.
-  if (f.packagesChecked && !f.packageChecks.empty()) {
+  PlanCacheUpkeep(e, r, f, programRuns, plan);
+  // Every file the run hands on is copied and checked before the first step: one that cannot
+  // be copied, or fails its check, ends the run before anything is done.
+  if (!f.cacheFailure.empty()) {
+    Refuse(plan, Refusal::Why::CacheFailed, CacheFailureText(f.cacheFolder, f.cacheFailure));
+    return plan;
+  }
+  if (f.packagesChecked) {
     plan.packageChecks = f.packageChecks;
     for (const PackageCheck& c : f.packageChecks) {
       if (!c.passed) {
-        Refuse(plan, Refusal::Why::DamagedPackage,
-               DamagedPackageText(plan.Package(c.package).path));
+        Refuse(plan, Refusal::Why::DamagedPackage, DamagedPackageText(c.source));
         return plan;
       }
     }
-    std::vector<Step> check;
-    check.push_back(Step{CheckedPackages{}, NothingToTakeBack{}});
-    InsertSteps(plan, 0, std::move(check));
+  }
+  if (!f.cached.empty()) {
+    std::vector<Step> copies;
+    copies.push_back(Step{CachedCopies{}, CannotTakeBack{L"the checked copies stay in the cache, "
+                                                         L"which a later run refreshes or "
+                                                         L"removes"}});
+    InsertSteps(plan, 0, std::move(copies));
   }
   return plan;
 }

@@ -21,7 +21,7 @@ namespace vtr {
 // before the run.
 struct PackageRun {
   std::wstring fileName;     // "vtr3p.msi", ...
-  std::wstring path;         // the package in the source folder
+  std::wstring path;         // the package's copy in the protected cache
   std::wstring switches;     // "/I ", "/x ", "/famus ", ... always ending in a blank
   std::wstring properties;   // " ALLUSERS=2 TARGETDIR=\"...\"", ...: each after a blank
   std::wstring level;        // " /qn", " /qb-", ...
@@ -50,9 +50,13 @@ struct Plan {
   std::wstring systemDir;
   std::wstring sourceFolder;
   std::wstring sourceSeparator;
-  std::wstring aceInstaller = kEngineInstallerName;
-  // The ACE installer's full path, the file that is started (its folder is its working folder).
+  std::wstring aceInstaller = kEngineInstaller;
+  // The ACE installer's full path, the file that is started (its folder is its working folder):
+  // its checked copy in the cache, or where it was looked for when it is not there.
   std::wstring aceInstallerPath;
+  // The protected cache and the files the run copied into it (PLAN: would copy).
+  std::wstring cacheFolder;
+  std::vector<CachedFile> cached;
   PackageRun program;
   PackageRun database;
   PackageRun otherDatabase;
@@ -89,6 +93,8 @@ Registration RegistrationOf(const Plan& plan, const std::wstring& component, boo
 
 // The box for a package file that failed its check.
 std::wstring DamagedPackageText(const std::wstring& path);
+// The box for a cache that could not be made, or a file not copied into it (cache_steps.cpp).
+std::wstring CacheFailureText(const std::wstring& folder, const std::wstring& failure);
 
 // The plan for the request on the machine the facts describe.
 Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const EngineFacts& f);

@@ -1,5 +1,6 @@
 // The plan in words: what PLAN prints and what the setup log keeps of a run.
 #include "detect/install_paths.h"
+#include "detect/run_cache.h"
 #include "engine/every_user.h"
 #include "engine/msi_command.h"
 #include "engine/outcome.h"
@@ -78,6 +79,32 @@ std::wstring SettingValue(const std::wstring& value, const std::wstring& valueIf
          L" when the e-mail interface was registered";
 }
 
+// The copies in the cache and how each one's check went.
+std::wstring DescribeCopies(const Plan& plan) {
+  std::wstring line = L"copy into the protected cache " + Quoted(plan.cacheFolder) +
+                      L" (only administrators and the system account may change it) and check "
+                      L"each copy there, held against change until the run ends:";
+  for (const CachedFile& c : plan.cached) {
+    line += L" " + c.name +
+            (c.inPlace ? std::wstring(L" (in the cache already: held there)")
+                       : L" from " + Quoted(c.source)) +
+            L", " + SizeText(c.size);
+    bool checked = false;
+    for (const PackageCheck& check : plan.packageChecks) {
+      if (EqualsNoCase(check.fileName, c.name)) {
+        line += (check.passed ? L", passed (" : L", FAILED (") + check.detail + L")";
+        checked = true;
+      }
+    }
+    if (!checked && c.kind == CachedFile::Kind::Engine) {
+      line += L", not checked (this build of setup recorded no SHA-256 for it)";
+    }
+    line += L";";
+  }
+  line.back() = L'.';
+  return line;
+}
+
 std::wstring RegistryValueText(const RegistryValue& value) {
   if (const auto* text = std::get_if<std::wstring>(&value)) {
     return Quoted(*text);
@@ -91,16 +118,7 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
   const auto package = [&](PackageId id) { return plan.Package(id).fileName; };
   return std::visit(
       Overloaded{
-          [&](const CheckedPackages&) {
-            std::wstring line =
-                L"check the package files, held against change until their runs end:";
-            for (const PackageCheck& c : plan.packageChecks) {
-              line += L" " + package(c.package) + (c.passed ? L" passed (" : L" FAILED (") +
-                      c.detail + L");";
-            }
-            line.back() = L'.';
-            return line;
-          },
+          [&](const CachedCopies&) { return DescribeCopies(plan); },
           [&](const StopUpdater& s) {
             return L"stop the updater service: " +
                    ProcessCall(s.program, s.parameters, plan.systemDir) +
@@ -178,6 +196,17 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
                    L"the program package's run was started): " +
                    EngineCall(plan, kEngineQuietSwitch);
           },
+          [&](const ForgetCachedFile& s) {
+            return L"delete " + Quoted(s.path) + L" from the setup cache: " + s.why;
+          },
+          [&](const RemoveCache& s) {
+            return L"remove the setup cache " + Quoted(s.folder) +
+                   L" with everything in it, and the folders above it that are left empty" +
+                   (s.runningCopy.empty()
+                        ? std::wstring()
+                        : L"; this setup runs from it, so it first moves itself to " +
+                              Quoted(s.aside) + L", deleted when Windows next starts");
+          },
       },
       step.action);
 }
@@ -250,9 +279,10 @@ std::wstring DescribeRefusal(const Plan& plan, const Refusal& refusal) {
       return L"refuse, with the box: " + OneLine(refusal.box);
     case Refusal::Why::MissingPackage:
     case Refusal::Why::InvalidFolder:
+    case Refusal::Why::CacheFailed:
       break;
     case Refusal::Why::DamagedPackage: {
-      std::wstring line = DescribeStep(plan, Step{CheckedPackages{}, NothingToTakeBack{}});
+      std::wstring line = DescribeCopies(plan);
       return line + L" End the run, failed, with the box: " + OneLine(refusal.box);
     }
   }

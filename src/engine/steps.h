@@ -13,8 +13,9 @@ namespace vtr {
 
 // What a run does.
 
-// The package files passed their check (Plan::packageChecks) and are held against change.
-struct CheckedPackages {};
+// The run's files were copied into the protected cache (Plan::cached), their copies passed
+// their check (Plan::packageChecks) and are held against change.
+struct CachedCopies {};
 // The product's updater service stopped, or installed again: the service program (by its full
 // path) started as a child process in the system folder and waited for. Where the program is
 // not there, there is no service to stop or start. A stop that fails lets the run go on (the
@@ -99,11 +100,25 @@ struct OfferEngine {};
 struct InstallDatabaseEngine {};
 // The switch that makes the database engine's installer install without a window.
 inline constexpr wchar_t kEngineQuietSwitch[] = L"/quiet";
+// A cached file no repair of what is installed needs any more, deleted from the cache.
+struct ForgetCachedFile {
+  std::wstring path;
+  std::wstring why;
+};
+// The cache removed with everything in it, and the folders above it that are left empty. The
+// cached setup that runs from it (runningCopy) first moves itself aside (to aside, in the
+// folder above, where only administrators can write), and is deleted at the next restart.
+struct RemoveCache {
+  std::wstring folder;
+  std::wstring runningCopy;
+  std::wstring aside;
+  std::wstring leaveTo;  // the running setup's new current folder: the system folder
+};
 
-using Action = std::variant<CheckedPackages, StopUpdater, StartUpdater, Registration, AskSwitches,
+using Action = std::variant<CachedCopies, StopUpdater, StartUpdater, Registration, AskSwitches,
                             AskLevel, SaveSetting, SaveEmailForm, MoveTemplates, ShowCommand,
                             RunPackage, SaveMachineSetting, RegisterEveryUser, RemoveEveryUser,
-                            OfferEngine, InstallDatabaseEngine>;
+                            OfferEngine, InstallDatabaseEngine, ForgetCachedFile, RemoveCache>;
 
 // What takes a step back. StartUpdater and Registration above serve as well.
 
@@ -168,7 +183,7 @@ struct Step {
 
 // What stops a run before its first step, with the box that says so.
 struct Refusal {
-  enum class Why { CannotAsk, MissingPackage, InvalidFolder, DamagedPackage };
+  enum class Why { CannotAsk, MissingPackage, InvalidFolder, DamagedPackage, CacheFailed };
   Why why = Why::CannotAsk;
   std::wstring box;
 };

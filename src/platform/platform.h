@@ -230,7 +230,8 @@ class Platform {
   // The copy begins at once, beside whatever the caller does next. The returned copy is held
   // (see HeldFile): its Sha256() waits for the copy to end and is the digest of what was
   // written; it raises, naming what failed (a full disk, no rights), when the copy failed.
-  // Raises at once when the copy cannot begin.
+  // Raises at once when the copy cannot begin. A source that is the copy itself (a setup
+  // started from the cache) is held and hashed as it is.
   virtual std::unique_ptr<HeldFile> CopyIntoFolder(const std::wstring& source,
                                                    const std::wstring& folder,
                                                    const std::wstring& name) = 0;
@@ -239,6 +240,13 @@ class Platform {
   // Removes a folder with everything in it, links inside removed as links, never followed; one
   // that is not there is no error. Raises on failure.
   virtual void RemoveFolderTree(const std::wstring& path) = 0;
+  // Marks a file, or a folder, to be deleted when Windows next starts (MoveFileEx with
+  // MOVEFILE_DELAY_UNTIL_REBOOT: the way to remove a program that is still running); a folder
+  // goes then only if it is empty. Raises on failure (it needs administrator rights).
+  virtual void DeleteAtRestart(const std::wstring& path) = 0;
+  // SetCurrentDirectory: Windows removes no folder that is a process's current folder. Raises
+  // on failure.
+  virtual void SetCurrentFolder(const std::wstring& path) = 0;
 
   // --- Shell and processes ---
   // CreateProcess with no handle inherited and normal priority. applicationPath, when not

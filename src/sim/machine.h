@@ -81,6 +81,15 @@ class Machine : public std::enable_shared_from_this<Machine> {
   // True when the scenario makes waiting for this process fail.
   bool WaitFails(int process) const;
 
+  // A copy answers as the file it was copied from: its package's codes, its digest.
+  void RecordCopy(const std::wstring& copy, const std::wstring& source) {
+    copiedFrom_.Set(copy, OriginalOf(source));
+  }
+  std::wstring OriginalOf(const std::wstring& path) const {
+    const std::wstring* source = copiedFrom_.Find(path);
+    return source != nullptr ? *source : path;
+  }
+
   const std::vector<Line>& Transcript() const { return transcript_; }
   int Unscripted() const { return unscripted_; }
   const std::vector<std::string>& ScenarioErrors() const { return scenarioErrors_; }
@@ -99,6 +108,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   SettingsTable settings_;
   RegistryTable registry_;
   NoCaseTable<int32_t> productStates_;
+  NoCaseTable<std::wstring> copiedFrom_;
   std::vector<Line> transcript_;
   std::map<std::string, int> callCounts_;
   std::map<std::size_t, nlohmann::json> forced_;  // by transcript line

@@ -89,6 +89,7 @@ std::unique_ptr<HeldFile> SimPlatform::CopyIntoFolder(const std::wstring& source
     machine_->Raise(line, RunError{76, L"Path not found"});
   }
   machine_->Files().Place(sim::FileEntry{*target, false, false, false, false, true});
+  machine_->RecordCopy(copy, source);
   return sim::MakeHeldFile(machine_, copy, source);
 }
 
@@ -111,6 +112,16 @@ void SimPlatform::RemoveFolderTree(const std::wstring& path) {
     machine_->Raise(line, RunError{75, L"Path/File access error"});
   }
   machine_->Files().Remove(*parsed);
+}
+
+// The simulated program's current folder keeps no folder from being removed.
+void SimPlatform::SetCurrentFolder(const std::wstring& path) {
+  machine_->Begin("SetCurrentFolder", Line{{"path", Text(path)}});
+}
+
+// Nothing happens before the simulated Windows restarts, which it never does.
+void SimPlatform::DeleteAtRestart(const std::wstring& path) {
+  machine_->Begin("DeleteAtRestart", Line{{"path", Text(path)}});
 }
 
 }  // namespace vtr

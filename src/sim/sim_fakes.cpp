@@ -93,12 +93,12 @@ class SimHeldFile : public HeldFile {
     }
     const std::size_t line = m->Begin("Sha256", Line{{"path", Text(path_)}});
     std::wstring digest(64, L'0');
-    if (const std::wstring* given = m->Setup().packageFileDigests.Find(digestSource_)) {
+    const std::wstring source = m->OriginalOf(digestSource_);
+    if (const std::wstring* given = m->Setup().packageFileDigests.Find(source)) {
       digest = *given;
     } else {
-      const std::size_t slash = digestSource_.find_last_of(L"\\/");
-      const std::wstring name =
-          slash == std::wstring::npos ? digestSource_ : digestSource_.substr(slash + 1);
+      const std::size_t slash = source.find_last_of(L"\\/");
+      const std::wstring name = slash == std::wstring::npos ? source : source.substr(slash + 1);
       if (const std::wstring* recorded = m->Setup().recordedDigests.Find(name)) {
         digest = *recorded;
       }
@@ -165,7 +165,7 @@ class SimInstaller : public InstallerObject {
     }
     std::wstring value;
     if (propertyId == 9) {
-      const std::wstring* code = m->Setup().packageFileCodes.Find(packagePath);
+      const std::wstring* code = m->Setup().packageFileCodes.Find(m->OriginalOf(packagePath));
       value = code != nullptr ? *code : kSamePackageCode;
     }
     m->Result(line, Text(value));
@@ -184,8 +184,9 @@ class SimInstaller : public InstallerObject {
     }
     std::wstring value;
     if (EqualsNoCase(property, L"ProductCode")) {
-      const std::wstring* code = m->Setup().packageProductCodes.Find(packagePath);
-      value = code != nullptr ? *code : BuiltProductCode(packagePath);
+      const std::wstring source = m->OriginalOf(packagePath);
+      const std::wstring* code = m->Setup().packageProductCodes.Find(source);
+      value = code != nullptr ? *code : BuiltProductCode(source);
     }
     m->Result(line, Text(value));
     return value;

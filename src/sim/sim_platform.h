@@ -92,6 +92,8 @@ class SimPlatform : public Platform {
                                            const std::wstring& name) override;
   void RemoveFile(const std::wstring& path) override;
   void RemoveFolderTree(const std::wstring& path) override;
+  void DeleteAtRestart(const std::wstring& path) override;
+  void SetCurrentFolder(const std::wstring& path) override;
 
   std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
                                              const std::wstring& commandLine,

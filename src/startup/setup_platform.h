@@ -97,6 +97,8 @@ class SetupPlatform final : public Platform {
   }
   void RemoveFile(const std::wstring& path) override { windows_.RemoveFile(path); }
   void RemoveFolderTree(const std::wstring& path) override { windows_.RemoveFolderTree(path); }
+  void DeleteAtRestart(const std::wstring& path) override { windows_.DeleteAtRestart(path); }
+  void SetCurrentFolder(const std::wstring& path) override { windows_.SetCurrentFolder(path); }
 
   std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
                                              const std::wstring& commandLine,

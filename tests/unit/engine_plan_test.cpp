@@ -28,7 +28,7 @@ std::string Brief(const Plan& plan, const Step& step) {
   const auto package = [&](PackageId id) { return Utf8(plan.Package(id).fileName); };
   std::string action = std::visit(
       Overloaded{
-          [&](const CheckedPackages&) { return std::string("check packages"); },
+          [&](const CachedCopies&) { return std::string("copy into the cache"); },
           [&](const StopUpdater&) { return std::string("stop updater"); },
           [&](const StartUpdater&) { return std::string("start updater"); },
           [&](const Registration& s) {
@@ -52,6 +52,10 @@ std::string Brief(const Plan& plan, const Step& step) {
           [&](const RemoveEveryUser&) { return std::string("remove every user"); },
           [&](const OfferEngine&) { return std::string("offer engine"); },
           [&](const InstallDatabaseEngine&) { return std::string("install engine quietly"); },
+          [&](const ForgetCachedFile& s) { return "forget " + FileName(s.path); },
+          [&](const RemoveCache& s) {
+            return std::string("remove the cache") + (s.runningCopy.empty() ? "" : ", moved aside");
+          },
       },
       step.action);
   const std::string undo =
@@ -99,6 +103,8 @@ std::string Brief(const Refusal& refusal) {
       return "invalid folder " + Utf8(BoxLine(refusal.box, 1));
     case Refusal::Why::DamagedPackage:
       return "damaged";
+    case Refusal::Why::CacheFailed:
+      return "no cache";
   }
   return "?";
 }
@@ -164,6 +170,7 @@ Input InputFor(const Row& row) {
   f.lastVersion = row.lastVersion;
   f.ownFileName = L"SetupVTR";
   f.sourceFolder = L"D:\\Media";
+  f.cacheFolder = L"E:\\Cache";
   f.sourceSeparator = L"\\";
   f.programPackageFound = row.programFound;
   f.databasePackageFound = row.databaseFound;
@@ -188,10 +195,10 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
   Row rows[] = {
       {.name = "silent first install of both",
        .database = true,
-       .steps = {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+       .steps = {"msiexec /I \"E:\\Cache\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= msiexec /x "
                  "{590454A0-A293-4ECE-AB62-FD940586A43C} /qn",
-                 "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" "
+                 "msiexec /I \"E:\\Cache\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" "
                  "/qn <= msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
                  "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath",
                  "register mscomm32.ocx <= unregister mscomm32.ocx",
@@ -203,17 +210,19 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .databaseState = kIn,
        .steps = {"stop updater <= start updater",
                  "unregister vtremail.dll <= register vtremail.dll",
-                 "msiexec /x \"D:\\Media\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
+                 "msiexec /x \"E:\\Cache\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
-                 "msiexec /x \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
-                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi"}},
+                 "msiexec /x \"E:\\Cache\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
+                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
+                 "remove the cache <= stays"}},
       {.name = "removal of the database when the program is not installed keeps its properties",
        .program = false,
        .database = true,
        .remove = true,
        .databaseState = kIn,
-       .steps = {"msiexec /I \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
-                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi"}},
+       .steps = {"msiexec /I \"E:\\Cache\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
+                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
+                 "remove the cache <= stays"}},
       {.name = "a database removal refuses when the program's state is unknown",
        .program = false,
        .database = true,
@@ -237,7 +246,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
             "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL REINSTALLMODE=aums "
             "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
             "msiexec /x {DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5} REMOVE=ALL REINSTALLMODE=aums "
-            "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db_update.msi"}},
+            "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db_update.msi",
+            "remove the cache <= stays"}},
       {.name = "the updater copy removes the full database it has no package of, and a "
                "program whose package is missing",
        .update = true,
@@ -252,7 +262,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
             "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL TARGETDIR=\"C:\\Program "
             "Files (x86)\\Vantora Contact Management\" /qb /norestart <= keep vtr3p_update.msi",
             "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL REINSTALLMODE=aums "
-            "TARGETDIR=\"C:\\ProgramData\" /qb <= keep vtr3db.msi"}},
+            "TARGETDIR=\"C:\\ProgramData\" /qb <= keep vtr3db.msi",
+            "remove the cache <= stays"}},
       {.name = "a database removal refuses when the other database's state is unknown",
        .database = true,
        .remove = true,
@@ -264,7 +275,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .program = false,
        .database = true,
        .programState = kUnknown,
-       .steps = {"msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" "
+       .steps = {"msiexec /I \"E:\\Cache\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" "
                  "/qn <= msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
                  "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath"}},
       {.name = "update of both, the updater service around the packages",
@@ -274,12 +285,12 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .databaseState = kIn,
        .major = 10,
        .steps = {"stop updater <= start updater",
-                 "msiexec /fvamus \"D:\\Media\\vtr3p_update.msi\" TARGETDIR=\"C:\\Program Files "
+                 "msiexec /fvamus \"E:\\Cache\\vtr3p_update.msi\" TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p_update.msi",
-                 "msiexec /fvamu \"D:\\Media\\vtr3db_update.msi\" ALLUSERS=2 "
+                 "msiexec /fvamu \"E:\\Cache\\vtr3db_update.msi\" ALLUSERS=2 "
                  "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db_update.msi",
                  "start updater", "save EmailForm=13|13 <= old EmailForm",
-                 "save Ver=3.3.0 <= old Ver"}},
+                 "save Ver=3.3.0 <= old Ver", "forget vtr3p.msi <= stays"}},
       {.name = "a 3.0 database: templates aside, typed MainDB folder stands for its parent",
        .program = false,
        .database = true,
@@ -287,7 +298,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .lastVersion = L"3.0.2",
        .steps =
            {"move templates D:\\Shared\\Vantora Data <= templates back D:\\Shared\\Vantora Data",
-            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"D:\\Shared\" /qn <= "
+            "msiexec /I \"E:\\Cache\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"D:\\Shared\" /qn <= "
             "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
             "save DBPath=D:\\Shared\\Vantora Data\\MainDB\\ <= old DBPath"}},
       {.name = "a missing database package ends the run before anything starts",
@@ -310,10 +321,10 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .databaseState = kIn,
        .steps = {"stop updater <= start updater", "ask switches vtr3p.msi",
                  "ask switches vtr3db.msi", "ask level vtr3p.msi",
-                 "msiexec /famus \"D:\\Media\\vtr3p.msi\" TARGETDIR=\"C:\\Program Files "
+                 "msiexec /famus \"E:\\Cache\\vtr3p.msi\" TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qb /norestart <= keep vtr3p.msi",
                  "ask level vtr3db.msi", "show command vtr3db.msi",
-                 "msiexec /famu \"D:\\Media\\vtr3db.msi\" TARGETDIR=\"C:\\ProgramData\" /qb <= "
+                 "msiexec /famu \"E:\\Cache\\vtr3db.msi\" TARGETDIR=\"C:\\ProgramData\" /qb <= "
                  "keep vtr3db.msi",
                  "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath",
                  "start updater", "register mscomm32.ocx <= unregister mscomm32.ocx",
@@ -336,10 +347,10 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .outlook = true,
        .machineAsked = true,
        .steps =
-           {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+           {"msiexec /I \"E:\\Cache\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
             "(x86)\\Vantora Contact Management\" /qn <= msiexec /x "
             "{590454A0-A293-4ECE-AB62-FD940586A43C} /qn",
-            "msiexec /I \"D:\\Media\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn <= "
+            "msiexec /I \"E:\\Cache\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" /qn <= "
             "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
             "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath",
             "register mscomm32.ocx <= unregister mscomm32.ocx",
@@ -354,7 +365,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
       {.name = "settings for every user without the rights: this account's only",
        .machineAsked = true,
        .machineWritable = false,
-       .steps = {"msiexec /I \"D:\\Media\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+       .steps = {"msiexec /I \"E:\\Cache\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= msiexec /x "
                  "{590454A0-A293-4ECE-AB62-FD940586A43C} /qn",
                  "register mscomm32.ocx <= unregister mscomm32.ocx",
@@ -369,16 +380,18 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .machineAsked = true,
        .steps = {"stop updater <= start updater",
                  "unregister vtremail.dll <= register vtremail.dll",
-                 "msiexec /x \"D:\\Media\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
+                 "msiexec /x \"E:\\Cache\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
                  "remove every user <= stays",
-                 "msiexec /x \"D:\\Media\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
-                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi"}},
+                 "msiexec /x \"E:\\Cache\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
+                 "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
+                 "remove the cache <= stays"}},
       {.name = "a removal of what is not installed still clears the settings for every user",
        .remove = true,
        .machineAsked = true,
        .steps = {"stop updater <= start updater",
-                 "unregister vtremail.dll <= register vtremail.dll", "remove every user <= stays"}},
+                 "unregister vtremail.dll <= register vtremail.dll", "remove every user <= stays",
+                 "remove the cache <= stays"}},
   };
   for (const Row& row : rows) {
     const Plan plan = PlanFor(row);

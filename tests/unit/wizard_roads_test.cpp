@@ -54,12 +54,13 @@ TEST(SingleUserRoad, InstallsBothIntoTheStartUpFoldersAndLaunches) {
   ASSERT_EQ(w.installs.size(), 1u);
   EXPECT_EQ(Targets(w.installs[0]), "program database outlook");
   EXPECT_FALSE(w.installs[0].windowShown);
-  EXPECT_EQ(w.Processes(),
-            (std::vector<std::string>{
-                "msiexec.exe /I \"C:\\Downloads\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program "
-                "Files (x86)\\Vantora Contact Management\" /qb-",
-                "msiexec.exe /I \"C:\\Downloads\\vtr3db.msi\" ALLUSERS=2 "
-                "TARGETDIR=\"C:\\ProgramData\" /qb"}));
+  EXPECT_EQ(w.Processes(), (std::vector<std::string>{
+                               "msiexec.exe /I \"C:\\ProgramData\\Vantora\\Setup "
+                               "Cache\\VTRPRO_3\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program "
+                               "Files (x86)\\Vantora Contact Management\" /qb-",
+                               "msiexec.exe /I \"C:\\ProgramData\\Vantora\\Setup "
+                               "Cache\\VTRPRO_3\\vtr3db.msi\" ALLUSERS=2 "
+                               "TARGETDIR=\"C:\\ProgramData\" /qb"}));
 
   // The completion panel: only Finish is left, the launch box ticked, the maker's name shown.
   EXPECT_EQ(w.Panel(), 5);
@@ -313,7 +314,9 @@ TEST(RepairRoad, ProgramRepairGoesThroughTheConfigurationPanel) {
   ASSERT_EQ(w.installs.size(), 1u);
   EXPECT_EQ(Targets(w.installs[0]), "program outlook repair");
   ASSERT_FALSE(w.Processes().empty());
-  EXPECT_NE(w.Processes()[0].find("/famus \"C:\\Downloads\\vtr3p.msi\""), std::string::npos);
+  EXPECT_NE(w.Processes()[0].find(
+                "/famus \"C:\\ProgramData\\Vantora\\Setup Cache\\VTRPRO_3\\vtr3p.msi\""),
+            std::string::npos);
   EXPECT_EQ(w.Panel(), 5);
 }
 
@@ -415,7 +418,9 @@ TEST(RemoveRoad, TheProgramAloneByDefault) {
   ASSERT_EQ(w.installs.size(), 1u);
   EXPECT_EQ(Targets(w.installs[0]), "program remove");  // the Outlook interface goes with it
   ASSERT_EQ(w.Processes().size(), 1u);
-  EXPECT_NE(w.Processes()[0].find("/x \"C:\\Downloads\\vtr3p.msi\" REMOVE=ALL"), std::string::npos);
+  EXPECT_NE(w.Processes()[0].find(
+                "/x \"C:\\ProgramData\\Vantora\\Setup Cache\\VTRPRO_3\\vtr3p.msi\" REMOVE=ALL"),
+            std::string::npos);
   EXPECT_EQ(w.Panel(), 5);
 }
 

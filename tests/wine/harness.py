@@ -7,7 +7,9 @@ say that.
 
 import json
 import os
+import resource
 import shutil
+import signal
 import subprocess
 import time
 from pathlib import Path
@@ -20,6 +22,8 @@ TAB = "\t"
 TOOLS = "C:\\vtrtest"
 # Where a test ships the setup program: a folder with a blank in its name, as users have.
 SHIP = "C:\\Vantora Setup"
+# The protected cache the setup program copies what it hands on into, and runs it from.
+CACHE = "C:\\ProgramData\\Vantora\\Setup Cache\\VTRPRO_3"
 # The 32-bit system folder (CSIDL_SYSTEMX86) of a 64-bit prefix: the setup program starts
 # msiexec, regsvr32 and the updater service from here, the i686 build and the x86_64 build alike.
 SYSTEM = "C:\\windows\\syswow64"
@@ -293,22 +297,31 @@ class Machine:
         return "Z:" + str(path).replace("/", "\\")
 
     # --- Running ---
-    def wine(self, *args, timeout=180, native=False):
+    def wine(self, *args, timeout=180, native=False, file_size_limit=None):
         """Runs a Windows program with wine and waits for it; returns its completed process
         with stdout and stderr as bytes. The output goes through files, not pipes: Wine's
         background services inherit the handles and would hold a pipe open long after the
         program ended. `native` runs it as a 64-bit program, as Windows runs its own (Active
-        Setup, for one), also where `wine` starts 32-bit programs."""
+        Setup, for one), also where `wine` starts 32-bit programs. `file_size_limit` (bytes)
+        makes every write past that size of a file fail, as on a full disk (Wine answers
+        error 31); run something else first, so that Wine's services do not inherit it."""
         out_path = self.folder / "wine.out"
         err_path = self.folder / "wine.err"
         loader = "wine"
         if native and Path(WINE64_LOADER).exists():
             loader = WINE64_LOADER
+
+        def limit_file_size():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a failed write, not a killed process
+            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
+
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
             done = subprocess.run([loader, *args],
                                   env=self.env.wine_env(self.prefix, self.environment),
                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err,
-                                  timeout=timeout)
+                                  timeout=timeout,
+                                  preexec_fn=limit_file_size if file_size_limit else None,
+                                  restore_signals=not file_size_limit)
         done.stdout = out_path.read_bytes()
         done.stderr = err_path.read_bytes()
         return done

@@ -4,9 +4,10 @@ administrator checks: the run ends by itself with the right exit code, no window
 reason is on standard error and in the setup log, and Windows Installer's own logs are there."""
 
 import re
+import shutil
 import time
 
-from harness import SHARED, SHIP, check, check_equal, wine_test
+from harness import CACHE, SHARED, SHIP, check, check_equal, wine_test
 from test_engine import (DATA_TARGET, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
                          msiexec_ends, msiexec_lines, settled)
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP
@@ -77,7 +78,7 @@ def logged_install_keeps_the_setup_log_and_windows_installer_logs(machine):
     expected = []
     for package, target in (("vtr3p.msi", PROGRAM_FOLDER), ("vtr3db.msi", DATA_TARGET)):
         log_name = f"VTR Setup {run_id} {package}.log"
-        expected.append(f'msiexec.exe /I "{SHIP}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
+        expected.append(f'msiexec.exe /I "{CACHE}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
                         f' /l*v "{LOG_FOLDER}\\{log_name}"')
         check((folder / log_name).is_file(), f"Windows Installer wrote no log for {package}")
     check_equal(msiexec_lines(calls), expected, "Windows Installer command lines")
@@ -109,6 +110,7 @@ def plan_shows_the_runs_command_lines_and_carries_out_nothing(machine):
     check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
                 {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after PLAN")
     check_equal(machine.reg_value(STARTUP, "DBPath", view=SHARED), None, "DBPath after PLAN")
+    check(not machine.path(CACHE).exists(), "PLAN made the setup cache")
 
     run = machine.drive(exe, args=("S", "DB"))
     run.check_finished()
@@ -116,3 +118,32 @@ def plan_shows_the_runs_command_lines_and_carries_out_nothing(machine):
     calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not end")
     check_equal(msiexec_lines(calls), ["msiexec.exe " + line for line in planned],
                 "the command lines the run started, against the plan")
+
+
+@wine_test
+def with_the_media_gone_the_cached_setup_repairs_and_removes_and_leaves_no_cache(machine):
+    """Windows Installer is handed the checked copies in the protected cache, never the media,
+    so the cached setup repairs and removes once the media folder is deleted; removing both
+    products removes the cache, although the setup that removes it runs from it."""
+    def run_and_read(exe, words, what):
+        machine.clear_calls()
+        run = machine.drive(exe, args=words)
+        run.check_finished()
+        check_equal((run.boxes, run.exit_code), ([], EXIT_SUCCESS), f"boxes and exit code of {what}")
+        calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2,
+                        f"Windows Installer did not end twice in {what}")
+        check_equal([line.split('"')[1] for line in msiexec_lines(calls)],
+                    [CACHE + "\\vtr3p.msi", CACHE + "\\vtr3db.msi"],
+                    f"the packages Windows Installer was handed in {what}")
+
+    run_and_read(machine.ship(), ("S", "DB"), "S DB")
+    check_equal(sorted(p.name for p in machine.path(CACHE).iterdir()),
+                ["SetupVTR.exe", "vtr3db.msi", "vtr3p.msi"], "the files in the cache")
+    shutil.rmtree(machine.path(SHIP))
+
+    cached = CACHE + "\\SetupVTR.exe"
+    run_and_read(cached, ("S", "REPAIR", "PROGRAM", "DB"), "S REPAIR PROGRAM DB from the cache")
+    run_and_read(cached, ("S", "REMOVE", "PROGRAM", "DB"), "S REMOVE PROGRAM DB from the cache")
+    check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
+                {PROGRAM_CODE: UNKNOWN, DB_CODE: UNKNOWN}, "product states after the removal")
+    check(not machine.path(CACHE).exists(), "the setup cache is still there after the removal")

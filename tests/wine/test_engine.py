@@ -8,7 +8,7 @@ import re
 import shutil
 import time
 
-from harness import CR, SHARED, SHIP, SYSTEM, check, check_equal, wine_test
+from harness import CACHE, CR, SHARED, SHIP, SYSTEM, check, check_equal, wine_test
 from test_packages import DB_FILES
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP, UPDATE_DB_CODE
 
@@ -57,7 +57,7 @@ def component_call(calls, component, entry):
     return None
 
 
-def install_line(package, target, source=SHIP):
+def install_line(package, target, source=CACHE):
     return f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
 
 
@@ -121,7 +121,7 @@ def check_quiet_success(run, what, exit_code=EXIT_SUCCESS):
 def failure_box(code, package):
     return {"title": "VTR Setup", "icon": "critical", "buttons": ["OK"],
             "text": ("Windows Installer did not complete the installation (error " + str(code)
-                     + "):" + CR + SHIP + "\\" + package + CR)}
+                     + "):" + CR + CACHE + "\\" + package + CR)}
 
 
 def box_essentials(box):
@@ -192,8 +192,8 @@ def started_from_a_drive_root_it_finds_its_packages_and_installs(machine):
     check_quiet_success(silent(machine, exe, "S", "DB"), "S DB from the root of E:")
     calls = settled(machine, lambda c: registrations(c), "nothing was registered")
     check_equal(msiexec_lines(calls),
-                [install_line("vtr3p.msi", PROGRAM_FOLDER, source="E:"),
-                 install_line("vtr3db.msi", DATA_TARGET, source="E:")],
+                [install_line("vtr3p.msi", PROGRAM_FOLDER),
+                 install_line("vtr3db.msi", DATA_TARGET)],
                 "Windows Installer command lines")
     check_both_installed(machine)
 
@@ -236,8 +236,8 @@ def silent_repair_reinstalls_both_packages(machine):
     calls = settled(machine, lambda c: len(updater_calls(c)) == 2 and registrations(c),
                     "the updater service was not stopped and started, or nothing registered")
 
-    program = f'"{SHIP}\\vtr3p.msi" TARGETDIR="{PROGRAM_FOLDER}" /qn'
-    database = f'"{SHIP}\\vtr3db.msi" TARGETDIR="{DATA_TARGET}" /qn'
+    program = f'"{CACHE}\\vtr3p.msi" TARGETDIR="{PROGRAM_FOLDER}" /qn'
+    database = f'"{CACHE}\\vtr3db.msi" TARGETDIR="{DATA_TARGET}" /qn'
     check_equal(msiexec_lines(calls),
                 ["msiexec.exe /famus " + program, "msiexec.exe /famu " + database],
                 "Windows Installer command lines")
@@ -271,7 +271,7 @@ def update_copy_updates_with_the_update_packages(machine):
     # the database update is a product of its own, installed beside the full one.
     lines = msiexec_lines(calls)
     check_equal(len(lines), 2, f"Windows Installer runs: {lines}")
-    check_equal(lines[0], f'msiexec.exe /fvamus "{SHIP}\\vtr3p_update.msi" '
+    check_equal(lines[0], f'msiexec.exe /fvamus "{CACHE}\\vtr3p_update.msi" '
                 f'TARGETDIR="{PROGRAM_FOLDER}" /qn',
                 "the program's reinstall from its update package")
     check_equal(lines[1], install_line("vtr3db_update.msi", DATA_TARGET),
@@ -302,8 +302,8 @@ def silent_remove_takes_both_away_and_unregisters_the_email_interface(machine):
                     "unregistered")
 
     check_equal(msiexec_lines(calls),
-                [f'msiexec.exe /x "{SHIP}\\vtr3p.msi" REMOVE=ALL TARGETDIR="{PROGRAM_FOLDER}" /qn',
-                 f'msiexec.exe /x "{SHIP}\\vtr3db.msi" REMOVE=ALL REINSTALLMODE=aums '
+                [f'msiexec.exe /x "{CACHE}\\vtr3p.msi" REMOVE=ALL TARGETDIR="{PROGRAM_FOLDER}" /qn',
+                 f'msiexec.exe /x "{CACHE}\\vtr3db.msi" REMOVE=ALL REINSTALLMODE=aums '
                  f'TARGETDIR="{DATA_TARGET}" /qn'],
                 "Windows Installer command lines")
     check_msiexec_from_system_folder(calls)
@@ -370,7 +370,7 @@ DATABASE_REMOVAL = f'REMOVE=ALL REINSTALLMODE=aums TARGETDIR="{DATA_TARGET}" /qn
 def removal_after_an_update_from_the_original_media_takes_every_package_away(machine):
     check_equal(remove_after_an_update(machine, "SetupVTR.exe"),
                 [f"msiexec.exe /x {PROGRAM_CODE} {PROGRAM_REMOVAL}",
-                 f'msiexec.exe /x "{SHIP}\\vtr3db.msi" {DATABASE_REMOVAL}',
+                 f'msiexec.exe /x "{CACHE}\\vtr3db.msi" {DATABASE_REMOVAL}',
                  f"msiexec.exe /x {UPDATE_DB_CODE} {DATABASE_REMOVAL}"],
                 "Windows Installer command lines")
 
@@ -378,8 +378,8 @@ def removal_after_an_update_from_the_original_media_takes_every_package_away(mac
 @wine_test
 def removal_after_an_update_by_the_updater_copy_takes_every_package_away(machine):
     check_equal(remove_after_an_update(machine, "UpdateVTR.exe"),
-                [f'msiexec.exe /x "{SHIP}\\vtr3p_update.msi" {PROGRAM_REMOVAL}',
-                 f'msiexec.exe /x "{SHIP}\\vtr3db_update.msi" {DATABASE_REMOVAL}',
+                [f'msiexec.exe /x "{CACHE}\\vtr3p_update.msi" {PROGRAM_REMOVAL}',
+                 f'msiexec.exe /x "{CACHE}\\vtr3db_update.msi" {DATABASE_REMOVAL}',
                  f"msiexec.exe /x {DB_CODE} {DATABASE_REMOVAL}"],
                 "Windows Installer command lines")
 
@@ -483,7 +483,7 @@ def a_developer_build_refuses_a_package_of_another_product(machine):
     check_equal(run.exit_code, EXIT_FAILED, "exit code")
     check_equal(msiexec_lines(machine.calls()), [], "Windows Installer runs")
     log = machine.temp_file("VTR Setup.log")
-    check(log is not None and "the package digests were not checked" in
+    check(log is not None and "the digests were not checked" in
           log.read_text(encoding="utf-8"),
           "the setup log does not say that the digests were not checked")
 

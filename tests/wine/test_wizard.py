@@ -5,7 +5,7 @@ of the installed program at the end, and Cancel."""
 import json
 import time
 
-from harness import CR, SHARED, SHIP, TOOLS, check, check_equal, wine_test
+from harness import CACHE, CR, SHARED, SHIP, TOOLS, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_FAILED, EXIT_SUCCESS,
                          INSTALLED,
                          PLANTED_DLLS, PRELOADED_DLLS, PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
@@ -66,7 +66,7 @@ def check_no_launch(machine, what):
     check_equal(launches(machine), [], f"programs launched {what}")
 
 
-def wizard_line(level, package, target, source=SHIP):
+def wizard_line(level, package, target, source=CACHE):
     """A Windows Installer command line of a wizard run: the level is the wizard's, not /qn."""
     return f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" {level}'
 
@@ -162,8 +162,8 @@ def single_user_install_from_a_drive_root(machine):
     single_user_install_without_launch(machine, exe, "from the root of E:")
     calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not run")
     check_equal(msiexec_lines(calls),
-                [wizard_line("/qb-", "vtr3p.msi", PROGRAM_FOLDER, source="E:"),
-                 wizard_line("/qb", "vtr3db.msi", DATA_TARGET, source="E:")],
+                [wizard_line("/qb-", "vtr3p.msi", PROGRAM_FOLDER),
+                 wizard_line("/qb", "vtr3db.msi", DATA_TARGET)],
                 "Windows Installer command lines")
     check_both_installed(machine)
 
@@ -292,7 +292,7 @@ def repair_and_remove_from_the_maintenance_panel(machine):
     check_equal((run.boxes, run.exit_code), ([], EXIT_SUCCESS), "boxes and exit code of the repair")
     calls = settled(machine, lambda c: registrations(c), "nothing was registered")
     check_equal(msiexec_lines(calls),
-                [f'msiexec.exe /famus "{SHIP}\\vtr3p.msi" TARGETDIR="{PROGRAM_FOLDER}" '
+                [f'msiexec.exe /famus "{CACHE}\\vtr3p.msi" TARGETDIR="{PROGRAM_FOLDER}" '
                  "/qb /norestart"],
                 "Windows Installer command lines of the repair")
     check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(),
@@ -315,9 +315,9 @@ def repair_and_remove_from_the_maintenance_panel(machine):
     calls = settled(machine, lambda c: registrations(c),
                     "the e-mail interface was not unregistered")
     check_equal(msiexec_lines(calls),
-                [f'msiexec.exe /x "{SHIP}\\vtr3p.msi" REMOVE=ALL TARGETDIR="{PROGRAM_FOLDER}" '
+                [f'msiexec.exe /x "{CACHE}\\vtr3p.msi" REMOVE=ALL TARGETDIR="{PROGRAM_FOLDER}" '
                  "/qb /norestart",
-                 f'msiexec.exe /x "{SHIP}\\vtr3db.msi" REMOVE=ALL REINSTALLMODE=aums '
+                 f'msiexec.exe /x "{CACHE}\\vtr3db.msi" REMOVE=ALL REINSTALLMODE=aums '
                  f'TARGETDIR="{DATA_TARGET}" /qb'],
                 "Windows Installer command lines of the removal")
     check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),

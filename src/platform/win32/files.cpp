@@ -1,6 +1,7 @@
 // Finding, making, creating and moving files and folders.
 #include "platform/win32/text_rules.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_strings.h"
 
 namespace vtr::win32 {
 namespace {
@@ -95,6 +96,20 @@ void Win32Platform::CreateEmptyFile(const std::wstring& path) {
 
 bool Win32Platform::MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) {
   return ::MoveFileW(existingPath.c_str(), newPath.c_str()) != FALSE;
+}
+
+void Win32Platform::DeleteAtRestart(const std::wstring& path) {
+  if (::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) == FALSE) {
+    const DWORD code = ::GetLastError();
+    throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+  }
+}
+
+void Win32Platform::SetCurrentFolder(const std::wstring& path) {
+  if (::SetCurrentDirectoryW(path.c_str()) == FALSE) {
+    const DWORD code = ::GetLastError();
+    throw RunError{static_cast<int32_t>(code), SystemMessage(code)};
+  }
 }
 
 }  // namespace vtr::win32

@@ -2,14 +2,11 @@
 // Windows' own cryptography (CNG), and the digests the release recorded in the program.
 #include <windows.h>
 
-#include <bcrypt.h>
-
 #include <exception>
 #include <vector>
 
-#include "platform/win32/system_libraries.h"
+#include "platform/win32/cng_sha256.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_strings.h"
 
 namespace vtr::win32 {
 namespace {
@@ -23,95 +20,9 @@ RunError ReadError() {
   return {75, L"Path/File access error"};
 }
 
-RunError HashError(NTSTATUS status) {
-  return {static_cast<int32_t>(status),
-          L"Windows' cryptography (bcrypt.dll) could not compute the file's SHA-256"};
-}
-
-// The few CNG calls the hash needs, from bcrypt.dll in the system folder (it is not a DLL that
-// Windows always takes from its own folder, so it is not imported).
-struct Cng {
-  using OpenFn = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG);
-  using CloseFn = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, ULONG);
-  using GetPropertyFn = NTSTATUS(WINAPI*)(BCRYPT_HANDLE, LPCWSTR, PUCHAR, ULONG, ULONG*, ULONG);
-  using CreateHashFn = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE*, PUCHAR, ULONG,
-                                         PUCHAR, ULONG, ULONG);
-  using HashDataFn = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG);
-  using FinishHashFn = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG);
-  using DestroyHashFn = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE);
-
-  UniqueModule module = LoadSystemLibrary(L"bcrypt.dll");
-  OpenFn open = ProcAddress<OpenFn>(module.get(), "BCryptOpenAlgorithmProvider");
-  CloseFn close = ProcAddress<CloseFn>(module.get(), "BCryptCloseAlgorithmProvider");
-  GetPropertyFn getProperty = ProcAddress<GetPropertyFn>(module.get(), "BCryptGetProperty");
-  CreateHashFn createHash = ProcAddress<CreateHashFn>(module.get(), "BCryptCreateHash");
-  HashDataFn hashData = ProcAddress<HashDataFn>(module.get(), "BCryptHashData");
-  FinishHashFn finishHash = ProcAddress<FinishHashFn>(module.get(), "BCryptFinishHash");
-  DestroyHashFn destroyHash = ProcAddress<DestroyHashFn>(module.get(), "BCryptDestroyHash");
-
-  bool Complete() const {
-    return open && close && getProperty && createHash && hashData && finishHash && destroyHash;
-  }
-};
-
-// One SHA-256 computation; what it opened is closed again however it ends.
-class Sha256Hash {
- public:
-  explicit Sha256Hash(const Cng& cng) : cng_(cng) {
-    Check(cng_.open(&algorithm_, BCRYPT_SHA256_ALGORITHM, nullptr, 0));
-    // Windows 7 wants the hash object's memory from the caller.
-    DWORD objectLength = 0;
-    ULONG written = 0;
-    Check(cng_.getProperty(algorithm_, BCRYPT_OBJECT_LENGTH,
-                           reinterpret_cast<PUCHAR>(&objectLength), sizeof(objectLength), &written,
-                           0));
-    object_.resize(objectLength);
-    Check(cng_.createHash(algorithm_, &hash_, object_.data(), objectLength, nullptr, 0, 0));
-  }
-  ~Sha256Hash() {
-    if (hash_ != nullptr) {
-      cng_.destroyHash(hash_);
-    }
-    if (algorithm_ != nullptr) {
-      cng_.close(algorithm_, 0);
-    }
-  }
-  Sha256Hash(const Sha256Hash&) = delete;
-  Sha256Hash& operator=(const Sha256Hash&) = delete;
-
-  void Add(unsigned char* data, DWORD size) { Check(cng_.hashData(hash_, data, size, 0)); }
-
-  std::wstring Finish() {
-    unsigned char digest[32] = {};
-    Check(cng_.finishHash(hash_, digest, sizeof(digest), 0));
-    static constexpr wchar_t kHex[] = L"0123456789abcdef";
-    std::wstring text;
-    for (const unsigned char byte : digest) {
-      text += kHex[byte >> 4];
-      text += kHex[byte & 15];
-    }
-    return text;
-  }
-
- private:
-  static void Check(NTSTATUS status) {
-    if (status < 0) {
-      throw HashError(status);
-    }
-  }
-
-  const Cng& cng_;
-  BCRYPT_ALG_HANDLE algorithm_ = nullptr;
-  BCRYPT_HASH_HANDLE hash_ = nullptr;
-  std::vector<unsigned char> object_;
-};
-
 // The SHA-256 of the whole file, read through the handle from its start.
 std::wstring FileSha256(HANDLE file) {
-  static const Cng cng;
-  if (!cng.Complete()) {
-    throw RunError{48, L"Windows' cryptography (bcrypt.dll) could not be loaded"};
-  }
+  const Cng& cng = SystemCng();
   LARGE_INTEGER start{};
   if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
     throw ReadError();

@@ -65,6 +65,8 @@ class Win32Platform final : public Platform {
   void MakeFolder(const std::wstring& path) override;
   void CreateEmptyFile(const std::wstring& path) override;
   bool MoveFileTo(const std::wstring& existingPath, const std::wstring& newPath) override;
+  void DeleteAtRestart(const std::wstring& path) override;
+  void SetCurrentFolder(const std::wstring& path) override;
   std::unique_ptr<HeldFile> HoldFile(const std::wstring& path, bool digest) override;
   std::wstring RecordedPackageDigests() override;
 
