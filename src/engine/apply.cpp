@@ -228,66 +228,48 @@ Next EngineEnded(Applying& a, const EngineEnd& end, StepResult& result) {
   return Next::Go;
 }
 
-Next Do(Applying& a, const OfferEngine&, StepResult& result) {
+// The engine's steps come only after a program package's run that started.
+bool ProgramNotStarted(const Applying& a, StepResult& result) {
   if (!a.programStarted) {
     result.status = StepStatus::Skipped;
     result.detail = L"the program package's run was not started";
+  }
+  return !a.programStarted;
+}
+
+Next Do(Applying& a, const OfferEngine&, StepResult& result) {
+  if (ProgramNotStarted(a, result)) {
     return Next::Go;
   }
   const std::optional<EngineEnd> end = OfferDatabaseEngine(a.p, a.plan);
-  if (!end) {
-    result.detail = L"declined";
-    return Next::Go;
-  }
-  return EngineEnded(a, *end, result);
+  result.detail = L"declined";
+  return end ? EngineEnded(a, *end, result) : Next::Go;
 }
 
 Next Do(Applying& a, const InstallDatabaseEngine&, StepResult& result) {
-  if (!a.programStarted) {
-    result.status = StepStatus::Skipped;
-    result.detail = L"the program package's run was not started";
-    return Next::Go;
-  }
-  return EngineEnded(a, RunEngineInstaller(a.p, a.plan, kEngineQuietSwitch), result);
+  return ProgramNotStarted(a, result)
+             ? Next::Go
+             : EngineEnded(a, RunEngineInstaller(a.p, a.plan, kEngineQuietSwitch), result);
 }
 
-// The updater service's stop: a program that is not there has no service to stop, and one that
-// fails leaves the service as it was; the run goes on either way.
+// The updater service stopped (a failure lets the run go on) or installed again (a failure
+// fails the run); a program that is not there is skipped.
 Next Do(Applying& a, const StopUpdater& step, StepResult& result) {
-  const ChildRun run = RunUpdater(a.p, a.plan, step.program, step.parameters);
-  if (!run.started) {
-    result.status = StepStatus::Skipped;
-    result.detail = L"not started: without the updater service program there is no service";
-    return Next::Go;
+  const UpdaterEnd end = RunUpdater(a.p, a.plan, step.program, step.parameters, false);
+  result.detail = end.detail;
+  result.status = end.skipped ? StepStatus::Skipped : StepStatus::Done;
+  if (end.failure) {
+    a.p.WriteStandardError(L"VTR Setup: " + *end.failure);
   }
-  if (!run.exitCode || !GoesOn(ClassifyExitCode(ChildProgram::Updater, *run.exitCode))) {
-    result.detail = (run.exitCode ? L"exit code " + std::to_wstring(*run.exitCode)
-                                  : std::wstring(L"its end was not seen")) +
-                    L": the service may still run; the run goes on";
-    a.p.WriteStandardError(L"VTR Setup: the updater service was not stopped (" + result.detail +
-                           L")");
-    return Next::Go;
-  }
-  result.detail = L"exit code 0";
   return Next::Go;
 }
 
-// The updater service installed again: one that fails leaves the product without its updater,
-// which fails the run.
 Next Do(Applying& a, const StartUpdater& step, StepResult& result) {
-  const ChildRun run = RunUpdater(a.p, a.plan, step.program, step.parameters);
-  if (!run.started) {
-    result.status = StepStatus::Skipped;
-    result.detail = L"not started: without the updater service program there is no service";
-    return Next::Go;
-  }
-  result.detail = run.exitCode ? L"exit code " + std::to_wstring(*run.exitCode)
-                               : std::wstring(L"its end was not seen");
-  if (!run.exitCode || !GoesOn(ClassifyExitCode(ChildProgram::Updater, *run.exitCode))) {
-    Fail(a,
-         L"The updater service of Vantora Contact Management could not be installed again:" + gsCR +
-             step.program + L" " + step.parameters + L" (" + result.detail + L")" + gsCR,
-         result);
+  const UpdaterEnd end = RunUpdater(a.p, a.plan, step.program, step.parameters, true);
+  result.detail = end.detail;
+  result.status = end.skipped ? StepStatus::Skipped : StepStatus::Done;
+  if (end.failure) {
+    Fail(a, *end.failure, result);
     return Next::End;
   }
   return Next::Go;

@@ -6,10 +6,26 @@
 
 namespace vtr {
 
-ChildRun RunUpdater(Platform& p, const Plan& plan, const std::wstring& program,
-                    const std::wstring& parameters) {
-  return SYS_CreateP(p, plan.debug, program, gsQuote + program + gsQuote + L" " + parameters,
-                     plan.systemDir, 0);
+UpdaterEnd RunUpdater(Platform& p, const Plan& plan, const std::wstring& program,
+                      const std::wstring& parameters, bool start) {
+  const ChildRun run = SYS_CreateP(
+      p, plan.debug, program, gsQuote + program + gsQuote + L" " + parameters, plan.systemDir, 0);
+  if (!run.started) {
+    return {true, L"not started: without the updater service program there is no service", {}};
+  }
+  UpdaterEnd end{false,
+                 run.exitCode ? L"exit code " + std::to_wstring(*run.exitCode)
+                              : std::wstring(L"its end was not seen"),
+                 std::nullopt};
+  if (run.exitCode && GoesOn(ClassifyExitCode(ChildProgram::Updater, *run.exitCode))) {
+    return end;
+  }
+  end.failure =
+      start ? L"The updater service of Vantora Contact Management could not be installed again:" +
+                  gsCR + program + L" " + parameters + L" (" + end.detail + L")" + gsCR
+            : L"the updater service was not stopped (" + end.detail +
+                  L": the service may still run; the run goes on)";
+  return end;
 }
 
 ChildRun RunMsiexec(Platform& p, const Plan& plan, const std::wstring& arguments) {

@@ -13,10 +13,18 @@
 
 namespace vtr {
 
+// How the updater service program ended: skipped when it is not there (no service to stop or
+// start), for the setup log, and when it failed the message that says so.
+struct UpdaterEnd {
+  bool skipped = false;
+  std::wstring detail;
+  std::optional<std::wstring> failure;
+};
+
 // Runs the updater service program (by its full path) with its parameters in the system folder
-// and waits for it.
-ChildRun RunUpdater(Platform& p, const Plan& plan, const std::wstring& program,
-                    const std::wstring& parameters);
+// and waits for it: start installs the service again, else it is stopped.
+UpdaterEnd RunUpdater(Platform& p, const Plan& plan, const std::wstring& program,
+                      const std::wstring& parameters, bool start);
 // Runs msiexec from the system folder with the arguments and waits for it.
 ChildRun RunMsiexec(Platform& p, const Plan& plan, const std::wstring& arguments);
 

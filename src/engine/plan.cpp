@@ -52,14 +52,6 @@ void AddSetting(Plan& plan, const std::wstring& key, const std::wstring& value) 
   Add(plan, SaveSetting{key, value}, PutBackSetting{key, false, std::nullopt});
 }
 
-// Names the package where it was looked for: beside setup.
-std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& fileName) {
-  const std::wstring path = JoinPath(f.sourceFolder, f.sourceSeparator, fileName);
-  return L"SYS_Install: Unable to open installation package: " + gsCR + path + gsCR + gsCR +
-         L"NOTE: The installation file must be in the same directory as this setup program (" +
-         f.ownFileName + L")." + gsCR;
-}
-
 std::wstring InvalidFolderText(const std::wstring& folder) {
   return L"Invalid folder name:" + gsCR + folder + gsCR;
 }
@@ -253,32 +245,14 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
   }
 }
 
-// The database engine on a workstation edition, once the program's run started: a person is
-// offered it; a run nobody can answer installs it quietly where it is missing, and never ends
-// in success with a program that cannot open its database. False when the run ends here (its
-// installer is missing).
-bool PlanEngine(const EngineFacts& f, Plan& plan) {
-  const CannotTakeBack stays{L"what the database engine's own installer did stays as it left it"};
-  if (!f.engineAsked || f.personCanAnswer) {
-    Add(plan, OfferEngine{}, stays);
-    return true;
-  }
-  const std::wstring engine = L"the Microsoft ACE 2010 Database Engine (32-bit, product code " +
-                              std::wstring(kDatabaseEngineProductCode) + L")";
-  if (f.databaseEngine == ProductKnown::Installed) {
-    plan.engineNote = L"database engine: " + engine + L" is installed; nothing to do";
-    return true;
-  }
-  plan.engineNote = L"database engine: " + engine + L" is " + StateWord(f.databaseEngine) +
-                    L"; nobody can answer its offer, so the run installs it quietly";
-  if (!f.engineInstallerFound) {
-    return Refuse(plan, Refusal::Why::MissingPackage, MissingPackageText(f, plan.aceInstaller));
-  }
-  Add(plan, InstallDatabaseEngine{}, stays);
-  return true;
-}
-
 }  // namespace
+
+std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& fileName) {
+  const std::wstring path = JoinPath(f.sourceFolder, f.sourceSeparator, fileName);
+  return L"SYS_Install: Unable to open installation package: " + gsCR + path + gsCR + gsCR +
+         L"NOTE: The installation file must be in the same directory as this setup program (" +
+         f.ownFileName + L")." + gsCR;
+}
 
 void InsertSteps(Plan& plan, std::size_t at, std::vector<Step> added) {
   std::vector<Step> steps;
@@ -381,7 +355,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
     const auto* run = std::get_if<RunPackage>(&step.action);
     programRuns |= run != nullptr && run->package == PackageId::Program;
   }
-  if (programRuns && e.gbWorkstation && !PlanEngine(f, plan)) {
+  if (programRuns && e.gbWorkstation && !PlanDatabaseEngine(f, plan)) {
     return plan;
   }
   PlanCacheUpkeep(e, r, f, programRuns, plan);

@@ -33,16 +33,12 @@ void Carry(Platform& p, const Plan& plan, const Undo& undo, StepResult& result) 
             result.detail = L"the old package is not at hand to take this back";
           },
           [&](const StartUpdater& u) {
-            const ChildRun child = RunUpdater(p, plan, u.program, u.parameters);
-            result.detail = !child.started   ? L"not started: there is no updater service program"
-                            : child.exitCode ? L"exit code " + std::to_wstring(*child.exitCode)
-                                             : L"its end was not seen";
-            if (!child.started) {
-              result.status = StepStatus::Skipped;
-            } else if (!child.exitCode ||
-                       !GoesOn(ClassifyExitCode(ChildProgram::Updater, *child.exitCode))) {
-              result.status = StepStatus::Failed;
-            }
+            const UpdaterEnd end = RunUpdater(p, plan, u.program, u.parameters, true);
+            result.detail =
+                end.skipped ? L"not started: there is no updater service program" : end.detail;
+            result.status = end.skipped   ? StepStatus::Skipped
+                            : end.failure ? StepStatus::Failed
+                                          : StepStatus::Done;
           },
           [&](const Registration& u) {
             const RegistrationEnd end = RunRegsvr32(p, plan, u);
