@@ -3,14 +3,16 @@ recording program under its name) is started by its full path in its own folder,
 its exit code decides the run, in a run nobody can answer (quietly) and in the wizard (after
 Yes to the offer)."""
 
-from harness import ACE_INSTALLER, CR, SHIP, check, check_equal, wine_test
+from harness import ACE_INSTALLER, CR, check, check_equal, wine_test
 from test_engine import (EXIT_FAILED, EXIT_RESTART, INSTALLED, UNKNOWN, msiexec_lines,
                          msiexec_starts)
 from test_startup import PROGRAM_CODE
 from wizard import CONFIGURATION, FINISH, FIRST_INSTALL, SINGLE_USER, click, expect_panel
 
-# Where the run starts the installer from: the media folder beside setup.
-ACE_PATH = SHIP + "\\" + ACE_INSTALLER
+# Where the run starts the installer from: its checked copy in the edition's protected cache,
+# never the media folder.
+WORKSTATION_CACHE = "C:\\ProgramData\\Vantora\\Setup Cache\\VTRPRO_WS"
+ACE_PATH = WORKSTATION_CACHE + "\\" + ACE_INSTALLER
 
 
 def engine_installer_runs(calls):
@@ -18,11 +20,12 @@ def engine_installer_runs(calls):
 
 
 def check_started_after_the_program(calls, command_line):
-    """The installer ran once, by its full path in its own folder, after Windows Installer
-    was started for the program package."""
+    """The installer ran once, from the cache by its full path in the cache folder, after
+    Windows Installer was started for the program package."""
     runs = engine_installer_runs(calls)
     check_equal([(c["path"], c["command_line"], c["folder"]) for c in runs],
-                [(ACE_PATH, command_line, SHIP)], "runs of the database engine's installer")
+                [(ACE_PATH, command_line, WORKSTATION_CACHE)],
+                "runs of the database engine's installer")
     check(runs[0]["created"] > msiexec_starts(calls)[0]["created"],
           "the database engine's installer was started before the program package's run")
 
