@@ -229,15 +229,14 @@ class TimedPlatform final : public vtr::Platform {
   void RemoveFolderTree(const std::wstring& path) override { inner_.RemoveFolderTree(path); }
   void DeleteAtRestart(const std::wstring& path) override { inner_.DeleteAtRestart(path); }
   void SetCurrentFolder(const std::wstring& path) override { inner_.SetCurrentFolder(path); }
-  int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
-                    const std::wstring& parameters, const std::wstring& workFolder,
-                    int showCommand) override {
-    return inner_.ShellOpen(verb, file, parameters, workFolder, showCommand);
-  }
   std::unique_ptr<vtr::ChildProcess> StartProcess(const std::wstring& applicationPath,
                                                   const std::wstring& commandLine,
                                                   const std::wstring& workFolder) override {
     return inner_.StartProcess(applicationPath, commandLine, workFolder);
+  }
+  vtr::DesktopLaunch StartAsDesktopUser(const std::wstring& program,
+                                        const std::wstring& workFolder) override {
+    return inner_.StartAsDesktopUser(program, workFolder);
   }
   vtr::OsVersionRecord OsVersion() override {
     return Timed([&] { return inner_.OsVersion(); });

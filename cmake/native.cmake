@@ -5,6 +5,7 @@ find_package(GTest REQUIRED)
 file(GLOB VTR_SIM_SOURCES CONFIGURE_DEPENDS src/sim/*.cpp)
 add_library(vtrsimplatform STATIC ${VTR_SIM_SOURCES})
 target_link_libraries(vtrsimplatform PUBLIC vtrcore nlohmann_json::nlohmann_json)
+target_compile_definitions(vtrsimplatform PUBLIC ${VTR_EDITION_DEFINITION})
 
 add_executable(vtrsim src/app/vtrsim_main.cpp)
 target_link_libraries(vtrsim PRIVATE vtrsimplatform)

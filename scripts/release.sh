@@ -2,19 +2,27 @@
 # Makes the release media from this checkout, under build/release:
 #   Vantora Setup/     the media folder: SetupVTR.exe (stripped), UpdateVTR.exe (the same program
 #                      under the updater's name), the edition's program and database packages,
-#                      full and update, and autorun.inf for a disc
+#                      full and update, and autorun.inf for a disc; on a workstation edition
+#                      also the ACE database engine's installer, AccessDatabaseEngine2010_SP2.exe
 #   VantoraSetup.iso   a disc image of that folder (ISO 9660 with Joliet long names)
 #   VantoraSetup.zip   a zip of that folder
 #   SHA256SUMS         the SHA-256 of every file of the media, of the image and of the zip
 #
 #   bash scripts/release.sh [--cert CERT.pem --key KEY.pem [--key-pass-file FILE] [--ca CA.pem]]
 #                           [--unsigned] [--preset win32|win64] [--out DIR]
+#                           [--edition ID] [--ace-installer FILE]
 #
 # The executables and every package are signed (Authenticode, without a timestamp) with the
 # certificate and key given; the packages first, then their SHA-256 digests are linked into
 # SetupVTR.exe (which refuses a package that differs), then the executables are signed. Without them the script makes a throw-away test authority and
 # signing certificate, signs with those and says loudly that the media is test-signed; only the
 # authority's certificate is kept (test-ca.pem), the keys are deleted when the script ends.
+# --edition builds another edition than the build folder's (in build/<preset>-<edition>, the
+# media in build/release-<edition>). A workstation edition (VTRPRO_WS, VTRPRO_RTF3) ships
+# Microsoft's ACE installer, given with --ace-installer (it keeps Microsoft's signature and is
+# not signed again); its SHA-256 is recorded with the packages'. Test-signed media of a
+# workstation edition without --ace-installer carries the tests' stand-in program under its
+# name, and says so.
 # --unsigned leaves the signatures out (to compare two builds). Every date inside the media is
 # the commit's time (SOURCE_DATE_EPOCH), so two builds of one commit give the same bytes.
 set -euo pipefail
@@ -38,9 +46,11 @@ key=
 pass_file=
 ca=
 unsigned=0
+edition_asked=
+ace_installer=
 while (($#)); do
   case "$1" in
-    --cert | --key | --key-pass-file | --ca | --preset | --out)
+    --cert | --key | --key-pass-file | --ca | --preset | --out | --edition | --ace-installer)
       (($# >= 2)) || usage
       value="$(realpath -m -- "$2")"
       case "$1" in
@@ -50,6 +60,8 @@ while (($#)); do
         --ca) ca="$value" ;;
         --preset) preset="$2" ;;
         --out) out="$value" ;;
+        --edition) edition_asked="$2" ;;
+        --ace-installer) ace_installer="$value" ;;
       esac
       shift 2
       ;;
@@ -72,9 +84,15 @@ if [[ -n "$cert$key$pass_file$ca" ]]; then
     [[ -r "$file" ]] || die "cannot read $file"
   done
 fi
+[[ -z "$ace_installer" || -r "$ace_installer" ]] || die "cannot read $ace_installer"
+[[ -z "$edition_asked" || "$edition_asked" =~ ^[A-Za-z0-9_]+$ ]] ||
+  die "not an edition ID: $edition_asked"
+build="$repo/build/$preset"
+[[ -z "$edition_asked" ]] || build+="-${edition_asked,,}"
 if [[ -z "$out" ]]; then
   out="$repo/build/release"
   [[ "$preset" == win32 ]] || out+="-$preset"
+  [[ -z "$edition_asked" ]] || out+="-${edition_asked,,}"
 fi
 media="$out/Vantora Setup"
 name=VantoraSetup
@@ -105,15 +123,17 @@ EOF
 }
 
 bash scripts/setup.sh
-build="$repo/build/$preset"
+# The build folder's own edition, or the one asked for.
+configure=(cmake --preset "$preset" -B "$build")
+[[ -z "$edition_asked" ]] || configure+=(-DVTR_EDITION_ID="$edition_asked")
 echo "release: building SetupVTR.exe and the packages ($preset preset), dated" \
   "$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC')"
 mkdir -p "$out"
 log="$out/build.log"
 # First as a developer builds: no package digests recorded yet.
-if ! { cmake --preset "$preset" -DVTR_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
+if ! { "${configure[@]}" -DVTR_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
   -DVTR_PACKAGE_DIGESTS= &&
-  cmake --build --preset "$preset" --target SetupVTR packages; } >"$log" 2>&1; then
+  cmake --build "$build" --target SetupVTR packages vtrrecorder; } >"$log" 2>&1; then
   tail -n 40 "$log" >&2
   die "the build failed (the whole log is in $log)"
 fi
@@ -133,6 +153,23 @@ mkdir -p "$media"
 for package in "${packages[@]}"; do
   cp "$build/packages/$package.msi" "$media/"
 done
+# A workstation edition needs the ACE database engine: its installer ships beside setup.
+ace_name=AccessDatabaseEngine2010_SP2.exe
+ace_standin=0
+case "${edition^^}" in
+  VTRPRO_WS | VTRPRO_RTF3)
+    if [[ -n "$ace_installer" ]]; then
+      cp "$ace_installer" "$media/$ace_name"
+    elif ((unsigned == 0)) && [[ -z "$cert" ]]; then
+      cp "$build/tests/wine/vtrrecorder.exe" "$media/$ace_name"
+      ace_standin=1
+      echo "release: WARNING: $ace_name on this test media is the tests' stand-in program" >&2
+    else
+      die "the $edition edition ships the ACE installer: give it with --ace-installer FILE"
+    fi
+    ;;
+  *) [[ -z "$ace_installer" ]] || die "the $edition edition does not ship the ACE installer" ;;
+esac
 # From a disc, Windows offers to start the setup program.
 printf '%s\r\n' '[autorun]' 'open=SetupVTR.exe' 'icon=SetupVTR.exe,0' \
   'label=Vantora Contact Management' >"$media/autorun.inf"
@@ -144,8 +181,8 @@ restore_build() {
   rm -rf "$keys"
   if [[ -f "$digests" ]]; then
     rm -f "$digests"
-    { cmake --preset "$preset" -DVTR_PACKAGE_DIGESTS= &&
-      cmake --build --preset "$preset" --target SetupVTR; } >>"$log" 2>&1 ||
+    { "${configure[@]}" -DVTR_PACKAGE_DIGESTS= &&
+      cmake --build "$build" --target SetupVTR; } >>"$log" 2>&1 ||
       echo "release: WARNING: $build could not be rebuilt without the package digests" \
         "(see $log)" >&2
   fi
@@ -189,6 +226,9 @@ if ((unsigned == 0)); then
     {
       echo "This media is TEST-SIGNED by a throw-away authority that no Windows trusts"
       echo "(test-ca.pem). Do not ship it; sign a release with --cert and --key."
+      if ((ace_standin)); then
+        echo "Its $ace_name is the tests' stand-in program, not Microsoft's installer."
+      fi
     } >"$out/TEST-SIGNED.txt"
   fi
   sign_options=(-certs "$cert" -key "$key" -h sha256 -n "Vantora Contact Management")
@@ -196,14 +236,15 @@ if ((unsigned == 0)); then
   sign_files "$media"/*.msi
 fi
 
-# The program records the SHA-256 of every package as it ships (signed), and refuses a package
-# that differs: it is linked again with the digests, then stripped and signed.
+# The program records the SHA-256 of every package as it ships (signed), and of the ACE
+# installer it may start, and refuses a file that differs: it is linked again with the digests,
+# then stripped and signed.
 echo "release: recording the packages' digests in SetupVTR.exe"
-(cd "$media" && for package in "${packages[@]}"; do sha256sum -- "$package.msi"; done) \
-  >"$digests"
-if ! { cmake --preset "$preset" -DVTR_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
+(cd "$media" && for package in "${packages[@]}"; do sha256sum -- "$package.msi"; done &&
+  if [[ -f "$ace_name" ]]; then sha256sum -- "$ace_name"; fi) >"$digests"
+if ! { "${configure[@]}" -DVTR_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
   -DVTR_PACKAGE_DIGESTS="$digests" &&
-  cmake --build --preset "$preset" --target SetupVTR; } >>"$log" 2>&1; then
+  cmake --build "$build" --target SetupVTR; } >>"$log" 2>&1; then
   tail -n 40 "$log" >&2
   die "linking SetupVTR.exe with the package digests failed (the whole log is in $log)"
 fi
@@ -218,7 +259,8 @@ fi
 cp "$media/SetupVTR.exe" "$media/UpdateVTR.exe"
 
 if ((unsigned == 0)); then
-  sign_files "$media"/*.exe
+  # The ACE installer keeps its maker's signature.
+  sign_files "$media/SetupVTR.exe" "$media/UpdateVTR.exe"
   echo "release: signed ${#signed[@]} files"
   if [[ -n "$ca" ]]; then
     for file in "${signed[@]}"; do

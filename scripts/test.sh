@@ -203,6 +203,13 @@ for preset in "${release_presets[@]}"; do
       fail 1 "release media checks ($preset: no result)"
     fi
   fi
+  # A workstation edition's media too (it ships the ACE installer): a Wine test installs from it.
+  ws_log="$logs/release-$preset-vtrpro_ws.log"
+  if [[ "${built[$preset]}" == 1 ]] &&
+    ! bash scripts/release.sh --preset "$preset" --edition VTRPRO_WS >"$ws_log" 2>&1; then
+    fail 1 "release media ($preset, VTRPRO_WS)"
+    show_log_tail "$ws_log"
+  fi
 done
 
 # --- Wine tests ---

@@ -34,6 +34,7 @@ add_executable(SetupVTR WIN32
   ${CMAKE_SOURCE_DIR}/src/app/lean_runtime.cpp
   ${CMAKE_SOURCE_DIR}/src/app/setupvtr.rc)
 target_link_libraries(SetupVTR PRIVATE vtrwizardwin32)
+target_compile_definitions(SetupVTR PRIVATE ${VTR_EDITION_DEFINITION})
 target_compile_options(SetupVTR PRIVATE -municode ${VTR_SHIPPED_COMPILE_OPTIONS})
 target_link_options(SetupVTR PRIVATE -municode -static -static-libgcc -static-libstdc++
   ${VTR_SHIPPED_LINK_OPTIONS}
@@ -83,3 +84,16 @@ if(VTR_PACKAGE_DIGESTS)
   target_sources(SetupVTR PRIVATE ${VTR_DIGESTS_RC})
   set_source_files_properties(${VTR_DIGESTS_RC} PROPERTIES OBJECT_DEPENDS "${VTR_PACKAGE_DIGESTS}")
 endif()
+
+# The same program fixed to a workstation edition (VTRPRO_WS, which offers the ACE database
+# engine), for the Wine tests of that edition only: it is never shipped.
+add_executable(SetupVTR_WS WIN32
+  ${CMAKE_SOURCE_DIR}/src/app/setupvtr_main.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/lean_runtime.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/setupvtr.rc)
+target_link_libraries(SetupVTR_WS PRIVATE vtrwizardwin32)
+target_compile_definitions(SetupVTR_WS PRIVATE VTR_EDITION_ID=L"VTRPRO_WS")
+target_compile_options(SetupVTR_WS PRIVATE -municode ${VTR_SHIPPED_COMPILE_OPTIONS})
+target_link_options(SetupVTR_WS PRIVATE -municode -static -static-libgcc -static-libstdc++ -s
+  ${VTR_SHIPPED_LINK_OPTIONS} -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,0)
+set_target_properties(SetupVTR_WS PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/wine)

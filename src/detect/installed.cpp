@@ -19,6 +19,13 @@ ProductKnown Known(bool installed) {
 
 }  // namespace
 
+ProductKnown AskProductState(Platform& p, const std::wstring& productCode) {
+  ProductKnown known = ProductKnown::Unknown;
+  Attempt([&] { known = Known(IsInstalledState(p.CreateInstaller()->ProductState(productCode))); },
+          [](const RunError&) { return OnError::Stop; });
+  return known;
+}
+
 void SYS_IsInstalled(Platform& p, const Edition& e, bool debug, InstalledStates& states) {
   states.program = states.database = ProductKnown::Unknown;
   states.failure.clear();

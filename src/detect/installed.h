@@ -13,6 +13,13 @@ bool IsInstalledState(int32_t state);
 // What Windows Installer said about one product; Unknown when it could not be asked.
 enum class ProductKnown { Unknown, Installed, NotInstalled };
 
+// The product the database engine's installer (AccessDatabaseEngine2010_SP2.exe) installs: the
+// Microsoft Access Database Engine 2010 (English), 32-bit.
+inline constexpr wchar_t kDatabaseEngineProductCode[] = L"{90140000-00D1-0409-0000-0000000FF1CE}";
+
+// What Windows Installer reports of one product: Unknown when it cannot be asked.
+ProductKnown AskProductState(Platform& p, const std::wstring& productCode);
+
 struct InstalledStates {
   // The flags every reader uses: installed as far as is known. A query that fails leaves its
   // flag as an earlier query (or the caller) set it.

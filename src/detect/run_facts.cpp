@@ -135,6 +135,20 @@ void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
           handler)) {
     return;
   }
+  // The database engine: a person is offered it; a run nobody can answer installs it when it
+  // is missing, so it must know that before it starts.
+  if (e.gbWorkstation && r.bProgram && !r.bRemove &&
+      !Attempt(
+          [&] {
+            f.engineAsked = true;
+            f.personCanAnswer = !o.gbSilent || p.PersonCanAnswer();
+            if (!f.personCanAnswer) {
+              f.databaseEngine = AskProductState(p, kDatabaseEngineProductCode);
+            }
+          },
+          handler)) {
+    return;
+  }
   // Only the packages the run will hand to Windows Installer must be there.
   if (r.bProgram && !(r.bRemove && !f.installed.gbInstalled)) {
     f.programPackageFound =

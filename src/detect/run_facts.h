@@ -74,6 +74,13 @@ struct EngineFacts {
   // For a removal: whether each package found on the media is the one installed.
   PackageOnMedia programMedia;
   PackageOnMedia databaseMedia;
+  // A workstation edition's run that installs, updates or repairs the program: whether a person
+  // can answer the database engine's offer; for a run nobody can answer, whether Windows
+  // Installer reports the engine installed (engineInstallerFound, below, says whether its
+  // installer is beside setup).
+  bool engineAsked = false;
+  bool personCanAnswer = true;
+  ProductKnown databaseEngine = ProductKnown::Unknown;
   // The packages checked before the first one runs; without them, nothing is checked.
   bool packagesChecked = false;
   std::vector<PackageCheck> packageChecks;

@@ -217,13 +217,59 @@ Next Do(Applying& a, const ShowCommand& step, StepResult&) {
   return Next::Go;
 }
 
-Next Do(Applying& a, const OfferEngine&, StepResult& result) {
+// What the database engine's installer came to: a failure fails the run.
+Next EngineEnded(Applying& a, const EngineEnd& end, StepResult& result) {
+  result.detail = end.detail;
+  if (end.failure) {
+    Fail(a, *end.failure, result);
+    return Next::End;
+  }
+  a.outcome.Meet(end.result);
+  return Next::Go;
+}
+
+// The engine's steps come only after a program package's run that started.
+bool ProgramNotStarted(const Applying& a, StepResult& result) {
   if (!a.programStarted) {
     result.status = StepStatus::Skipped;
     result.detail = L"the program package's run was not started";
-  } else if (!OfferDatabaseEngine(a.p, a.plan)) {
-    a.outcome.Meet(Result::Failure);
-    result.status = StepStatus::Failed;
+  }
+  return !a.programStarted;
+}
+
+Next Do(Applying& a, const OfferEngine&, StepResult& result) {
+  if (ProgramNotStarted(a, result)) {
+    return Next::Go;
+  }
+  const std::optional<EngineEnd> end = OfferDatabaseEngine(a.p, a.plan);
+  result.detail = L"declined";
+  return end ? EngineEnded(a, *end, result) : Next::Go;
+}
+
+Next Do(Applying& a, const InstallDatabaseEngine&, StepResult& result) {
+  return ProgramNotStarted(a, result)
+             ? Next::Go
+             : EngineEnded(a, RunEngineInstaller(a.p, a.plan, kEngineQuietSwitch), result);
+}
+
+// The updater service stopped (a failure lets the run go on) or installed again (a failure
+// fails the run); a program that is not there is skipped.
+Next Do(Applying& a, const StopUpdater& step, StepResult& result) {
+  const UpdaterEnd end = RunUpdater(a.p, a.plan, step.program, step.parameters, false);
+  result.detail = end.detail;
+  result.status = end.skipped ? StepStatus::Skipped : StepStatus::Done;
+  if (end.failure) {
+    a.p.WriteStandardError(L"VTR Setup: " + *end.failure);
+  }
+  return Next::Go;
+}
+
+Next Do(Applying& a, const StartUpdater& step, StepResult& result) {
+  const UpdaterEnd end = RunUpdater(a.p, a.plan, step.program, step.parameters, true);
+  result.detail = end.detail;
+  result.status = end.skipped ? StepStatus::Skipped : StepStatus::Done;
+  if (end.failure) {
+    Fail(a, *end.failure, result);
     return Next::End;
   }
   return Next::Go;
@@ -271,14 +317,6 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
       Overloaded{
           [&](const CachedCopies&) {
             result.detail = L"every copy passed";
-            return Next::Go;
-          },
-          [&](const StopUpdater& s) {
-            RunShellStep(a.p, a.plan, s.program, s.parameters);
-            return Next::Go;
-          },
-          [&](const StartUpdater& s) {
-            RunShellStep(a.p, a.plan, s.program, s.parameters);
             return Next::Go;
           },
           [&](const SaveMachineSetting& s) { return Do(a, s, step.rollback, result); },

@@ -1,24 +1,31 @@
 // The updater service, component registration, msiexec and the ACE engine started for a run.
 #include "engine/components.h"
 
-#include "engine/outcome.h"
-#include "engine/run_programs.h"
 #include "util/paths.h"
 #include "util/text.h"
 
 namespace vtr {
-namespace {
 
-int32_t Shell(Platform& p, const std::wstring& file, const std::wstring& parameters,
-              const std::wstring& workFolder) {
-  return p.ShellOpen(L"open", file, parameters, workFolder, kShowNormal);
-}
-
-}  // namespace
-
-int32_t RunShellStep(Platform& p, const Plan& plan, const std::wstring& program,
-                     const std::wstring& parameters) {
-  return Shell(p, program, parameters, plan.systemDir);
+UpdaterEnd RunUpdater(Platform& p, const Plan& plan, const std::wstring& program,
+                      const std::wstring& parameters, bool start) {
+  const ChildRun run = SYS_CreateP(
+      p, plan.debug, program, gsQuote + program + gsQuote + L" " + parameters, plan.systemDir, 0);
+  if (!run.started) {
+    return {true, L"not started: without the updater service program there is no service", {}};
+  }
+  UpdaterEnd end{false,
+                 run.exitCode ? L"exit code " + std::to_wstring(*run.exitCode)
+                              : std::wstring(L"its end was not seen"),
+                 std::nullopt};
+  if (run.exitCode && GoesOn(ClassifyExitCode(ChildProgram::Updater, *run.exitCode))) {
+    return end;
+  }
+  end.failure =
+      start ? L"The updater service of Vantora Contact Management could not be installed again:" +
+                  gsCR + program + L" " + parameters + L" (" + end.detail + L")" + gsCR
+            : L"the updater service was not stopped (" + end.detail +
+                  L": the service may still run; the run goes on)";
+  return end;
 }
 
 ChildRun RunMsiexec(Platform& p, const Plan& plan, const std::wstring& arguments) {
@@ -47,7 +54,47 @@ RegistrationEnd RunRegsvr32(Platform& p, const Plan& plan, const Registration& s
   return end;
 }
 
-bool OfferDatabaseEngine(Platform& p, const Plan& plan) {
+EngineEnd RunEngineInstaller(Platform& p, const Plan& plan, const std::wstring& parameters) {
+  const std::wstring& path = plan.aceInstallerPath;
+  const std::wstring commandLine =
+      gsQuote + path + gsQuote + (parameters.empty() ? L"" : L" " + parameters);
+  const ChildRun run = SYS_CreateP(p, plan.debug, path, commandLine, FolderOfProgram(path), 0);
+  // Without the engine the program cannot open its database; a removal only leaves it behind.
+  const std::wstring advice =
+      plan.remove ? L""
+                  : L"Vantora Contact Management will not run correctly without the ACE "
+                    L"Database Engine." +
+                        gsCR;
+  EngineEnd end{Result::Failure, L"", std::nullopt};
+  if (!run.started) {
+    end.detail = L"not started";
+    end.failure = L"Unable to start the installer of the Microsoft ACE Database Engine:" + gsCR +
+                  path + gsCR + advice;
+    return end;
+  }
+  if (!run.exitCode) {
+    end.detail = L"its end was not seen";
+    end.failure =
+        L"The installer of the Microsoft ACE Database Engine did not report how it "
+        L"ended:" +
+        gsCR + path + gsCR + advice;
+    return end;
+  }
+  const uint32_t code = *run.exitCode;
+  end.detail = L"exit code " + std::to_wstring(code);
+  end.result = ClassifyExitCode(ChildProgram::EngineInstaller, code);
+  if (!GoesOn(end.result)) {
+    end.failure =
+        (plan.remove
+             ? L"Windows was not able to uninstall the Microsoft ACE Database Engine (error "
+             : L"Sorry, Windows was not able to install the Microsoft ACE Database Engine "
+               L"(error ") +
+        std::to_wstring(code) + L"):" + gsCR + path + gsCR + advice;
+  }
+  return end;
+}
+
+std::optional<EngineEnd> OfferDatabaseEngine(Platform& p, const Plan& plan) {
   const std::wstring question =
       plan.remove
           ? L"Would you like to also remove the Microsoft ACE 2010 Database Engine (32-bit)?" +
@@ -56,27 +103,10 @@ bool OfferDatabaseEngine(Platform& p, const Plan& plan) {
                 L"Would you like to install this now?" + gsCR;
   if (p.MsgBox(question, MsgButtons::YesNo, MsgIcon::Question,
                std::wstring(L"Install Database Engine")) != MsgAnswer::Yes) {
-    return true;
+    return std::nullopt;
   }
   // The engine's installer does both: it offers removal when the engine is there.
-  const int32_t code = Shell(p, plan.aceInstallerPath, L"", plan.sourceFolder);
-  std::optional<std::wstring> text = ShellFailureText(
-      code,
-      L"File Not Found:" + plan.aceInstaller + gsCR +
-          L"Vantora Contact Management will not run correctly without the ACE Database Engine" +
-          gsCR,
-      plan.sourceFolder, plan.aceInstaller,
-      plan.remove ? L"Windows was not able to uninstall the Microsoft ACE Database Engine ("
-                  : L"Sorry, Windows was not able to install the Microsoft ACE Database Engine (",
-      L"):" + gsCR);
-  if (!text) {
-    return true;
-  }
-  if (!plan.remove) {
-    *text += gsCR + L"Please try re-installing the program again" + gsCR;
-  }
-  p.MsgBox(*text, MsgButtons::Ok, MsgIcon::Critical, std::nullopt);
-  return false;
+  return RunEngineInstaller(p, plan, L"");
 }
 
 }  // namespace vtr

@@ -45,8 +45,10 @@ Outcome SYS_Install(Platform& p, const Edition& e, const RunOptions& o,
     }
     return outcome;
   }
-  if (!plan.everyUserNote.empty()) {
-    p.WriteLog(plan.everyUserNote);
+  for (const std::wstring* note : {&plan.everyUserNote, &plan.engineNote}) {
+    if (!note->empty()) {
+      p.WriteLog(*note);
+    }
   }
   if (plan.refusal) {
     p.WriteLog(L"plan step 1: " + DescribeRefusal(plan, *plan.refusal));

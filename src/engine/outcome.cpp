@@ -34,8 +34,15 @@ Result ClassifyExitCode(ChildProgram program, uint32_t code) {
   if (code == 0) {
     return Result::Success;
   }
-  if (program == ChildProgram::Regsvr32) {
-    return Result::Failure;
+  switch (program) {
+    case ChildProgram::Regsvr32:
+    case ChildProgram::Updater:
+      return Result::Failure;
+    case ChildProgram::EngineInstaller:
+      // Its own codes mean nothing to this run: only a restart asked for is a success.
+      return code == kExitRestartNeeded ? Result::SuccessRestartNeeded : Result::Failure;
+    case ChildProgram::Msiexec:
+      break;
   }
   switch (code) {
     case 3010:

@@ -33,9 +33,10 @@ enum class Result {
   Cancelled,  // cancelled by the user
 };
 
-// The programs whose exit codes a run reads. The updater service and the database engine's
-// installer are handed to the shell, which reports whether they started, never how they ended.
-enum class ChildProgram { Msiexec, Regsvr32 };
+// The programs whose exit codes a run reads: each is started as a child process and waited for.
+// The updater service program (-u, -i) and regsvr32 succeed with 0 only; the database engine's
+// installer with 0, or 3010 when a restart completes it.
+enum class ChildProgram { Msiexec, Regsvr32, Updater, EngineInstaller };
 
 // What the child's exit code means for the run.
 Result ClassifyExitCode(ChildProgram program, uint32_t code);

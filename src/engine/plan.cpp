@@ -52,14 +52,6 @@ void AddSetting(Plan& plan, const std::wstring& key, const std::wstring& value) 
   Add(plan, SaveSetting{key, value}, PutBackSetting{key, false, std::nullopt});
 }
 
-// Names the package where it was looked for: beside setup.
-std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& fileName) {
-  const std::wstring path = JoinPath(f.sourceFolder, f.sourceSeparator, fileName);
-  return L"SYS_Install: Unable to open installation package: " + gsCR + path + gsCR + gsCR +
-         L"NOTE: The installation file must be in the same directory as this setup program (" +
-         f.ownFileName + L")." + gsCR;
-}
-
 std::wstring InvalidFolderText(const std::wstring& folder) {
   return L"Invalid folder name:" + gsCR + folder + gsCR;
 }
@@ -255,6 +247,13 @@ void PlanFollowUp(const Edition& e, const Request& r, const EngineFacts& f, Plan
 
 }  // namespace
 
+std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& fileName) {
+  const std::wstring path = JoinPath(f.sourceFolder, f.sourceSeparator, fileName);
+  return L"SYS_Install: Unable to open installation package: " + gsCR + path + gsCR + gsCR +
+         L"NOTE: The installation file must be in the same directory as this setup program (" +
+         f.ownFileName + L")." + gsCR;
+}
+
 void InsertSteps(Plan& plan, std::size_t at, std::vector<Step> added) {
   std::vector<Step> steps;
   steps.reserve(plan.steps.size() + added.size());
@@ -356,9 +355,8 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
     const auto* run = std::get_if<RunPackage>(&step.action);
     programRuns |= run != nullptr && run->package == PackageId::Program;
   }
-  if (programRuns && e.gbWorkstation) {
-    Add(plan, OfferEngine{},
-        CannotTakeBack{L"what the database engine's own installer did stays as it left it"});
+  if (programRuns && e.gbWorkstation && !PlanDatabaseEngine(f, plan)) {
+    return plan;
   }
   PlanCacheUpkeep(e, r, f, programRuns, plan);
   // Every file the run hands on is copied and checked before the first step: one that cannot

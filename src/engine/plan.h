@@ -66,6 +66,9 @@ struct Plan {
   std::vector<Step> steps;
   // Why the settings for every user are left alone, for PLAN and the log; "" when they are not.
   std::wstring everyUserNote;
+  // What the run does about the database engine and why, for PLAN and the log; "" when it
+  // does not ask.
+  std::wstring engineNote;
 
   PackageRun& Package(PackageId id) {
     return id == PackageId::Program    ? program
@@ -90,6 +93,12 @@ Registration RegistrationOf(const Plan& plan, const std::wstring& component, boo
 
 // The box for a package file that failed its check.
 std::wstring DamagedPackageText(const std::wstring& path);
+// The box for a file the run needs that is not beside setup, named where it was looked for.
+std::wstring MissingPackageText(const EngineFacts& f, const std::wstring& fileName);
+
+// The database engine on a workstation edition whose program package runs: the offer, its
+// quiet install, or nothing. False when the run is refused (its installer is missing).
+bool PlanDatabaseEngine(const EngineFacts& f, Plan& plan);
 // The box for a cache that could not be made, or a file not copied into it (cache_steps.cpp).
 std::wstring CacheFailureText(const std::wstring& folder, const std::wstring& failure);
 

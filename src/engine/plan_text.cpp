@@ -5,6 +5,7 @@
 #include "engine/msi_command.h"
 #include "engine/outcome.h"
 #include "engine/plan.h"
+#include "engine/run_programs.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -30,16 +31,21 @@ std::wstring StateWord(ProductKnown known) {
 
 namespace {
 
-std::wstring ShellCall(const Plan& plan, const std::wstring& program,
-                       const std::wstring& parameters) {
-  return L"shell open " + Quoted(program) + L" with parameters " + Quoted(parameters) + L" in " +
-         Quoted(plan.systemDir);
+// A program started as a process by its full path in a folder, and waited for.
+std::wstring ProcessCall(const std::wstring& program, const std::wstring& parameters,
+                         const std::wstring& folder) {
+  return L"process " + Quoted(program) + L": " + Quoted(program) +
+         (parameters.empty() ? L"" : L" " + parameters) + L" in " + Quoted(folder) +
+         L", waited for";
 }
 
-// A system program started as a process in the system folder, and waited for.
 std::wstring ProcessCall(const Plan& plan, const Registration& step) {
-  return L"process " + Quoted(step.program) + L": " + Quoted(step.program) + L" " +
-         step.parameters + L" in " + Quoted(plan.systemDir) + L", waited for";
+  return ProcessCall(step.program, step.parameters, plan.systemDir);
+}
+
+std::wstring EngineCall(const Plan& plan, const std::wstring& parameters) {
+  return ProcessCall(plan.aceInstallerPath, parameters, FolderOfProgram(plan.aceInstallerPath)) +
+         L"; exit code 0 or 3010 (a restart completes it) succeeds, any other fails the run";
 }
 
 std::wstring Describe(const Plan& plan, const Registration& step) {
@@ -51,7 +57,8 @@ std::wstring Describe(const Plan& plan, const Registration& step) {
 }
 
 std::wstring Describe(const Plan& plan, const StartUpdater& step) {
-  return L"install the updater service again: " + ShellCall(plan, step.program, step.parameters);
+  return L"install the updater service again: " +
+         ProcessCall(step.program, step.parameters, plan.systemDir);
 }
 
 std::wstring SettingName(const Plan& plan, const std::wstring& key) {
@@ -113,9 +120,15 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
       Overloaded{
           [&](const CachedCopies&) { return DescribeCopies(plan); },
           [&](const StopUpdater& s) {
-            return L"stop the updater service: " + ShellCall(plan, s.program, s.parameters);
+            return L"stop the updater service: " +
+                   ProcessCall(s.program, s.parameters, plan.systemDir) +
+                   L"; the run goes on when it fails (skipped when the program is not there)";
           },
-          [&](const StartUpdater& s) { return Describe(plan, s); },
+          [&](const StartUpdater& s) {
+            return Describe(plan, s) +
+                   L"; an exit code other than 0 fails the run (skipped when the program is not "
+                   L"there)";
+          },
           [&](const Registration& s) { return Describe(plan, s); },
           [&](const AskSwitches& s) {
             return L"ask (debug) the reinstall switches of " + package(s.package) + L", offering " +
@@ -175,7 +188,13 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
             return std::wstring(L"offer to ") + (plan.remove ? L"remove" : L"install") +
                    L" the Microsoft ACE 2010 Database Engine (32-bit) with a Yes/No box" +
                    (plan.silent ? L" => an unattended run answers No" : L"") +
-                   L" (only when the program package's run was started)";
+                   L" (only when the program package's run was started); Yes: " +
+                   EngineCall(plan, L"");
+          },
+          [&](const InstallDatabaseEngine&) {
+            return L"install the Microsoft ACE 2010 Database Engine (32-bit) quietly (only when "
+                   L"the program package's run was started): " +
+                   EngineCall(plan, kEngineQuietSwitch);
           },
           [&](const ForgetCachedFile& s) {
             return L"delete " + Quoted(s.path) + L" from the setup cache: " + s.why;
@@ -283,8 +302,10 @@ std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const
   lines.push_back(L"folders: system " + Quoted(f.gsSystemDir) + L", packages " +
                   Quoted(f.sourceFolder) + L", program " + Quoted(r.gsAppPath) + L", database " +
                   Quoted(r.gsDBPath));
-  if (!plan.everyUserNote.empty()) {
-    lines.push_back(plan.everyUserNote);
+  for (const std::wstring* note : {&plan.everyUserNote, &plan.engineNote}) {
+    if (!note->empty()) {
+      lines.push_back(*note);
+    }
   }
   if (plan.refusal) {
     // What stops the run is shown where its first step would be.

@@ -1,4 +1,4 @@
-// Starting other programs: a child process waited for, a file handed to the shell.
+// Starting other programs: a child process waited for, the product started for the user.
 #include "engine/run_programs.h"
 
 #include <memory>
@@ -7,42 +7,6 @@
 #include "util/text.h"
 
 namespace vtr {
-
-ShellOutcome ClassifyShellResult(int32_t code) {
-  if (code >= 32) {
-    return ShellOutcome::Started;
-  }
-  switch (code) {
-    case 2:
-      return ShellOutcome::FileNotFound;
-    case 3:
-      return ShellOutcome::PathNotFound;
-    case 31:
-      return ShellOutcome::NoAssociation;
-    default:
-      return ShellOutcome::Failed;
-  }
-}
-
-std::optional<std::wstring> ShellFailureText(int32_t code, const std::wstring& fileNotFound,
-                                             const std::wstring& missingPath,
-                                             const std::wstring& file,
-                                             const std::wstring& otherBefore,
-                                             const std::wstring& otherAfter) {
-  switch (ClassifyShellResult(code)) {
-    case ShellOutcome::Started:
-      return std::nullopt;
-    case ShellOutcome::FileNotFound:
-      return fileNotFound;
-    case ShellOutcome::PathNotFound:
-      return L"Path not found:" + missingPath;
-    case ShellOutcome::NoAssociation:
-      return L"Windows does not have a program associated for: " + file;
-    case ShellOutcome::Failed:
-      break;
-  }
-  return otherBefore + std::to_wstring(code) + otherAfter;
-}
 
 OnError ReportRunError(Platform& p, bool debug, const std::wstring& label, const RunError& e) {
   const std::wstring text = label + DescribeError(e.description, e.number) + gsCR + gsCR;
@@ -83,10 +47,8 @@ ChildRun SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPat
   return run;
 }
 
-namespace {
-
-// The folder of a program given by its full path ("" otherwise): it is started there, so it
-// never looks for its DLLs in the folder the (elevated) setup program was downloaded to.
+// A program started in its own folder never looks for its DLLs in the folder the (elevated)
+// setup program was downloaded to.
 std::wstring FolderOfProgram(const std::wstring& file) {
   const auto separator = file.find_last_of(L"\\/");
   if (separator == std::wstring::npos || !IsAbsoluteFolder(file)) {
@@ -96,19 +58,22 @@ std::wstring FolderOfProgram(const std::wstring& file) {
   return IsRootFolder(folder) ? file.substr(0, separator + 1) : folder;
 }
 
-}  // namespace
-
-bool SYS_RunProgram(Platform& p, const std::wstring& file, const std::wstring& parameters) {
-  const int32_t code = p.ShellOpen(L"open", file, parameters, FolderOfProgram(file), kShowNormal);
-  const std::optional<std::wstring> text = ShellFailureText(
-      code,
-      L"Program Not Found: " + file + gsCR +
-          L"Please verify that the path is correct or re-install Vantora Contact Management" + gsCR,
-      file, file, L"Sorry, Windows was not able to open your program: ", L"");
-  if (!text) {
+bool LaunchForUser(Platform& p, const std::wstring& file) {
+  const DesktopLaunch launch = IsAbsoluteFolder(file)
+                                   ? p.StartAsDesktopUser(file, FolderOfProgram(file))
+                                   : DesktopLaunch{LaunchWay::NotFound, L"not a full path"};
+  if (launch.way == LaunchWay::DesktopShell || launch.way == LaunchWay::OwnProcess) {
     return true;
   }
-  p.MsgBox(*text, MsgButtons::Ok, MsgIcon::None, std::nullopt);
+  const std::wstring text =
+      launch.way == LaunchWay::NotStarted
+          ? L"Sorry, Windows was not able to open your program: " + file + gsCR + launch.detail +
+                gsCR
+          : L"Program Not Found: " + file + gsCR +
+                L"Please verify that the path is correct or re-install Vantora Contact "
+                L"Management" +
+                gsCR;
+  p.MsgBox(text, MsgButtons::Ok, MsgIcon::None, std::nullopt);
   return false;
 }
 

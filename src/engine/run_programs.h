@@ -1,4 +1,4 @@
-// Starting other programs: a child process that is waited for, or a file handed to the shell.
+// Starting other programs: a child process that is waited for, or the product for the user.
 #pragma once
 
 #include <cstdint>
@@ -8,19 +8,6 @@
 #include "platform/platform.h"
 
 namespace vtr {
-
-// How the shell's result code reads: 32 or more means the program was started.
-enum class ShellOutcome { Started, FileNotFound, PathNotFound, NoAssociation, Failed };
-ShellOutcome ClassifyShellResult(int32_t code);
-
-// The message for a shell call that did not start its program (none when it started). Each
-// caller has its own text for a missing file; a missing path names missingPath, a missing
-// association names file, and any other code reads otherBefore + code + otherAfter.
-std::optional<std::wstring> ShellFailureText(int32_t code, const std::wstring& fileNotFound,
-                                             const std::wstring& missingPath,
-                                             const std::wstring& file,
-                                             const std::wstring& otherBefore,
-                                             const std::wstring& otherAfter);
 
 // The engine's way with an error a statement raised: the box names the handler's label and
 // the error; a developer (debug) may resume with the next statement, otherwise the procedure
@@ -41,7 +28,12 @@ ChildRun SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPat
                      const std::wstring& commandLine, const std::wstring& workFolder,
                      int32_t timeLimit);
 
-// Opens file through the shell and explains a failure to the user. True when it started.
-bool SYS_RunProgram(Platform& p, const std::wstring& file, const std::wstring& parameters);
+// The folder of a program given by its full path ("" otherwise): the folder it is started in.
+std::wstring FolderOfProgram(const std::wstring& file);
+
+// Starts the installed program for the person at the desktop, without setup's rights (see
+// Platform::StartAsDesktopUser), in its own folder, and explains a failure to the user. True
+// when it started.
+bool LaunchForUser(Platform& p, const std::wstring& file);
 
 }  // namespace vtr

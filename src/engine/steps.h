@@ -16,8 +16,11 @@ namespace vtr {
 // The run's files were copied into the protected cache (Plan::cached), their copies passed
 // their check (Plan::packageChecks) and are held against change.
 struct CachedCopies {};
-// The product's updater service stopped, or installed again: a system program (by its full
-// path) handed to the shell in the system folder.
+// The product's updater service stopped, or installed again: the service program (by its full
+// path) started as a child process in the system folder and waited for. Where the program is
+// not there, there is no service to stop or start. A stop that fails lets the run go on (the
+// service was not removed, and Windows Installer replaces files in use at the next restart); a
+// start that fails fails the run, since the product would be left without its updater.
 struct StopUpdater {
   std::wstring program;
   std::wstring parameters;
@@ -88,8 +91,15 @@ struct RegisterEveryUser {
 struct RemoveEveryUser {
   std::wstring component;
 };
-// The ACE database engine offered with a Yes/No box (only once the program's run started).
+// The ACE database engine offered with a Yes/No box (only once the program's run started); Yes
+// starts its installer (Plan::aceInstallerPath) as a child process and waits for it.
 struct OfferEngine {};
+// The ACE database engine installed without a box, by its installer with its quiet switch: a
+// run nobody can answer, on a machine where the engine is missing (only once the program's run
+// started).
+struct InstallDatabaseEngine {};
+// The switch that makes the database engine's installer install without a window.
+inline constexpr wchar_t kEngineQuietSwitch[] = L"/quiet";
 // A cached file no repair of what is installed needs any more, deleted from the cache.
 struct ForgetCachedFile {
   std::wstring path;
@@ -108,7 +118,7 @@ struct RemoveCache {
 using Action = std::variant<CachedCopies, StopUpdater, StartUpdater, Registration, AskSwitches,
                             AskLevel, SaveSetting, SaveEmailForm, MoveTemplates, ShowCommand,
                             RunPackage, SaveMachineSetting, RegisterEveryUser, RemoveEveryUser,
-                            OfferEngine, ForgetCachedFile, RemoveCache>;
+                            OfferEngine, InstallDatabaseEngine, ForgetCachedFile, RemoveCache>;
 
 // What takes a step back. StartUpdater and Registration above serve as well.
 

@@ -32,7 +32,14 @@ void Carry(Platform& p, const Plan& plan, const Undo& undo, StepResult& result) 
             result.status = StepStatus::Skipped;
             result.detail = L"the old package is not at hand to take this back";
           },
-          [&](const StartUpdater& u) { RunShellStep(p, plan, u.program, u.parameters); },
+          [&](const StartUpdater& u) {
+            const UpdaterEnd end = RunUpdater(p, plan, u.program, u.parameters, true);
+            result.detail =
+                end.skipped ? L"not started: there is no updater service program" : end.detail;
+            result.status = end.skipped   ? StepStatus::Skipped
+                            : end.failure ? StepStatus::Failed
+                                          : StepStatus::Done;
+          },
           [&](const Registration& u) {
             const RegistrationEnd end = RunRegsvr32(p, plan, u);
             result.detail = end.detail;

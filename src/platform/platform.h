@@ -41,9 +41,6 @@ enum class MousePointer { Default, Busy };
 inline constexpr int kAttrNormal = 0;
 inline constexpr int kAttrAll = 23;
 
-// The shell's "normal window" show command.
-inline constexpr int kShowNormal = 1;
-
 // What GetVersionEx fills in; all zero and an empty service-pack text when the query failed.
 struct OsVersionRecord {
   int32_t platformId = 0;
@@ -74,6 +71,15 @@ struct AppVersion {
   int major = 0;
   int minor = 0;
   int revision = 0;
+};
+
+// How a program was started for the person at the desktop: by the desktop's shell, which runs
+// it as the desktop's user; as setup's own child, where no desktop shell runs; or not at all,
+// because it is not there or for another reason.
+enum class LaunchWay { DesktopShell, OwnProcess, NotFound, NotStarted };
+struct DesktopLaunch {
+  LaunchWay way = LaunchWay::NotStarted;
+  std::wstring detail;  // why the desktop's shell was not asked, or what failed
 };
 
 // A started child process. Destroying it closes its handles; the process itself runs on.
@@ -252,16 +258,19 @@ class Platform {
   virtual void SetCurrentFolder(const std::wstring& path) = 0;
 
   // --- Shell and processes ---
-  // ShellExecute: a result of 32 or more means started; it does not wait.
-  virtual int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
-                            const std::wstring& parameters, const std::wstring& workFolder,
-                            int showCommand) = 0;
-  // CreateProcess with handles inherited and normal priority. applicationPath, when not empty,
-  // is the full path of the program to run (no search); commandLine is what the child sees.
-  // Null when the process did not start.
+  // CreateProcess with no handle inherited and normal priority. applicationPath, when not
+  // empty, is the full path of the program to run (no search); commandLine is what the child
+  // sees. Null when the process did not start.
   virtual std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
                                                      const std::wstring& commandLine,
                                                      const std::wstring& workFolder) = 0;
+  // Starts a program (its full path, in workFolder) for the person at the desktop, without
+  // setup's rights: the desktop's shell is asked to start it (its shell window's dispatch
+  // object, IShellDispatch2::ShellExecute), so it runs as the desktop's user, unelevated. Only
+  // where no desktop shell runs is it started as setup's own child (CreateProcess, no handle
+  // inherited), not waited for. Never raises.
+  virtual DesktopLaunch StartAsDesktopUser(const std::wstring& program,
+                                           const std::wstring& workFolder) = 0;
 
   // --- System information ---
   virtual OsVersionRecord OsVersion() = 0;

@@ -29,11 +29,6 @@ struct ProcessRule {
   std::vector<WinPath> removeFiles;
 };
 
-struct ShellRule {
-  std::wstring match;  // part of the file, ignoring case
-  int32_t result = 42;
-};
-
 struct Fault {
   std::string op;
   std::optional<int> call;  // 1-based; every call when absent
@@ -99,7 +94,8 @@ struct Scenario {
   std::vector<std::optional<std::wstring>> inputboxAnswers;      // nothing: cancelled
   std::vector<std::optional<std::wstring>> folderPickerAnswers;  // nothing: cancelled
   std::vector<ProcessRule> processes;
-  std::vector<ShellRule> shell;
+  // false: no desktop shell runs, so a program launched for the user is setup's own child.
+  bool desktopShell = true;
   std::vector<Fault> faults;
   std::vector<UserEvent> events;           // the user at the wizard window, in order
   bool personCanAnswer = true;             // false: the window station is not visible
@@ -141,8 +137,9 @@ nlohmann::ordered_json OperationKinds();
 bool PinKeeps(const Pin& pin, const nlohmann::ordered_json& line);
 
 // The operations that can report failure through their result as well as by raising, each
-// with the failing answers Windows gives through it: {"StartProcess": [null], "ShellOpen":
-// [0, 2, ...], ...}. A fault may make such a call answer any result of the same kind.
+// with the failing answers Windows gives through it: {"StartProcess": [null],
+// "StartAsDesktopUser": ["notStarted"], ...}. A fault may make such a call answer any result of the
+// same kind.
 const nlohmann::ordered_json& FailureResults();
 
 // The "service pack" field as Windows fills a 128-character buffer preset with blanks.

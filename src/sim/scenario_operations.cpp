@@ -10,7 +10,7 @@ namespace vtr::sim {
 namespace {
 
 // What a call that reports failure through its result may be made to answer.
-enum class ResultKind { Nothing, Flag, Code, ExitCode, Text, TextOrNothing };
+enum class ResultKind { Nothing, Flag, Code, ExitCode, Text, TextOrNothing, Launch };
 
 struct ResultFailures {
   const char* op;
@@ -26,9 +26,9 @@ const std::vector<ResultFailures>& ResultFailureTable() {
       {"PathHasLink", ResultKind::Flag, List::array({true})},
       // Something already at a new file's name.
       {"CreateLogFile", ResultKind::Flag, List::array({false})},
-      // 0: out of memory; 2, 3: file or path not found; 5: access denied; 31: no association.
-      {"ShellOpen", ResultKind::Code, List::array({0, 2, 3, 5, 31})},
       {"StartProcess", ResultKind::Nothing, List::array({nullptr})},
+      // The program is not there; the desktop's shell could be asked but did not start it.
+      {"StartAsDesktopUser", ResultKind::Launch, List::array({"notFound", "notStarted"})},
       {"Wait", ResultKind::Flag, List::array({false})},
       // Windows Installer failed, was cancelled or wants a restart; a child that crashed.
       {"ExitCode", ResultKind::ExitCode, List::array({1603, 1602, 3010, 3221225477U})},
@@ -59,6 +59,13 @@ nlohmann::json ReadResult(const Field& f, ResultKind kind) {
     case ResultKind::TextOrNothing:
       f.TextOrNull();
       return f.Value();
+    case ResultKind::Launch: {
+      const std::wstring way = f.Text();
+      f.Expect(way == L"desktopShell" || way == L"ownProcess" || way == L"notFound" ||
+                   way == L"notStarted",
+               "\"desktopShell\", \"ownProcess\", \"notFound\" or \"notStarted\"");
+      return f.Value();
+    }
   }
   return nullptr;
 }
@@ -167,8 +174,8 @@ const std::vector<Operation>& Operations() {
       {"MakeFolder", kAction},
       {"CreateEmptyFile", kAction},
       {"MoveFileTo", kAction},
-      {"ShellOpen", kAction},
       {"StartProcess", kAction},
+      {"StartAsDesktopUser", kAction},
       // How a started process ended belongs to starting it.
       {"Wait", kAction},
       {"ExitCode", kAction},

@@ -26,7 +26,6 @@ void ReadRegistry(const Field& field, Scenario& s);
 // The scripted answers of boxes, input boxes and the folder picker.
 void ReadAnswers(const Field& field, Scenario& s);
 ProcessRule ReadProcessRule(const Field& field);
-ShellRule ReadShellRule(const Field& field);
 // "2024-05-01 10:22:33".
 LocalTime ReadTime(const Field& field);
 // How long another program holds a mutex: a number of polls, or "always" (nothing).

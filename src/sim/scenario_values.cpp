@@ -298,25 +298,6 @@ ProcessRule ReadProcessRule(const Field& field) {
   return rule;
 }
 
-ShellRule ReadShellRule(const Field& field) {
-  ShellRule rule;
-  bool hasMatch = false;
-  bool hasResult = false;
-  field.Members({"match", "result"}, [&](const std::string& key, const Field& f) {
-    if (key == "match") {
-      rule.match = ReadMatch(f);
-      hasMatch = true;
-    } else {
-      rule.result = f.Int32();
-      hasResult = true;
-    }
-  });
-  if (!hasMatch || !hasResult) {
-    field.Fail("a shell rule needs a \"match\" and a \"result\"");
-  }
-  return rule;
-}
-
 // "2024-05-01 10:22:33".
 LocalTime ReadTime(const Field& field) {
   const std::string text = ToUtf8(field.Text());

@@ -1,4 +1,5 @@
-// The simulated shell and child processes, and the named mutexes of other programs.
+// The simulated child processes, the launch for the desktop's user, and the named mutexes of other
+// programs.
 #include "sim/machine.h"
 #include "sim/sim_fakes.h"
 #include "sim/sim_platform.h"
@@ -9,28 +10,6 @@ using sim::Line;
 using sim::Text;
 
 // --- Shell and processes ---
-
-int32_t SimPlatform::ShellOpen(const std::wstring& verb, const std::wstring& file,
-                               const std::wstring& parameters, const std::wstring& workFolder,
-                               int showCommand) {
-  const std::size_t line = machine_->Begin("ShellOpen", Line{{"verb", Text(verb)},
-                                                             {"file", Text(file)},
-                                                             {"parameters", Text(parameters)},
-                                                             {"workFolder", Text(workFolder)},
-                                                             {"show", showCommand}});
-  int32_t result = 42;  // any value from 32 on means started
-  for (const sim::ShellRule& rule : machine_->Setup().shell) {
-    if (sim::ContainsIgnoringCase(file, rule.match)) {
-      result = rule.result;
-      break;
-    }
-  }
-  if (const nlohmann::json* forced = machine_->Forced(line)) {
-    result = forced->get<int32_t>();
-  }
-  machine_->Result(line, result);
-  return result;
-}
 
 std::unique_ptr<ChildProcess> SimPlatform::StartProcess(const std::wstring& applicationPath,
                                                         const std::wstring& commandLine,
@@ -48,6 +27,30 @@ std::unique_ptr<ChildProcess> SimPlatform::StartProcess(const std::wstring& appl
     return nullptr;
   }
   return sim::MakeChildProcess(machine_, *number);
+}
+
+DesktopLaunch SimPlatform::StartAsDesktopUser(const std::wstring& program,
+                                              const std::wstring& workFolder) {
+  const std::size_t line = machine_->Begin(
+      "StartAsDesktopUser", Line{{"program", Text(program)}, {"workFolder", Text(workFolder)}});
+  std::string way = machine_->Setup().desktopShell ? "desktopShell" : "ownProcess";
+  if (const nlohmann::json* forced = machine_->Forced(line)) {
+    way = forced->get<std::string>();
+  }
+  machine_->Result(line, way);
+  DesktopLaunch launch;
+  if (way == "desktopShell") {
+    launch.way = LaunchWay::DesktopShell;
+  } else if (way == "ownProcess") {
+    launch.way = LaunchWay::OwnProcess;
+    launch.detail = L"no desktop shell runs";
+  } else if (way == "notFound") {
+    launch.way = LaunchWay::NotFound;
+    launch.detail = L"the program is not there";
+  } else {
+    launch.detail = L"the desktop's shell did not start it";
+  }
+  return launch;
 }
 
 // --- Other programs running at the same time ---

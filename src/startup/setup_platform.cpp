@@ -210,16 +210,6 @@ std::wstring SetupPlatform::InputBox(const std::wstring& prompt, const std::wstr
   return answer;
 }
 
-int32_t SetupPlatform::ShellOpen(const std::wstring& verb, const std::wstring& file,
-                                 const std::wstring& parameters, const std::wstring& workFolder,
-                                 int showCommand) {
-  const int32_t code = windows_.ShellOpen(verb, file, parameters, workFolder, showCommand);
-  log_.Write(L"shell " + verb + L": " + Quoted(file) + L" with parameters " + Quoted(parameters) +
-             L" in " + Quoted(workFolder) + L" => " + std::to_wstring(code) +
-             (ClassifyShellResult(code) == ShellOutcome::Started ? L" (started)" : L" (failed)"));
-  return code;
-}
-
 std::unique_ptr<ChildProcess> SetupPlatform::StartProcess(const std::wstring& applicationPath,
                                                           const std::wstring& commandLine,
                                                           const std::wstring& workFolder) {
@@ -238,6 +228,26 @@ std::unique_ptr<ChildProcess> SetupPlatform::StartProcess(const std::wstring& ap
   }
   log_.Write(what + L" => started");
   return std::make_unique<LoggedChildProcess>(std::move(child), log_, ProgramName(applicationPath));
+}
+
+DesktopLaunch SetupPlatform::StartAsDesktopUser(const std::wstring& program,
+                                                const std::wstring& workFolder) {
+  const DesktopLaunch launch = windows_.StartAsDesktopUser(program, workFolder);
+  const std::wstring why = launch.detail.empty() ? L"" : L" (" + launch.detail + L")";
+  const std::wstring what = L"launch " + Quoted(program) + L" in " + Quoted(workFolder) + L" => ";
+  switch (launch.way) {
+    case LaunchWay::DesktopShell:
+      log_.Write(what + L"started by the desktop's shell, as the desktop's user" + why);
+      break;
+    case LaunchWay::OwnProcess:
+      log_.Write(what + L"started as setup's own child, with setup's rights" + why);
+      break;
+    case LaunchWay::NotFound:
+    case LaunchWay::NotStarted:
+      log_.Write(what + L"not started" + why);
+      break;
+  }
+  return launch;
 }
 
 std::unique_ptr<InstallerObject> SetupPlatform::CreateInstaller() {

@@ -100,12 +100,11 @@ class SetupPlatform final : public Platform {
   void DeleteAtRestart(const std::wstring& path) override { windows_.DeleteAtRestart(path); }
   void SetCurrentFolder(const std::wstring& path) override { windows_.SetCurrentFolder(path); }
 
-  int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
-                    const std::wstring& parameters, const std::wstring& workFolder,
-                    int showCommand) override;
   std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
                                              const std::wstring& commandLine,
                                              const std::wstring& workFolder) override;
+  DesktopLaunch StartAsDesktopUser(const std::wstring& program,
+                                   const std::wstring& workFolder) override;
 
   OsVersionRecord OsVersion() override { return windows_.OsVersion(); }
   std::optional<std::wstring> FolderPath(int csidl) override { return windows_.FolderPath(csidl); }

@@ -13,11 +13,12 @@ void fmMain::cmdFinish_Click() {
   using namespace ctl;
   FormState& st = state_;
   if (PanelOnShow() == kCompletionPanel) {
-    // The launch box is only offered after an install, and never after a removal.
+    // The launch box is only offered after an install, and never after a removal. The product
+    // runs as the person at the desktop, not with setup's rights.
     const bool offered = form_.At(ckOpt(1)).visible && !st.bRemove;
     if (offered && form_.Ticked(ckOpt(1))) {
       const std::wstring separator = Contains(folders_.gsAppPath, L"/") ? L"/" : L"\\";
-      SYS_RunProgram(p_, JoinPath(folders_.gsAppPath, separator, e_.gsExeName), L"");
+      LaunchForUser(p_, JoinPath(folders_.gsAppPath, separator, e_.gsExeName));
     }
     Unload(UnloadMode::FromCode);
     return;

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   Check(usageShown == (code == vtr::kExitUsage), "the usage box and exit code 1639 go together");
   if (usageShown) {
     // A word the program does not know ends the run: nothing is shown, started or stored.
-    for (const char* op : {"WizardView", "StartProcess", "ShellOpen", "SaveSetting"}) {
+    for (const char* op : {"WizardView", "StartProcess", "StartAsDesktopUser", "SaveSetting"}) {
       Check(!vtr::fuzz::Called(p, op), "nothing runs after an invalid word");
     }
   }

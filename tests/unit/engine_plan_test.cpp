@@ -51,6 +51,7 @@ std::string Brief(const Plan& plan, const Step& step) {
           [&](const RegisterEveryUser& s) { return "every user: " + Utf8(s.name); },
           [&](const RemoveEveryUser&) { return std::string("remove every user"); },
           [&](const OfferEngine&) { return std::string("offer engine"); },
+          [&](const InstallDatabaseEngine&) { return std::string("install engine quietly"); },
           [&](const ForgetCachedFile& s) { return "forget " + FileName(s.path); },
           [&](const RemoveCache& s) {
             return std::string("remove the cache") + (s.runningCopy.empty() ? "" : ", moved aside");

@@ -60,43 +60,34 @@ TEST(FolderTexts, CharactersWindowsNeverAllowsStayOutOfCommandLines) {
   EXPECT_FALSE(IsSafeFolderText(std::wstring(L"C:\\a") + wchar_t(1)));
 }
 
-TEST(ShellResults, Classified) {
-  EXPECT_EQ(ClassifyShellResult(42), ShellOutcome::Started);
-  EXPECT_EQ(ClassifyShellResult(32), ShellOutcome::Started);
-  EXPECT_EQ(ClassifyShellResult(31), ShellOutcome::NoAssociation);
-  EXPECT_EQ(ClassifyShellResult(2), ShellOutcome::FileNotFound);
-  EXPECT_EQ(ClassifyShellResult(3), ShellOutcome::PathNotFound);
-  EXPECT_EQ(ClassifyShellResult(0), ShellOutcome::Failed);
-  EXPECT_EQ(ClassifyShellResult(5), ShellOutcome::Failed);
-  EXPECT_EQ(ClassifyShellResult(-1), ShellOutcome::Failed);
-}
-
-TEST(RunProgram, EachShellFailureIsNamedAndTheProgramStartsInItsOwnFolder) {
+TEST(LaunchForUser, EachFailureIsNamedAndTheProgramStartsInItsOwnFolder) {
   const std::wstring program = L"C:\\Apps\\vtr3.exe";
   const struct {
-    int result;
+    const char* way;
     std::string text;
   } cases[] = {
-      {2,
+      {"notFound",
        "Program Not Found: C:\\Apps\\vtr3.exe\rPlease verify that the path is correct or "
        "re-install Vantora Contact Management\r"},
-      {3, "Path not found:C:\\Apps\\vtr3.exe"},
-      {31, "Windows does not have a program associated for: C:\\Apps\\vtr3.exe"},
-      {5, "Sorry, Windows was not able to open your program: 5"},
+      {"notStarted",
+       "Sorry, Windows was not able to open your program: C:\\Apps\\vtr3.exe\rthe desktop's "
+       "shell did not start it\r"},
   };
   for (const auto& c : cases) {
-    SimPlatform p(nlohmann::json{{"shell", {{{"match", "vtr3.exe"}, {"result", c.result}}}}});
-    EXPECT_FALSE(SYS_RunProgram(p, program, L""));
-    const auto opened = p.Calls("ShellOpen");
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0]["args"]["workFolder"], "C:\\Apps");
+    SimPlatform p(nlohmann::json{{"faults", {{{"op", "StartAsDesktopUser"}, {"result", c.way}}}}});
+    EXPECT_FALSE(LaunchForUser(p, program));
+    const auto launched = p.Calls("StartAsDesktopUser");
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0]["args"]["workFolder"], "C:\\Apps");
     const auto boxes = p.Calls("MsgBox");
-    ASSERT_EQ(boxes.size(), 1u) << c.result;
+    ASSERT_EQ(boxes.size(), 1u) << c.way;
     EXPECT_EQ(boxes[0]["args"]["text"], c.text);
   }
-  SimPlatform started(nlohmann::json::object());
-  EXPECT_TRUE(SYS_RunProgram(started, program, L""));
-  EXPECT_TRUE(started.Calls("MsgBox").empty());
+  for (const bool desktopShell : {true, false}) {
+    SimPlatform started(nlohmann::json{{"desktopShell", desktopShell}});
+    EXPECT_TRUE(LaunchForUser(started, program));
+    EXPECT_TRUE(started.Calls("MsgBox").empty());
+  }
 }
 
 TEST(ExitCodes, FromTheRunsOutcome) {
@@ -181,7 +172,6 @@ TEST(UnknownProductStates, RefuseTheRunThatNeedsThem) {
     SimPlatform p(scenario);
     EXPECT_EQ(Main(p, p.EditionId()), 1603) << c.what;
     EXPECT_TRUE(p.Calls("StartProcess").empty()) << c.what;
-    EXPECT_TRUE(p.Calls("ShellOpen").empty()) << c.what;
     const auto boxes = p.Calls("MsgBox");
     ASSERT_FALSE(boxes.empty()) << c.what;
     EXPECT_EQ(boxes.back()["args"]["text"].get<std::string>().rfind(

@@ -203,7 +203,7 @@ TEST(SimFaults, ResultsThatReportFailure) {
                       {{{"op", "StartProcess"}, {"call", 1}, {"result", nullptr}},
                        {{"op", "Wait"}, {"call", 1}, {"result", false}},
                        {{"op", "ExitCode"}, {"call", 2}, {"result", 1603}},
-                       {{"op", "ShellOpen"}, {"result", 31}},
+                       {{"op", "StartAsDesktopUser"}, {"result", "notStarted"}},
                        {{"op", "MoveFileTo"}, {"result", false}},
                        {{"op", "FolderPath"}, {"call", 1}, {"result", nullptr}},
                        {{"op", "SystemFolder"}, {"result", ""}}}}});
@@ -214,7 +214,7 @@ TEST(SimFaults, ResultsThatReportFailure) {
   EXPECT_EQ(child->ExitCode(), std::nullopt);  // the failed wait left it running
   EXPECT_TRUE(child->Wait(-1));
   EXPECT_EQ(child->ExitCode(), 1603u);
-  EXPECT_EQ(p.ShellOpen(L"open", L"C:\\x.exe", L"", L"C:\\", 1), 31);
+  EXPECT_EQ(p.StartAsDesktopUser(L"C:\\x.exe", L"C:\\").way, LaunchWay::NotStarted);
   EXPECT_FALSE(p.MoveFileTo(L"C:\\a.txt", L"C:\\b.txt"));
   EXPECT_EQ(p.FinalState()["files"][0]["path"], "C:\\a.txt");  // nothing moved
   EXPECT_EQ(p.FolderPath(35), std::nullopt);
@@ -227,9 +227,9 @@ TEST(SimFaults, ResultsThatReportFailure) {
   EXPECT_NE(Refusal(json{{"faults", {{{"op", "GetSetting"}, {"result", ""}}}}})
                 .find("reports failure only by raising"),
             std::string::npos);
-  EXPECT_NE(
-      Refusal(json{{"faults", {{{"op", "ShellOpen"}, {"result", "2"}}}}}).find("faults[0].result"),
-      std::string::npos);
+  EXPECT_NE(Refusal(json{{"faults", {{{"op", "StartAsDesktopUser"}, {"result", "2"}}}}})
+                .find("faults[0].result"),
+            std::string::npos);
 }
 
 TEST(SimInstaller, StatesAndFailures) {
@@ -328,15 +328,15 @@ TEST(SimProcesses, HandlesThatOutliveTheirPlatformDoNoHarm) {
   EXPECT_THROW(installer->ProductState(L"{A}"), RunError);
 }
 
-TEST(SimShell, ResultsByRule) {
-  SimPlatform p(json{
-      {"shell", {{{"match", "vtr3.exe"}, {"result", 2}}, {{"match", ".rtf"}, {"result", 31}}}}});
-  EXPECT_EQ(p.ShellOpen(L"open", L"C:\\VTR\\VTR3.EXE", L"", L"", kShowNormal), 2);
-  EXPECT_EQ(p.ShellOpen(L"open", L"C:\\Doc\\readme.rtf", L"", L"", kShowNormal), 31);
-  EXPECT_EQ(p.ShellOpen(L"open", L"C:\\other.exe", L"", L"", kShowNormal), 42);
-  EXPECT_EQ(p.Calls("ShellOpen")[0]["args"].dump(),
-            R"({"verb":"open","file":"C:\\VTR\\VTR3.EXE","parameters":"","workFolder":"",)"
-            R"("show":1})");
+TEST(SimShell, DesktopShellOrOwnProcess) {
+  SimPlatform withShell(json::object());
+  EXPECT_EQ(withShell.StartAsDesktopUser(L"C:\\VTR\\vtr3.exe", L"C:\\VTR").way,
+            LaunchWay::DesktopShell);
+  EXPECT_EQ(withShell.Calls("StartAsDesktopUser")[0]["args"].dump(),
+            R"({"program":"C:\\VTR\\vtr3.exe","workFolder":"C:\\VTR"})");
+  SimPlatform noShell(json{{"desktopShell", false}});
+  EXPECT_EQ(noShell.StartAsDesktopUser(L"C:\\VTR\\vtr3.exe", L"C:\\VTR").way,
+            LaunchWay::OwnProcess);
 }
 
 TEST(SimSettings, StoreIgnoresCaseAndKeepsFirstNames) {

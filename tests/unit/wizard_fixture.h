@@ -178,11 +178,11 @@ class Wizard {
     }
     return lines;
   }
-  // The files handed to the shell so far.
-  std::vector<std::string> ShellFiles() const {
+  // The programs launched for the person at the desktop so far.
+  std::vector<std::string> LaunchedFiles() const {
     std::vector<std::string> files;
-    for (const auto& line : p->Calls("ShellOpen")) {
-      files.push_back(line["args"]["file"].get<std::string>());
+    for (const auto& line : p->Calls("StartAsDesktopUser")) {
+      files.push_back(line["args"]["program"].get<std::string>());
     }
     return files;
   }

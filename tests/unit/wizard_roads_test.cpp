@@ -18,7 +18,7 @@ const std::wstring kAppPath = L"C:\\Program Files (x86)\\Vantora Contact Managem
 const std::string kLaunched = "C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe";
 
 bool Launched(const Wizard& w, const std::string& file = kLaunched) {
-  const auto files = w.ShellFiles();
+  const auto files = w.LaunchedFiles();
   return std::find(files.begin(), files.end(), file) != files.end();
 }
 

@@ -48,6 +48,10 @@ MACHINE_VIEW = VIEW_64
 WINE64_LOADER = "/usr/lib/wine/wine64"
 # Every stub appends a JSON line here when it runs (see stubs/call_log.h).
 CALL_LOG = TOOLS + "\\calls.jsonl"
+# "<file name> <exit code>" a line: what the recording program ends with under that name.
+EXIT_CODES = TOOLS + "\\exit_codes.txt"
+# The database engine's installer, shipped beside setup (the recording program stands in).
+ACE_INSTALLER = "AccessDatabaseEngine2010_SP2.exe"
 # Folders, one a line, whose files the msiexec stand-in lists when it starts.
 WATCH_LIST = TOOLS + "\\watch.txt"
 # Where LOG without a folder writes in an elevated run on a Windows without GetTempPath2.
@@ -177,8 +181,11 @@ class Environment:
         self.work = work
         self.base = base
         self.setupvtr = build / "SetupVTR.exe"
+        # The same program fixed to a workstation edition, which offers the ACE engine.
+        self.setupvtr_workstation = build / "tests" / "wine" / "SetupVTR_WS.exe"
         self.vtrdrive = build / "tests" / "wine" / "vtrdrive.exe"
         self.vtrboxes = build / "tests" / "wine" / "vtrboxes.exe"
+        self.vtrlaunch = build / "tests" / "wine" / "vtrlaunch.exe"
         self.recorder = build / "tests" / "wine" / "vtrrecorder.exe"
         self.component = build / "tests" / "wine" / "vtrcomponent.dll"
         self.planted_dll = build / "tests" / "wine" / "vtrplanted.dll"
@@ -206,7 +213,8 @@ class Environment:
         return VIEW_32 if self.build_kind == "i686" else VIEW_64
 
     def needed_files(self):
-        return [self.setupvtr, self.vtrdrive, self.vtrboxes, self.recorder, self.component,
+        return [self.setupvtr, self.setupvtr_workstation, self.vtrdrive, self.vtrboxes,
+                self.vtrlaunch, self.recorder, self.component,
                 self.planted_dll, self.msiexec_standin]
 
     def prepare_base(self):
@@ -217,7 +225,8 @@ class Environment:
         drive = self.base / "drive_c"
         tools = drive / "vtrtest"
         tools.mkdir(parents=True, exist_ok=True)
-        for tool in (self.vtrdrive, self.vtrboxes, self.tools_source / "product_state.js",
+        for tool in (self.vtrdrive, self.vtrboxes, self.vtrlaunch,
+                     self.tools_source / "product_state.js",
                      self.tools_source / "drive_type.js"):
             shutil.copy2(tool, tools / tool.name)
         system = drive / "windows" / "syswow64"
@@ -329,19 +338,22 @@ class Machine:
         return done
 
     def ship(self, exe_name="SetupVTR.exe", folder=SHIP, packages=True, omit=(),
-             outcome=None) -> str:
+             outcome=None, workstation=False) -> str:
         """Lays out the setup program (under the given name) and the packages as they ship,
         with the ACE engine's installer beside them; returns the program's Windows path.
         `omit` leaves packages out by file name; `outcome` ({"vtr3p.msi": "refused"}) ships a
-        test package of packaging/outcome.wxs under a package's name."""
+        test package of packaging/outcome.wxs under a package's name; `workstation` ships the
+        program of a workstation edition."""
         target = self.path(folder)
         target.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(self.env.setupvtr, target / exe_name)
+        program = self.env.setupvtr_workstation if workstation else self.env.setupvtr
+        shutil.copy2(program, target / exe_name)
         if packages:
             for msi in sorted(self.env.packages.glob("*.msi")):
                 if msi.name not in omit:
                     shutil.copy2(msi, target / msi.name)
-            shutil.copy2(self.env.recorder, target / "AccessDatabaseEngine2010_SP2.exe")
+            if ACE_INSTALLER not in omit:
+                shutil.copy2(self.env.recorder, target / ACE_INSTALLER)
         for name, kind in (outcome or {}).items():
             shutil.copy2(self.env.packages / kind / name, target / name)
         return folder.rstrip("\\") + "\\" + exe_name
@@ -491,7 +503,8 @@ class Machine:
 
     def wait_for_calls(self, done, what, timeout=60):
         """Waits until `done(calls)` holds and returns the calls. The setup program hands some
-        programs to the shell without waiting for them, so they may write after it ended."""
+        programs without waiting for them (the program launched at Finish), so they may write
+        after it ended."""
         deadline = time.monotonic() + timeout
         while True:
             calls = self.calls()
@@ -505,6 +518,12 @@ class Machine:
     def watch(self, *folders):
         """Makes the msiexec stand-in list the files under these folders whenever it starts."""
         self.path(WATCH_LIST).write_text("".join(f + "\r\n" for f in folders), encoding="utf-8")
+
+    def exit_codes(self, codes):
+        """Makes the recording program end with the given code under each file name
+        ({"AccessDatabaseEngine2010_SP2.exe": 3010}) instead of 0."""
+        self.path(EXIT_CODES).write_text(
+            "".join(f"{name} {code}\r\n" for name, code in codes.items()), encoding="utf-8")
 
     def answer_msiexec(self, answers):
         """Makes the msiexec stand-in answer a command line that names a package with the given

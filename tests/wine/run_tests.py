@@ -21,7 +21,8 @@ from pathlib import Path
 import harness
 
 TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine", "test_wizard",
-                "test_deploy", "test_release", "test_every_user", "test_cache"]
+                "test_deploy", "test_release", "test_every_user", "test_cache", "test_workstation",
+                "test_launch"]
 
 
 def run_one(env, test, display, folder):

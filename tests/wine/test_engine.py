@@ -61,9 +61,9 @@ def install_line(package, target, source=CACHE):
     return f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
 
 
-def shell_line(program, arguments):
-    """A command line of a program in the system folder, as the shell builds it (and as the
-    setup program builds regsvr32's)."""
+def program_line(program, arguments):
+    """A command line of a program in the system folder, as the setup program builds it:
+    its full path in quotes, then its arguments."""
     return f'"{SYSTEM}\\{program}" {arguments}'
 
 
@@ -82,7 +82,7 @@ def check_updater(calls, arguments):
     first Windows Installer run and "-i" after the last one."""
     updater = sorted(updater_calls(calls), key=lambda c: c["created"])
     check_equal([(c["command_line"], c["folder"]) for c in updater],
-                [(shell_line("wodUpdSv.exe", a), SYSTEM) for a in arguments],
+                [(program_line("wodUpdSv.exe", a), SYSTEM) for a in arguments],
                 "calls of the updater service")
     starts = msiexec_starts(calls)
     check(starts, "no Windows Installer run")
@@ -97,7 +97,7 @@ def check_updater(calls, arguments):
 
 def settled(machine, done, what, quiet=2.0):
     """The call log once `done` holds and nothing more was written for a while: the setup
-    program hands the updater service to the shell without waiting for it."""
+    program waits for every child, but a stub's line may still be on its way."""
     calls = machine.wait_for_calls(done, what)
     while True:
         time.sleep(quiet)
@@ -129,7 +129,7 @@ def box_essentials(box):
 
 
 def install_both(machine, exe):
-    """A silent install of program and database, waited for to its last shell-started step."""
+    """A silent install of program and database, waited for to its last step."""
     check_quiet_success(silent(machine, exe, "S", "DB"), "S DB")
     settled(machine, lambda c: ("mscomm32.ocx", "DllRegisterServer") in registrations(c),
             "the serial control was not registered")
@@ -169,7 +169,7 @@ def silent_install_puts_program_and_database_in_place(machine):
     check_equal(registrations(calls), [("mscomm32.ocx", "DllRegisterServer")], "registrations")
     serial = component_call(calls, "mscomm32.ocx", "DllRegisterServer")
     check_equal((serial["command_line"], serial["folder"]),
-                (shell_line("regsvr32.exe", f'/s "{SYSTEM}\\mscomm32.ocx"'), SYSTEM),
+                (program_line("regsvr32.exe", f'/s "{SYSTEM}\\mscomm32.ocx"'), SYSTEM),
                 "regsvr32 command line and folder for the serial control")
 
     check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),
@@ -214,7 +214,7 @@ def removal_is_refused_when_windows_installer_cannot_be_asked(machine):
                   + "ActiveX component can't create object (429)"}],
                 "boxes of S REMOVE")
     check_equal(run.exit_code, EXIT_FAILED, "exit code of S REMOVE")
-    time.sleep(3)  # the shell-started updater and regsvr32 would have written by now
+    time.sleep(3)  # an updater or regsvr32 started by mistake would have written by now
     check_equal(machine.calls(), [], "programs started by a refused removal")
     check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(), "vtr3.exe was removed")
     check_equal(machine.reg_value(STARTUP, "Ver", view=SHARED), "3.3.0", "the stored version")
@@ -313,7 +313,7 @@ def silent_remove_takes_both_away_and_unregisters_the_email_interface(machine):
     check_equal(registrations(calls), [("vtremail.dll", "DllUnregisterServer")], "registrations")
     email = component_call(calls, "vtremail.dll", "DllUnregisterServer")
     check_equal((email["command_line"], email["folder"]),
-                (shell_line("regsvr32.exe", f'/s /u "{SYSTEM}\\vtremail.dll"'), SYSTEM),
+                (program_line("regsvr32.exe", f'/s /u "{SYSTEM}\\vtremail.dll"'), SYSTEM),
                 "regsvr32 command line and folder for the e-mail interface")
 
     check_equal(machine.product_states(PROGRAM_CODE, DB_CODE),

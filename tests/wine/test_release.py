@@ -6,11 +6,12 @@ import shutil
 import subprocess
 import time
 
-from harness import CR, WINE_CONFIG, Failure, check, check_equal, wine_test
+from harness import ACE_INSTALLER, CR, WINE_CONFIG, Failure, check, check_equal, wine_test
 from test_engine import (DATA_FOLDER, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
                          box_essentials, check_both_installed, msiexec_lines, missing_files,
                          silent)
 from test_startup import DB_CODE, PROGRAM_CODE
+from test_workstation import ACE_PATH, engine_installer_runs
 from test_packages import DB_FILES
 from wizard import COMPLETION, CONFIGURATION, FINISH, FIRST_INSTALL, LAUNCH, SINGLE_USER, \
     click, expect_panel, untick
@@ -19,24 +20,27 @@ DRIVE = "E"
 CDROM = 4  # the FileSystemObject's drive type of a CD-ROM drive
 
 
-def release_image(machine):
+def release_image(machine, edition=""):
     """The image made for the build under test: build/release for the shipped win32 build,
-    build/release-<preset> for another."""
+    build/release-<preset> for another, each with -<edition> for another edition."""
     build = machine.env.build
     folder = build.parent / ("release" if build.name == "win32" else f"release-{build.name}")
+    if edition:
+        folder = folder.with_name(f"{folder.name}-{edition.lower()}")
     image = folder / "VantoraSetup.iso"
     if not image.is_file():
-        raise Failure(f"{image} is missing: make it with scripts/release.sh --preset {build.name}")
+        raise Failure(f"{image} is missing: make it with scripts/release.sh --preset {build.name}"
+                      + (f" --edition {edition}" if edition else ""))
     return image
 
 
-def insert_disc(machine):
+def insert_disc(machine, edition=""):
     """Reads the image's files out as Windows sees them (read-only, Joliet names), makes them
     drive E: of type CD-ROM, and returns the Windows path of the setup program on it."""
     disc = machine.folder / "disc"
     root = machine.map_drive(DRIVE, disc)
     done = subprocess.run(["xorriso", "-osirrox", "on", "-rockridge", "off", "-joliet", "on",
-                           "-indev", str(release_image(machine)), "-extract", "/", str(disc)],
+                           "-indev", str(release_image(machine, edition)), "-extract", "/", str(disc)],
                           capture_output=True, text=True)
     check(done.returncode == 0, f"the disc image could not be read: {done.stderr}")
     # Read by Wine's 64-bit mount manager: where `wine reg` is the 32-bit reg.exe, a value
@@ -108,10 +112,10 @@ def damaged_box(path):
                      "media.")}
 
 
-def check_refused(machine, change, package, what):
+def check_refused(machine, change, package, what, edition=""):
     """Changes the media's files as a bad copy or a careless edit would, runs S DB from it and
     checks that the package is refused with the box and that nothing was started."""
-    setup = insert_disc(machine)
+    setup = insert_disc(machine, edition)
     disc = machine.folder / "disc"
     try:
         disc.chmod(0o755)
@@ -143,3 +147,23 @@ def a_package_of_another_product_under_the_program_name_is_refused(machine):
         shutil.copyfile(disc / "vtr3db.msi", disc / "vtr3p.msi")
     check_refused(machine, copy_database_over_program, "vtr3p.msi",
                   "with the database package copied over vtr3p.msi")
+
+
+@wine_test
+def a_workstation_disc_starts_only_the_checked_engine_installer_and_from_the_cache(machine):
+    disc = machine.folder / "disc"
+    original = machine.folder / "engine-installer.exe"
+
+    def replace_the_engine_installer(media):
+        shutil.copyfile(media / ACE_INSTALLER, original)
+        shutil.copyfile(machine.env.vtrboxes, media / ACE_INSTALLER)
+    check_refused(machine, replace_the_engine_installer, ACE_INSTALLER,
+                  "with another program as the engine's installer", edition="VTRPRO_WS")
+    check_equal(engine_installer_runs(machine.calls()), [], "runs of the engine's installer")
+    # Untouched, in a run nobody can answer: the engine is installed from the checked copy.
+    shutil.copyfile(original, disc / ACE_INSTALLER)
+    run = machine.drive(DRIVE + ":\\SetupVTR.exe", args=("S",), invisible_station=True)
+    run.check_finished()
+    check_equal(run.exit_code, EXIT_SUCCESS, "exit code of S from the untouched disc")
+    check_equal([c["path"] for c in engine_installer_runs(machine.calls())], [ACE_PATH],
+                "the engine's installer started: its copy in the cache, never the disc's")

@@ -23,6 +23,7 @@ from wizard import (BACK, BROWSE_DATABASE, BROWSE_PROGRAM, CANCEL, COMPLETION, C
 
 # The demo vtr3.exe appends a line here each time it starts (packaging/demo).
 LAUNCH_LOG = TOOLS + "\\launched.jsonl"
+LOG_FOLDER = TOOLS + "\\logs"
 COMPLETED = CR + "Vantora Contact Management Professional 3.3.0"
 INVALID_PATH = "Path entered is invalid, please correct"
 
@@ -92,11 +93,21 @@ def single_user_install_without_launch(machine, exe, where, first=()):
     return run
 
 
+def launch_lines(machine):
+    """What the setup logs in LOG_FOLDER say of the launch at Finish."""
+    lines = []
+    for log in sorted(machine.path(LOG_FOLDER).glob("*.log")):
+        lines += [line.split("] ", 1)[-1] for line in
+                  log.read_text(encoding="utf-8", errors="replace").splitlines()
+                  if "] launch " in line]
+    return lines
+
+
 @wine_test
 def single_user_install_installs_both_and_finish_launches_the_program(machine):
     exe = machine.ship()
     record_launches(machine)
-    run = machine.drive(exe, steps=[
+    run = machine.drive(exe, args=(f"LOG={LOG_FOLDER}",), steps=[
         expect_panel(FIRST_INSTALL), screenshot("panel0.bmp"),
         click(SINGLE_USER), expect_panel(CONFIGURATION), read(OUTLOOK),
         click(FINISH), expect_panel(COMPLETION), read(COMPLETION_TEXT), read(LAUNCH),
@@ -120,7 +131,8 @@ def single_user_install_installs_both_and_finish_launches_the_program(machine):
 
     calls = settled(machine, lambda c: len(registrations(c)) == 2,
                     "the serial control and the e-mail interface were not both registered")
-    check_equal(msiexec_lines(calls),
+    # LOG adds Windows Installer's own log to each command line.
+    check_equal([line.split(" /l*v ")[0] for line in msiexec_lines(calls)],
                 [wizard_line("/qb-", "vtr3p.msi", PROGRAM_FOLDER),
                  wizard_line("/qb", "vtr3db.msi", DATA_TARGET)],
                 "Windows Installer command lines")
@@ -137,6 +149,10 @@ def single_user_install_installs_both_and_finish_launches_the_program(machine):
     started = wait_for_launch(machine)
     check_equal([s["program"] for s in started], [PROGRAM_FOLDER + "\\vtr3.exe"],
                 "programs launched by Finish")
+    # Wine's desktop (the prefix's virtual desktop) has a shell window that starts it.
+    check_equal(launch_lines(machine),
+                [f'launch "{PROGRAM_FOLDER}\\vtr3.exe" in "{PROGRAM_FOLDER}" => started by the '
+                 "desktop's shell, as the desktop's user"], "the setup log's launch line")
 
 
 @wine_test

@@ -1,7 +1,5 @@
-// Opening files through the shell and starting child processes.
+// Starting child processes.
 #include <windows.h>
-
-#include <shellapi.h>
 
 #include <vector>
 
@@ -44,16 +42,6 @@ const wchar_t* NullIfEmpty(const std::wstring& text) {
 
 }  // namespace
 
-int32_t Win32Platform::ShellOpen(const std::wstring& verb, const std::wstring& file,
-                                 const std::wstring& parameters, const std::wstring& workFolder,
-                                 int showCommand) {
-  view_.LoadLibraries(LibrarySet::Shell);
-  HINSTANCE result = ::ShellExecuteW(nullptr, NullIfEmpty(verb), file.c_str(),
-                                     NullIfEmpty(parameters), NullIfEmpty(workFolder), showCommand);
-  // Not a real instance handle: a result code, 32 and above meaning started.
-  return static_cast<int32_t>(reinterpret_cast<INT_PTR>(result));
-}
-
 std::unique_ptr<ChildProcess> Win32Platform::StartProcess(const std::wstring& applicationPath,
                                                           const std::wstring& commandLine,
                                                           const std::wstring& workFolder) {
@@ -63,7 +51,8 @@ std::unique_ptr<ChildProcess> Win32Platform::StartProcess(const std::wstring& ap
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(NullIfEmpty(applicationPath), line.data(), nullptr, nullptr, TRUE,
+  // No handle of setup's (a held package file, the setup log) is inherited by the child.
+  if (!::CreateProcessW(NullIfEmpty(applicationPath), line.data(), nullptr, nullptr, FALSE,
                         NORMAL_PRIORITY_CLASS, nullptr, NullIfEmpty(workFolder), &startup,
                         &started)) {
     return nullptr;

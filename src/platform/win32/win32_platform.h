@@ -78,12 +78,11 @@ class Win32Platform final : public Platform {
   void RemoveFile(const std::wstring& path) override;
   void RemoveFolderTree(const std::wstring& path) override;
 
-  int32_t ShellOpen(const std::wstring& verb, const std::wstring& file,
-                    const std::wstring& parameters, const std::wstring& workFolder,
-                    int showCommand) override;
   std::unique_ptr<ChildProcess> StartProcess(const std::wstring& applicationPath,
                                              const std::wstring& commandLine,
                                              const std::wstring& workFolder) override;
+  DesktopLaunch StartAsDesktopUser(const std::wstring& program,
+                                   const std::wstring& workFolder) override;
 
   OsVersionRecord OsVersion() override;
   std::optional<std::wstring> FolderPath(int csidl) override;
