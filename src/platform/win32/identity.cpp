@@ -1,4 +1,5 @@
 // Who the program is, what it was started with, and who runs it where.
+#include <utility>
 #include <vector>
 
 #include "platform/win32/text_rules.h"
@@ -143,14 +144,7 @@ std::wstring Win32Platform::SystemTempFolder() {
   }
   std::wstring folder(MAX_PATH + 1, L'\0');
   const DWORD length = getTempPath2(static_cast<DWORD>(folder.size()), folder.data());
-  if (length == 0 || length >= folder.size()) {
-    return {};
-  }
-  folder.resize(length);
-  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) {
-    folder.pop_back();
-  }
-  return folder;
+  return WrittenFolder(std::move(folder), length);
 }
 
 }  // namespace vtr::win32

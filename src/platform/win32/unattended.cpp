@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/win32/unique_resources.h"
 #include "platform/win32/win32_platform.h"
@@ -92,14 +93,7 @@ std::wstring Win32Platform::TempFolder() {
     folder.resize(length + 1);
     length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
   }
-  if (length == 0 || length >= folder.size()) {
-    return {};
-  }
-  folder.resize(length);
-  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) {
-    folder.pop_back();
-  }
-  return folder;
+  return WrittenFolder(std::move(folder), length);
 }
 
 namespace {

@@ -59,4 +59,15 @@ std::wstring SystemMessage(DWORD code) {
   return message;
 }
 
+std::wstring WrittenFolder(std::wstring buffer, DWORD length) {
+  if (length == 0 || length >= buffer.size()) {
+    return {};
+  }
+  buffer.resize(length);
+  while (buffer.size() > 3 && (buffer.back() == L'\\' || buffer.back() == L'/')) {
+    buffer.pop_back();
+  }
+  return buffer;
+}
+
 }  // namespace vtr::win32

@@ -14,6 +14,10 @@ std::wstring ModulePath(HMODULE module);
 // The system folder (GetSystemDirectory); "" on failure.
 std::wstring SystemDirectory();
 
+// A folder Windows wrote into a buffer (length characters of it), without its closing separators
+// (a drive's root keeps its own); "" when the call failed (0) or the buffer was too small.
+std::wstring WrittenFolder(std::wstring buffer, DWORD length);
+
 // The system's message for an error code or HRESULT, without the trailing line break;
 // "" when the system has none.
 std::wstring SystemMessage(DWORD code);
