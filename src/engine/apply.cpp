@@ -258,6 +258,13 @@ Next Do(Applying& a, const StopUpdater& step, StepResult& result) {
   const UpdaterEnd end = RunUpdater(a.p, a.plan, step.program, step.parameters, false);
   result.detail = end.detail;
   result.status = end.skipped ? StepStatus::Skipped : StepStatus::Done;
+  // An error a box showed fails the run; an exit code that says the service was not stopped
+  // lets it go on.
+  if (end.reported) {
+    a.outcome.Meet(Result::Failure);
+    result.status = StepStatus::Failed;
+    return Next::End;
+  }
   if (end.failure) {
     a.p.WriteStandardError(L"VTR Setup: " + *end.failure);
   }
@@ -268,6 +275,11 @@ Next Do(Applying& a, const StartUpdater& step, StepResult& result) {
   const UpdaterEnd end = RunUpdater(a.p, a.plan, step.program, step.parameters, true);
   result.detail = end.detail;
   result.status = end.skipped ? StepStatus::Skipped : StepStatus::Done;
+  if (end.reported) {
+    a.outcome.Meet(Result::Failure);
+    result.status = StepStatus::Failed;
+    return Next::End;
+  }
   if (end.failure) {
     Fail(a, *end.failure, result);
     return Next::End;

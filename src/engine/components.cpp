@@ -10,12 +10,15 @@ UpdaterEnd RunUpdater(Platform& p, const Plan& plan, const std::wstring& program
                       const std::wstring& parameters, bool start) {
   const ChildRun run = SYS_CreateP(
       p, plan.debug, program, gsQuote + program + gsQuote + L" " + parameters, plan.systemDir, 0);
-  if (!run.started) {
-    return {true, L"not started: without the updater service program there is no service", {}};
+  // Only a program that is not there is skipped: an error that a box showed is a failure.
+  if (!run.started && !run.reported) {
+    return {
+        true, false, L"not started: without the updater service program there is no service", {}};
   }
-  UpdaterEnd end{false,
-                 run.exitCode ? L"exit code " + std::to_wstring(*run.exitCode)
-                              : std::wstring(L"its end was not seen"),
+  UpdaterEnd end{false, run.reported,
+                 run.exitCode   ? L"exit code " + std::to_wstring(*run.exitCode)
+                 : run.reported ? std::wstring(L"an error stopped it")
+                                : std::wstring(L"its end was not seen"),
                  std::nullopt};
   if (run.exitCode && GoesOn(ClassifyExitCode(ChildProgram::Updater, *run.exitCode))) {
     return end;

@@ -17,6 +17,7 @@ namespace vtr {
 // start), for the setup log, and when it failed the message that says so.
 struct UpdaterEnd {
   bool skipped = false;
+  bool reported = false;  // a box already showed the error that stopped it
   std::wstring detail;
   std::optional<std::wstring> failure;
 };

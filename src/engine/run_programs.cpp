@@ -26,6 +26,7 @@ ChildRun SYS_CreateP(Platform& p, bool debug, const std::wstring& applicationPat
   ChildRun run;
   // Debug runs may go on past a failing statement; otherwise the procedure ends with false.
   const auto handler = [&](const RunError& e) {
+    run.reported = true;
     return ReportRunError(p, debug, L"VTR Install Error - errHdl_SYS_CreateP: ", e);
   };
   const int32_t limit = timeLimit == 0 ? -1 : timeLimit;

@@ -19,6 +19,7 @@ OnError ReportRunError(Platform& p, bool debug, const std::wstring& label, const
 struct ChildRun {
   bool started = false;
   std::optional<uint32_t> exitCode;
+  bool reported = false;  // starting or waiting raised an error, which a box showed
 };
 
 // Runs commandLine as a child of the program at applicationPath (a full path, so no search

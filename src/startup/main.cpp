@@ -140,6 +140,12 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
     Attempt([&] { ShowDebugFolders(detected.folders, p); }, report);
   }
 
+  // A silent run whose start-up failed changes nothing: what it found may be wrong, and it
+  // would end failed with the packages installed and the settings recorded.
+  if (options.gbSilent && startFailed && !options.gbDebug) {
+    p.WriteLog(L"start-up failed (the box above says why): the run changes nothing");
+    return kExitInstallFailed;
+  }
   if (options.gbSilent) {
     // A silent run always includes the program package; DB and OL add to it.
     const Request request = RequestFor({.bProgram = true,

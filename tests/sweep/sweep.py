@@ -280,6 +280,10 @@ def check_files(scenario, calls, lines):
     moved = [norm(c["args"]["from"]) for c in calls
              if c["op"] == "MoveFileTo" and c.get("result") is True]
     packages_own = []
+    # Setup's own protected cache: a run that removes the products removes it, an update prunes it.
+    packages_own += [norm(c["args"]["path"]) for c in calls
+                     if c["op"] in ("RemoveFolderTree", "RemoveFile") and "raised" not in c
+                     and "\\SETUP CACHE" in norm(c["args"]["path"])]
     for rule in scenario.get("processes", []):
         packages_own += [norm(p) for p in rule.get("removeFiles", [])]
         packages_own += [norm(entry_of(p)["path"]) for p in rule.get("createFiles", [])]
