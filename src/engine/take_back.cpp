@@ -97,7 +97,9 @@ void TakeBack(Platform& p, const Plan& plan, const std::vector<Undo>& done, Outc
                               StatusWord(result.status) +
                               (result.detail.empty() ? L"" : L" (" + result.detail + L")");
     p.WriteLog(line);
-    p.WriteStandardError(L"VTR Setup: " + line);
+    // A line that cannot be written never keeps the rest of the run from being taken back.
+    Attempt([&] { p.WriteStandardError(L"VTR Setup: " + line); },
+            [](const RunError&) { return OnError::Stop; });
     outcome.rollback.push_back(RolledBack{*it, result});
   }
   if (!plan.silent) {
