@@ -253,16 +253,18 @@ Next Do(Applying& a, const InstallDatabaseEngine&, StepResult& result) {
 }
 
 // The updater service stopped (a failure lets the run go on) or installed again (a failure
-// fails the run); a program that is not there is skipped.
-Next Do(Applying& a, const StopUpdater& step, StepResult& result) {
-  const UpdaterEnd end = RunUpdater(a.p, a.plan, step.program, step.parameters, false);
+// fails the run); a program that is not there is skipped, and an error a box showed fails the
+// run either way.
+Next UpdaterEnded(Applying& a, const UpdaterEnd& end, bool start, StepResult& result) {
   result.detail = end.detail;
   result.status = end.skipped ? StepStatus::Skipped : StepStatus::Done;
-  // An error a box showed fails the run; an exit code that says the service was not stopped
-  // lets it go on.
   if (end.reported) {
     a.outcome.Meet(Result::Failure);
     result.status = StepStatus::Failed;
+    return Next::End;
+  }
+  if (end.failure && start) {
+    Fail(a, *end.failure, result);
     return Next::End;
   }
   if (end.failure) {
@@ -271,20 +273,14 @@ Next Do(Applying& a, const StopUpdater& step, StepResult& result) {
   return Next::Go;
 }
 
+Next Do(Applying& a, const StopUpdater& step, StepResult& result) {
+  return UpdaterEnded(a, RunUpdater(a.p, a.plan, step.program, step.parameters, false), false,
+                      result);
+}
+
 Next Do(Applying& a, const StartUpdater& step, StepResult& result) {
-  const UpdaterEnd end = RunUpdater(a.p, a.plan, step.program, step.parameters, true);
-  result.detail = end.detail;
-  result.status = end.skipped ? StepStatus::Skipped : StepStatus::Done;
-  if (end.reported) {
-    a.outcome.Meet(Result::Failure);
-    result.status = StepStatus::Failed;
-    return Next::End;
-  }
-  if (end.failure) {
-    Fail(a, *end.failure, result);
-    return Next::End;
-  }
-  return Next::Go;
+  return UpdaterEnded(a, RunUpdater(a.p, a.plan, step.program, step.parameters, true), true,
+                      result);
 }
 
 Next Do(Applying& a, const SaveMachineSetting& step, const Undo& planned, StepResult& result) {
