@@ -56,8 +56,14 @@ if ((need_update == 0)); then
     fi
   done
 fi
+# A list the archive is still syncing fails to download; the lists that did come are used, and
+# the install below says whether they were enough.
+refresh() {
+  "${as_root[@]}" apt-get update -q ||
+    echo "setup: some package lists could not be fetched; installing from those that were" >&2
+}
 if ((need_update)); then
-  "${as_root[@]}" apt-get update -q
+  refresh
 fi
 install() {
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null
@@ -65,7 +71,7 @@ install() {
 # Old package lists can name versions the archive no longer has: refresh them and try again.
 if ! install; then
   ((need_update)) && exit 1
-  "${as_root[@]}" apt-get update -q
+  refresh
   install
 fi
 echo "setup: done"

@@ -148,6 +148,7 @@ Next Do(Applying& a, const RunPackage& step, StepResult& result) {
       Fail(a, L"The installation was cancelled:" + gsCR + run.path + gsCR, result);
       return Next::End;
     case Result::Busy:
+    case Result::ProductRunning:
     case Result::Failure:
       break;
   }

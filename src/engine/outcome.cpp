@@ -16,6 +16,7 @@ constexpr Ranked kRanking[] = {
     {Result::RestartStarted, kExitRestartStarted},
     {Result::Failure, kExitInstallFailed},
     {Result::Busy, kExitInstallerBusy},
+    {Result::ProductRunning, kExitProductRunning},
     {Result::Cancelled, kExitCancelled},
 };
 
@@ -101,6 +102,8 @@ std::wstring ExitCodeMeaning(int code) {
       return L"another installation was in progress; try again later";
     case kExitRestartStarted:
       return L"success; Windows Installer is restarting the computer";
+    case kExitProductRunning:
+      return L"the product's program was still running; nothing was changed; try again later";
     default:
       return L"unknown";
   }

@@ -18,6 +18,10 @@ inline constexpr int kExitInstallFailed = 1603;
 // longer than a run waits: nothing more was started.
 inline constexpr int kExitInstallerBusy = 1618;
 inline constexpr int kExitUsage = 1639;
+// The product's program ran from its program folder for longer than a silent run waits, so
+// nothing was changed: Windows' ERROR_SHARING_VIOLATION, a code deployment tools are told to
+// retry.
+inline constexpr int kExitProductRunning = 32;
 // Windows Installer itself started a restart of the computer: nothing more was started.
 inline constexpr int kExitRestartStarted = 1641;
 inline constexpr int kExitRestartNeeded = 3010;
@@ -29,8 +33,9 @@ enum class Result {
   SuccessRestartNeeded,  // done; a restart of the computer completes it
   RestartStarted,        // done, and Windows Installer is restarting the computer
   Failure,
-  Busy,       // another installation kept Windows Installer busy
-  Cancelled,  // cancelled by the user
+  Busy,            // another installation kept Windows Installer busy
+  ProductRunning,  // the product's program ran on for longer than the run waits
+  Cancelled,       // cancelled by the user
 };
 
 // The programs whose exit codes a run reads: each is started as a child process and waited for.
@@ -86,5 +91,10 @@ inline int ExitCodeFor(const Outcome& outcome) {
 
 // What an exit code means, in words (for the setup log).
 std::wstring ExitCodeMeaning(int code);
+
+// Every exit code a run can end with, in the order the administrator's guide lists them.
+inline constexpr int kExitCodes[] = {kExitSuccess,       kExitRestartNeeded,  kExitRestartStarted,
+                                     kExitInstallerBusy, kExitProductRunning, kExitCancelled,
+                                     kExitInstallFailed, kExitUsage};
 
 }  // namespace vtr

@@ -37,7 +37,7 @@ inline int RunProgram(SimPlatform& p) {
   }
   Check(code == kExitSuccess || code == kExitCancelled || code == kExitInstallFailed ||
             code == kExitInstallerBusy || code == kExitUsage || code == kExitRestartStarted ||
-            code == kExitRestartNeeded,
+            code == kExitRestartNeeded || code == kExitProductRunning,
         "the exit code is one the program documents");
 
   // What vtrsim writes: each line must read back as JSON.
