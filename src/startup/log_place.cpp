@@ -29,6 +29,19 @@ void MakeFolders(Platform& p, const std::wstring& folder) {
   p.MakeFolder(folder);
 }
 
+// True when path names a folder, not a file: a search for files of any kind (hidden, system and
+// read-only too) finds nothing there.
+bool IsFolderThere(Platform& p, const std::wstring& path) {
+  constexpr int kAnyFile = kAttrAll & ~16;  // every attribute but the folder's
+  if (!SYS_FolderExists(p, path, false)) {
+    return false;
+  }
+  bool file = true;  // a name that cannot be searched is left to the file's own checks
+  Attempt([&] { file = !p.FindFirst(path, kAnyFile).empty(); },
+          [](const RunError&) { return OnError::Stop; });
+  return !file;
+}
+
 // "C:\Logs\vtr <run id>.log" beside "C:\Logs\vtr.log": the extension is .log or .txt.
 std::wstring BesideName(const std::wstring& path, const std::wstring& runId) {
   const std::size_t dot = path.size() - 4;
@@ -106,6 +119,11 @@ std::wstring SetupLog::DefaultLogFolder() {
 std::wstring SetupLog::AskedLogFolder() {
   const std::wstring& asked = o_.gsLogAsked;
   fileAsked_ = LogFileNamed(asked);
+  // A folder at the file's name (one that an earlier setup made of the same LOG) stays the
+  // folder of the logs, so what reads them there keeps finding them.
+  if (!fileAsked_.empty() && IsAbsoluteFolder(asked) && IsFolderThere(p_, asked)) {
+    fileAsked_.clear();
+  }
   // The file's folder keeps its closing separator until here, which a drive's root needs.
   std::wstring folder = asked.substr(0, asked.size() - fileAsked_.size());
   while (!folder.empty() && IsSeparator(folder.back()) && !IsRootFolder(folder)) {

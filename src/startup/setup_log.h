@@ -40,7 +40,8 @@ class SetupLog {
   // setup's own folder under ProgramData, made so that only administrators may change it. ""
   // after a line on standard error when there is none.
   std::wstring DefaultLogFolder();
-  // The folder LOG="<folder>" names, or the folder of the file LOG="<file>" names. A missing one
+  // The folder LOG="<folder>" names, or the folder of the file LOG="<file>" names (a folder
+  // that is there at the file's name is taken as LOG="<folder>", as it always was). A missing one
   // is made (the folders above it too; so that only administrators may change them, in an
   // elevated run); "" after a line on standard error when it is no full path or cannot be made.
   // An existing one that is (or lies below) a link or junction is refused, with a line on
