@@ -14,6 +14,8 @@ enable_testing()
 file(GLOB VTR_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(unit_tests ${VTR_UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE vtrsimplatform GTest::gtest GTest::gtest_main)
+# The guide's tables that a test compares with the program's own.
+target_compile_definitions(unit_tests PRIVATE VTR_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(unit_tests)
 

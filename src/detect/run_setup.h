@@ -34,10 +34,11 @@ struct RunOptions {
   bool gbLog = false;        // LOG: the setup log and Windows Installer's own logs are written
   bool gbPlan = false;       // PLAN: the plan is shown and nothing is carried out
   bool gbNoRestart = false;  // NORESTART: Windows Installer never restarts the machine itself
-  // LOG="<folder>": where the logs are to go; empty for the temporary folder.
-  std::wstring gsLogFolderAsked;
+  // LOG="<folder>" or LOG="<file>": where the logs are to go; empty for the default folder.
+  std::wstring gsLogAsked;
   // The folder Windows Installer's logs go to: the setup log's, or in an elevated run whose
-  // setup log goes to an existing folder LOG named, one only administrators can change. Empty
+  // setup log goes to a folder that was there before (one LOG named, or the folder of the file
+  // it named), one only administrators can change. Empty
   // unless LOG was given and the setup log could be written.
   std::wstring gsLogFolder;
   // What names this run in its setup log lines and its Windows Installer logs; empty

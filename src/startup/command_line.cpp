@@ -25,18 +25,19 @@ bool ApplyKeyword(const std::wstring& word, RunOptions& o, CommandFlags& flags) 
     o.gbDebug = true;
   } else if (upper == L"LOG") {
     o.gbLog = true;
-    o.gsLogFolderAsked.clear();
+    o.gsLogAsked.clear();
   } else if (LeftEqualsNoCase(word, 4, L"LOG=")) {
-    // LOG="<folder>" or LOG=<folder>: the logs go there instead of the temporary folder.
-    std::wstring folder = word.substr(4);
-    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
-      folder = folder.substr(1, folder.size() - 2);
+    // LOG="<folder>" or LOG="<file>", quotes optional: the logs go there instead of the default
+    // folder (the setup log decides which of the two the path names).
+    std::wstring path = word.substr(4);
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') {
+      path = path.substr(1, path.size() - 2);
     }
-    if (folder.empty() || folder.find(L'"') != std::wstring::npos) {
-      return false;  // no folder, or a quote left open
+    if (path.empty() || path.find(L'"') != std::wstring::npos) {
+      return false;  // no path, or a quote left open
     }
     o.gbLog = true;
-    o.gsLogFolderAsked = folder;
+    o.gsLogAsked = path;
   } else if (upper == L"NORESTART") {
     o.gbNoRestart = true;
   } else if (upper == L"PLAN") {
@@ -49,8 +50,8 @@ bool ApplyKeyword(const std::wstring& word, RunOptions& o, CommandFlags& flags) 
   return true;
 }
 
-// The next word of the command line: up to the next blank, except that LOG="<folder>" runs
-// on to its closing quote, blanks and all.
+// The next word of the command line: up to the next blank, except that LOG="<path>" runs on
+// to its closing quote, blanks and all.
 std::wstring NextWord(std::wstring& command) {
   if (LeftEqualsNoCase(command, 5, L"LOG=\"")) {
     const auto close = command.find(L'"', 5);

@@ -3,17 +3,11 @@
 
 #include <cstdio>
 
-#include "detect/folders.h"
 #include "engine/outcome.h"
-#include "util/paths.h"
 #include "util/text.h"
 
 namespace vtr {
 namespace {
-
-// Setup's own folder of logs under ProgramData, for elevated runs.
-constexpr wchar_t kOwnLogFolder[] = L"Vantora\\Setup Logs";
-constexpr wchar_t kGoesOnWithout[] = L". The run goes on without it.";
 
 std::wstring RunMode(const Edition& e, const RunOptions& o) {
   std::wstring mode = e.gbUpdate ? L"update" : L"full install";
@@ -22,23 +16,6 @@ std::wstring RunMode(const Edition& e, const RunOptions& o) {
     mode += L", debug";
   }
   return mode;
-}
-
-bool IsSeparator(wchar_t c) {
-  return c == L'\\' || c == L'/';
-}
-
-// Makes the folder and every missing folder above it; raises the error of the first that
-// cannot be made.
-void MakeFolders(Platform& p, const std::wstring& folder) {
-  if (IsRootFolder(folder) || SYS_FolderExists(p, folder, false)) {
-    return;
-  }
-  const auto cut = folder.find_last_of(L"\\/");
-  if (cut != std::wstring::npos && cut > 0) {
-    MakeFolders(p, folder.substr(0, cut));
-  }
-  p.MakeFolder(folder);
 }
 
 // "WS01-20240501-102233-4242": the computer, when the run started and which process it is, so
@@ -101,7 +78,7 @@ void SetupLog::Start() {
   // When Windows cannot tell, the run has the rights setup asks Windows for.
   Attempt([&] { elevated_ = p_.RunsElevated(); }, [](const RunError&) { return OnError::Stop; });
 
-  const std::wstring folder = o_.gsLogFolderAsked.empty() ? DefaultLogFolder() : AskedLogFolder();
+  const std::wstring folder = o_.gsLogAsked.empty() ? DefaultLogFolder() : AskedLogFolder();
   const std::optional<std::wstring> moved = folder.empty() ? std::nullopt : Open(folder);
   if (!file_) {
     state_ = State::Off;
@@ -112,10 +89,13 @@ void SetupLog::Start() {
   o_.gsLogFolder = folder;
   // Windows Installer opens its log by its name and deletes what is there first, so a link put
   // at the name in between would be followed: an elevated run hands it only a folder that no
-  // ordinary user can change, which an existing folder LOG names may not be.
+  // ordinary user can change, which a folder that was there before LOG named it may not be.
   std::optional<std::wstring> installerLogs;
   if (elevated_ && !protectedFolder_) {
     o_.gsLogFolder = DefaultLogFolder();
+  }
+  // Nothing to say where LOG named setup's own folder, whose access list was just set again.
+  if (!EqualsNoCase(o_.gsLogFolder, folder)) {
     installerLogs = o_.gsLogFolder.empty()
                         ? L"Windows Installer's logs are not written: setup has no folder for them "
                           L"that only administrators can change"
@@ -189,151 +169,6 @@ void SetupLog::Finish(int exitCode) {
   file_.reset();  // closed with the run's last line
 }
 
-std::wstring SetupLog::TempLogFolder() {
-  std::wstring folder;
-  // A folder that cannot be read is reported below as a missing one.
-  Attempt([&] { folder = p_.TempFolder(); },
-          [&](const RunError&) {
-            folder.clear();
-            return OnError::Stop;
-          });
-  if (folder.empty()) {
-    p_.WriteStandardError(
-        L"VTR Setup: the setup log cannot be written: Windows names no temporary folder. The "
-        L"run goes on without it.");
-  }
-  return folder;
-}
-
-std::wstring SetupLog::DefaultLogFolder() {
-  if (!elevated_) {
-    return TempLogFolder();
-  }
-  std::wstring folder;
-  Attempt([&] { folder = p_.SystemTempFolder(); },
-          [&](const RunError&) {
-            folder.clear();  // setup's own folder serves as well
-            return OnError::Stop;
-          });
-  if (!folder.empty()) {
-    protectedFolder_ = true;
-    return folder;
-  }
-  std::optional<std::wstring> data;
-  Attempt([&] { data = p_.FolderPath(kCsidlCommonAppData); },
-          [&](const RunError&) {
-            data.reset();
-            return OnError::Stop;
-          });
-  if (!data || data->empty()) {
-    p_.WriteStandardError(
-        L"VTR Setup: the setup log cannot be written: Windows names no folder for programs' "
-        L"data (ProgramData)" +
-        std::wstring(kGoesOnWithout));
-    return {};
-  }
-  folder = JoinPath(*data, L"\\", kOwnLogFolder);
-  if (!Attempt([&] { p_.MakeProtectedFolder(folder); },
-               [&](const RunError& e) {
-                 p_.WriteStandardError(L"VTR Setup: the setup log cannot be written: its folder " +
-                                       folder +
-                                       L" cannot be made so that only administrators "
-                                       L"may change it: " +
-                                       DescribeError(e.description, e.number) + kGoesOnWithout);
-                 return OnError::Stop;
-               })) {
-    return {};
-  }
-  protectedFolder_ = true;
-  return folder;
-}
-
-std::wstring SetupLog::AskedLogFolder() {
-  std::wstring folder = o_.gsLogFolderAsked;
-  while (!folder.empty() && IsSeparator(folder.back()) && !IsRootFolder(folder)) {
-    folder.pop_back();
-  }
-  const std::wstring named = L"VTR Setup: the log folder \"" + o_.gsLogFolderAsked + L"\" ";
-  if (!IsAbsoluteFolder(folder)) {
-    p_.WriteStandardError(named +
-                          L"is not a full path (like C:\\Logs or \\\\server\\share\\Logs). The "
-                          L"run goes on without its logs.");
-    return {};
-  }
-  if (SYS_FolderExists(p_, folder, false)) {
-    // A link or junction would send the logs wherever it points, also into a file someone else
-    // names: it is never followed.
-    bool link = true;
-    std::wstring why = L"is a link or a junction, or lies below one: setup does not follow links";
-    Attempt([&] { link = p_.PathHasLink(folder); },
-            [&](const RunError& e) {
-              why = L"cannot be checked for links (" + DescribeError(e.description, e.number) +
-                    L"), and setup does not follow links";
-              return OnError::Stop;
-            });
-    if (!link) {
-      return folder;
-    }
-    const std::wstring fallback = DefaultLogFolder();
-    p_.WriteStandardError(named + why + L". " +
-                          (fallback.empty() ? std::wstring(L"The run goes on without its logs.")
-                                            : L"The logs go to " + fallback + L" instead."));
-    return fallback;
-  }
-  // An elevated run makes the folders it needs so that only administrators may change them, as
-  // a folder made below C:\ would otherwise let every user write into it.
-  if (!Attempt(
-          [&] {
-            if (elevated_) {
-              p_.MakeProtectedFolder(folder);
-              protectedFolder_ = true;
-            } else {
-              MakeFolders(p_, folder);
-            }
-          },
-          [&](const RunError& e) {
-            p_.WriteStandardError(named + L"cannot be made: " +
-                                  DescribeError(e.description, e.number) +
-                                  L". The run goes on without its logs.");
-            return OnError::Stop;
-          })) {
-    return {};
-  }
-  return folder;
-}
-
-std::optional<std::wstring> SetupLog::Open(const std::wstring& folder) {
-  const std::wstring first = JoinPath(folder, L"\\", L"VTR Setup " + o_.gsRunId + L".log");
-  if (!Attempt(
-          [&] {
-            file_ = MakeUnderFreeName(
-                first, path_, [&](const std::wstring& name) { return p_.CreateLogFile(name); });
-          },
-          [&](const RunError& e) {
-            p_.WriteStandardError(L"VTR Setup: the setup log " + first + L" cannot be written: " +
-                                  DescribeError(e.description, e.number) + kGoesOnWithout);
-            return OnError::Stop;
-          })) {
-    return std::nullopt;
-  }
-  if (!file_) {
-    p_.WriteStandardError(
-        L"VTR Setup: the setup log cannot be written: something is already at " + first +
-        L" and at each of the other names tried, up to " + NumberedPath(first, kNewFileNames) +
-        L" (setup does not write, read or follow what it finds there)" + kGoesOnWithout);
-    return std::nullopt;
-  }
-  if (path_ == first) {
-    return std::nullopt;
-  }
-  // Somebody knew the name before the run began: the administrator is to know.
-  const std::wstring moved = L"something is already at " + first +
-                             L" (setup does not write, read or follow it): the setup log is " +
-                             path_;
-  p_.WriteStandardError(L"VTR Setup: " + moved);
-  return moved;
-}
-
 std::wstring SetupLog::TimeNow() {
   std::wstring text = L"(the time could not be read)";
   Attempt([&] { text = FormatTime(p_.Now()); }, [](const RunError&) { return OnError::Stop; });
@@ -354,7 +189,8 @@ void SetupLog::Append(const std::wstring& line) {
             file_.reset();
             o_.gsLogFolder.clear();
             p_.WriteStandardError(L"VTR Setup: the setup log " + path_ + L" cannot be written: " +
-                                  DescribeError(e.description, e.number) + kGoesOnWithout);
+                                  DescribeError(e.description, e.number) +
+                                  L". The run goes on without it.");
             return OnError::Stop;
           });
 }

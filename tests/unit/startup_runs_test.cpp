@@ -1,5 +1,5 @@
-// What start-up makes of LOG and LOG="<folder>", and the wait a silent run makes while something
-// else is busy, played on the simulated Windows.
+// What start-up makes of LOG, LOG="<folder>" and LOG="<file>", and the wait a silent run makes
+// while something else is busy, played on the simulated Windows.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,6 +36,11 @@ TEST(LogFolder, OneWordWithItsQuotesAndBlanks) {
       {R"(s log=C:\Logs)", true, R"(C:\Logs)" + name, kExitSuccess},
       {R"(S LOG="C:\Logs\\")", true, R"(C:\Logs)" + name, kExitSuccess},
       {R"(S LOG="C:\")", true, R"(C:)" + name, kExitSuccess},
+      // A file's name names the log's file, also at a drive's root; a closing separator or no
+      // full path does not.
+      {R"(S LOG="C:\vtr.log")", true, R"(C:\vtr.log)", kExitSuccess},
+      {R"(S LOG="C:\Logs\vtr.log\\")", true, R"(C:\Logs\vtr.log)" + name, kExitSuccess},
+      {R"(S LOG=vtr.log)", true, "", kExitSuccess},
       // Without a folder: where only administrators can write, unless the run has no such rights.
       {R"(S LOG)", true, R"(C:\ProgramData\Vantora\Setup Logs)" + name, kExitSuccess},
       {R"(S LOG)", false, R"(C:\users\user\AppData\Local\Temp)" + name, kExitSuccess},

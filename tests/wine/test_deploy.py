@@ -20,18 +20,23 @@ MISSING_PACKAGE = "SYS_Install: Unable to open installation package: | " + SHIP 
 UNATTENDED = "=> OK (unattended: no person can answer)"
 
 
-def log_lines(machine, folder=OWN_LOG_FOLDER, name="VTR Setup {run_id}.log", besides=()):
-    """The lines of the only setup log in the folder (besides the files named) without the run
-    id each begins with, and that run id: one run's file, every line of it named by the same
-    run, which the file's name carries too."""
-    logs = [path for path in machine.setup_logs(folder) if path not in besides]
-    check(len(logs) == 1, f"setup logs in {folder}: {[path.name for path in logs]}")
-    lines = logs[0].read_text(encoding="utf-8").splitlines()
+def file_lines(path):
+    """The lines of one run's setup log without the run id each begins with, and that run id:
+    every line of the file is named by the same run."""
+    lines = path.read_text(encoding="utf-8").splitlines()
     ids = {match.group(1) if (match := RUN_ID.match(line)) else None for line in lines}
     check(len(ids) == 1 and None not in ids, f"the log's lines do not all name one run: {lines}")
-    run_id = ids.pop()
+    return [RUN_ID.sub("", line, count=1) for line in lines], ids.pop()
+
+
+def log_lines(machine, folder=OWN_LOG_FOLDER, name="VTR Setup {run_id}.log", besides=()):
+    """The lines of the only setup log in the folder (besides the files named) and its run id,
+    which the file's name carries too."""
+    logs = [path for path in machine.setup_logs(folder) if path not in besides]
+    check(len(logs) == 1, f"setup logs in {folder}: {[path.name for path in logs]}")
+    lines, run_id = file_lines(logs[0])
     check_equal(logs[0].name, name.format(run_id=run_id), "the setup log's name")
-    return [RUN_ID.sub("", line, count=1) for line in lines], run_id
+    return lines, run_id
 
 
 @wine_test
@@ -177,6 +182,57 @@ def files_and_links_planted_at_the_logs_names_are_never_written_or_followed(mach
                                        f'TARGETDIR="{PROGRAM_FOLDER}" /qn /l*v "{installer_log}"'],
                 "Windows Installer command line")
     check(machine.path(installer_log).stat().st_size > 0, "Windows Installer wrote no log")
+
+
+LOG_FILE = "C:\\Logs\\vtr.log"  # C:\Logs is not there yet
+
+
+@wine_test
+def a_log_file_named_on_the_command_line_is_that_file_and_a_later_run_writes_beside_it(machine):
+    """Deployment tools pass a log file: S DB LOG="C:\\Logs\\vtr.log" writes the setup log into
+    that file, in a folder setup makes so that only administrators can change it, with Windows
+    Installer's logs beside it. The removal with the same LOG finds the file there: it leaves it
+    as it is and writes beside it under its run id, and since the folder was there before that
+    run, Windows Installer's logs go to setup's own folder."""
+    exe = machine.ship()
+    run = machine.drive(exe, cmdline=f'S DB LOG="{LOG_FILE}"')
+    run.check_finished()
+    check_equal((run.boxes, run.exit_code), ([], EXIT_SUCCESS), "boxes and exit code")
+    calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not end")
+    first = machine.path(LOG_FILE)
+    lines, run_id = file_lines(first)
+    check(lines[0].startswith("==== VTR Setup 1.6.0, ") and lines[0].endswith(f"run {run_id} ===="),
+          f"the log's header: {lines[:1]}")
+    check(f'command line: S DB LOG="{LOG_FILE}"' in lines[:8], f"the log's header: {lines[:8]}")
+    check_equal(lines[-2], "exit code: 0 (success)", "the log's exit line")
+    installer_logs = [f"C:\\Logs\\VTR Setup {run_id} {package}.log"
+                      for package in ("vtr3p.msi", "vtr3db.msi")]
+    check_equal([line.rsplit(" /l*v ", 1)[-1] for line in msiexec_lines(calls)],
+                [f'"{log}"' for log in installer_logs], "Windows Installer's logs of the install")
+    for log in installer_logs:
+        check(machine.path(log).stat().st_size > 0, f"Windows Installer wrote no {log}")
+    written = first.read_bytes()
+
+    machine.clear_calls()
+    run = machine.drive(exe, cmdline=f'S REMOVE DB LOG="{LOG_FILE}"', stderr=True)
+    run.check_finished()
+    check_equal((run.boxes, run.exit_code), ([], EXIT_SUCCESS), "boxes and exit code of the removal")
+    calls = settled(machine, lambda c: len(msiexec_ends(c)) == 2, "Windows Installer did not end")
+    check_equal(first.read_bytes(), written, "the first run's log after the second run")
+    beside = sorted(path.name for path in first.parent.glob("vtr *.log"))
+    check(len(beside) == 1, f"setup logs beside {LOG_FILE}: {beside}")
+    lines, removal_id = file_lines(first.parent / beside[0])
+    check_equal(beside[0], f"vtr {removal_id}.log", "the name of the log beside the file")
+    moved = (f"something is already at {LOG_FILE} (setup does not write, read or follow it): "
+             f"the setup log is C:\\Logs\\vtr {removal_id}.log")
+    check_equal((run.program_stderr or "").splitlines(), ["VTR Setup: " + moved], "standard error")
+    check(moved in lines, "the setup log does not say where it went:\n" + "\n".join(lines))
+    check_equal(lines[-2], "exit code: 0 (success)", "the removal log's exit line")
+    for line in msiexec_lines(calls):
+        log = line.rsplit(" /l*v ", 1)[-1].strip('"')
+        check(log.startswith(f"{OWN_LOG_FOLDER}\\VTR Setup {removal_id} "),
+              f"Windows Installer's log of the removal is not in setup's own folder: {line}")
+        check(machine.path(log).stat().st_size > 0, f"Windows Installer wrote no {log}")
 
 
 @wine_test
