@@ -286,6 +286,9 @@ class TimedPlatform final : public vtr::Platform {
     return Timed([&] { return inner_.ClaimNamedMutex(name); });
   }
   void Pause(int32_t milliseconds) override { inner_.Pause(milliseconds); }
+  bool ProgramRuns(const std::wstring& programPath) override {
+    return Timed([&] { return inner_.ProgramRuns(programPath); });
+  }
 
  private:
   Trace& trace_;

@@ -97,3 +97,18 @@ target_compile_options(SetupVTR_WS PRIVATE -municode ${VTR_SHIPPED_COMPILE_OPTIO
 target_link_options(SetupVTR_WS PRIVATE -municode -static -static-libgcc -static-libstdc++ -s
   ${VTR_SHIPPED_LINK_OPTIONS} -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,0)
 set_target_properties(SetupVTR_WS PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/wine)
+
+# The same program with a silent run's waits cut to 10 seconds, for the Wine tests of a wait
+# that runs out (another installation, a running product): it is never shipped.
+add_executable(SetupVTR_ShortWait WIN32
+  ${CMAKE_SOURCE_DIR}/src/app/setupvtr_main.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/lean_runtime.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/setupvtr.rc)
+target_link_libraries(SetupVTR_ShortWait PRIVATE vtrwizardwin32)
+target_compile_definitions(SetupVTR_ShortWait PRIVATE ${VTR_EDITION_DEFINITION}
+  VTR_WAIT_LIMIT_SECONDS=10)
+target_compile_options(SetupVTR_ShortWait PRIVATE -municode ${VTR_SHIPPED_COMPILE_OPTIONS})
+target_link_options(SetupVTR_ShortWait PRIVATE -municode -static -static-libgcc -static-libstdc++ -s
+  ${VTR_SHIPPED_LINK_OPTIONS} -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,0)
+set_target_properties(SetupVTR_ShortWait PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/wine)

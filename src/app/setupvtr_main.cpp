@@ -7,6 +7,18 @@
 #include "startup/main.h"
 #include "wizard/win32/wizard_view.h"
 
+namespace {
+
+// How long a silent run waits at most for what holds it up. Only a build for the Wine tests,
+// which cannot wait ten minutes, is given a shorter limit (in seconds).
+#ifdef VTR_WAIT_LIMIT_SECONDS
+constexpr int32_t kWaitLimitMs = VTR_WAIT_LIMIT_SECONDS * 1000;
+#else
+constexpr int32_t kWaitLimitMs = vtr::kShippedWaitLimitMs;
+#endif
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
   // Before anything loads a DLL by name: the program is started from download folders, where
@@ -20,6 +32,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   // The wizard's real window, declared first so that it outlives the platform drawing into it.
   vtr::win32::Win32WizardView wizardWindow;
   vtr::win32::Win32Platform p(wizardWindow);
-  const int code = vtr::Main(p, VTR_EDITION_ID);
+  const int code = vtr::Main(p, VTR_EDITION_ID, kWaitLimitMs);
   return code;
 }

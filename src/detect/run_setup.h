@@ -3,9 +3,14 @@
 // The field names are those the whole program uses.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace vtr {
+
+// How long a silent run of the shipped program waits at most for what holds it up: another
+// installation, another copy of setup, the product's program running.
+inline constexpr int32_t kShippedWaitLimitMs = 10 * 60 * 1000;
 
 // The edition fixed into the build, and the run mode its file name chose.
 struct Edition {
@@ -44,6 +49,9 @@ struct RunOptions {
   // What names this run in its setup log lines and its Windows Installer logs; empty
   // without a log.
   std::wstring gsRunId;
+  // How long a silent run waits at most (see kShippedWaitLimitMs): the composition root's
+  // choice, shorter only in a build for tests.
+  int32_t waitLimitMs = kShippedWaitLimitMs;
 };
 
 }  // namespace vtr

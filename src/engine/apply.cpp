@@ -8,6 +8,7 @@
 #include "engine/every_user.h"
 #include "engine/migration.h"
 #include "engine/msi_command.h"
+#include "engine/program_closed.h"
 #include "engine/run_programs.h"
 #include "engine/take_back.h"
 #include "engine/waiting.h"
@@ -84,9 +85,9 @@ bool InstallerFree(Applying& a) {
   Platform& p = a.p;
   const auto busy = [&] { return p.NamedMutexExists(kInstallerBusyMutex); };
   if (a.plan.silent) {
-    return WaitWhileBusy(p, busy,
-                         L"another installation is in progress. This run waits up to 10 minutes "
-                         L"for it to finish.");
+    return WaitWhileBusy(p, a.plan.waitLimitMs, busy,
+                         L"another installation is in progress. This run waits up to " +
+                             WaitLimitText(a.plan.waitLimitMs) + L" for it to finish.");
   }
   while (busy()) {
     if (p.MsgBox(L"Another installation is in progress. Wait until it has finished, then choose "
@@ -108,8 +109,8 @@ Next Do(Applying& a, const RunPackage& step, StepResult& result) {
     if (a.plan.silent) {
       // The wizard's user chose Cancel and needs no more telling.
       Fail(a,
-           L"Another installation is still in progress after 10 minutes:" + gsCR + run.path + gsCR +
-               L"Run setup again when it has finished.",
+           L"Another installation is still in progress after " + WaitLimitText(a.plan.waitLimitMs) +
+               L":" + gsCR + run.path + gsCR + L"Run setup again when it has finished.",
            result);
     }
     return Next::End;
@@ -332,6 +333,9 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
           [&](const RegisterEveryUser& s) {
             result.detail = ApplyEveryUserComponent(a.p, s, a.machineCopyChanged, a.undo);
             return Next::Go;
+          },
+          [&](const ProgramClosed& s) {
+            return ProgramClosedNow(a.p, a.plan, s, a.outcome, result) ? Next::Go : Next::End;
           },
           [&](const RemoveEveryUser& s) {
             ApplyRemoveEveryUser(a.p, a.plan, s);

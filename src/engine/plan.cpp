@@ -5,6 +5,7 @@
 #include "engine/cache_steps.h"
 #include "engine/every_user.h"
 #include "engine/msi_command.h"
+#include "engine/program_closed.h"
 #include "util/paths.h"
 #include "util/text.h"
 
@@ -293,6 +294,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   Plan plan;
   plan.debug = o.gbDebug;
   plan.silent = o.gbSilent;
+  plan.waitLimitMs = o.waitLimitMs;
   plan.remove = r.bRemove;
   plan.editionId = e.gsEditionID;
   plan.systemDir = f.gsSystemDir;
@@ -381,6 +383,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
                                                          L"removes"}});
     InsertSteps(plan, 0, std::move(copies));
   }
+  PlanProgramClosed(e, r, plan);
   return plan;
 }
 

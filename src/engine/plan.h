@@ -45,6 +45,7 @@ struct Plan {
   // What applying needs besides the steps.
   bool debug = false;
   bool silent = false;
+  int32_t waitLimitMs = kShippedWaitLimitMs;  // how long a silent run waits at most
   bool remove = false;
   std::wstring editionId;
   std::wstring systemDir;

@@ -6,6 +6,7 @@
 #include "engine/outcome.h"
 #include "engine/plan.h"
 #include "engine/run_programs.h"
+#include "engine/waiting.h"
 #include "util/text.h"
 
 namespace vtr {
@@ -198,6 +199,22 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
           },
           [&](const ForgetCachedFile& s) {
             return L"delete " + Quoted(s.path) + L" from the setup cache: " + s.why;
+          },
+          [&](const ProgramClosed& s) {
+            return L"make sure Vantora Contact Management is not running (a process whose "
+                   L"program is " +
+                   Quoted(s.program) +
+                   (plan.silent ? L"): while it is, wait for it to end, looking every " +
+                                      std::to_wstring(kBusyPollMs / 1000) +
+                                      L" seconds for up "
+                                      L"to " +
+                                      WaitLimitText(plan.waitLimitMs) +
+                                      L"; still running then, end the run with " +
+                                      std::to_wstring(kExitProductRunning) + L", changing nothing"
+                                : L"): while it is, ask with a Retry/Cancel box to close it; "
+                                  L"Cancel ends the run with " +
+                                      std::to_wstring(kExitCancelled) + L", changing nothing") +
+                   L". Setup never closes it itself";
           },
           [&](const RemoveCache& s) {
             return L"remove the setup cache " + Quoted(s.folder) +

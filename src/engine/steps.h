@@ -115,10 +115,18 @@ struct RemoveCache {
   std::wstring leaveTo;  // the running setup's new current folder: the system folder
 };
 
-using Action = std::variant<CachedCopies, StopUpdater, StartUpdater, Registration, AskSwitches,
-                            AskLevel, SaveSetting, SaveEmailForm, MoveTemplates, ShowCommand,
-                            RunPackage, SaveMachineSetting, RegisterEveryUser, RemoveEveryUser,
-                            OfferEngine, InstallDatabaseEngine, ForgetCachedFile, RemoveCache>;
+// The product's program (its full path, in the program folder the run acts on) is not running,
+// before a run changes an installed product: the wizard asks the user to close it (Retry or
+// Cancel), a silent run waits for it to end. Setup never closes it itself.
+struct ProgramClosed {
+  std::wstring program;
+};
+
+using Action =
+    std::variant<CachedCopies, StopUpdater, StartUpdater, Registration, AskSwitches, AskLevel,
+                 SaveSetting, SaveEmailForm, MoveTemplates, ShowCommand, RunPackage,
+                 SaveMachineSetting, RegisterEveryUser, RemoveEveryUser, OfferEngine,
+                 InstallDatabaseEngine, ForgetCachedFile, RemoveCache, ProgramClosed>;
 
 // What takes a step back. StartUpdater and Registration above serve as well.
 

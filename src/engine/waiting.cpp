@@ -1,16 +1,17 @@
-// Waiting, in a silent run, while another copy of setup or another installation runs.
+// Waiting, in a silent run, while another copy of setup, another installation or the product's
+// program runs.
 #include "engine/waiting.h"
 
 namespace vtr {
 
-bool WaitWhileBusy(Platform& p, const std::function<bool()>& busy,
+bool WaitWhileBusy(Platform& p, int32_t limitMs, const std::function<bool()>& busy,
                    const std::wstring& waitingLine) {
   if (!busy()) {
     return true;
   }
   p.WriteStandardError(L"VTR Setup: " + waitingLine);
   p.WriteLog(waitingLine);
-  for (int32_t waited = 0; waited < kBusyWaitLimitMs;) {
+  for (int32_t waited = 0; waited < limitMs;) {
     p.Pause(kBusyPollMs);
     waited += kBusyPollMs;
     if (!busy()) {
@@ -19,6 +20,15 @@ bool WaitWhileBusy(Platform& p, const std::function<bool()>& busy,
     }
   }
   return false;
+}
+
+std::wstring WaitLimitText(int32_t limitMs) {
+  const int32_t seconds = limitMs / 1000;
+  if (seconds % 60 != 0) {
+    return std::to_wstring(seconds) + (seconds == 1 ? L" second" : L" seconds");
+  }
+  const int32_t minutes = seconds / 60;
+  return std::to_wstring(minutes) + (minutes == 1 ? L" minute" : L" minutes");
 }
 
 }  // namespace vtr

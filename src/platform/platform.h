@@ -329,6 +329,9 @@ class Platform {
   virtual std::unique_ptr<HeldMutex> ClaimNamedMutex(const std::wstring& name) = 0;
   // Waits, doing nothing, for the given time.
   virtual void Pause(int32_t milliseconds) = 0;
+  // Whether a process runs the program file at this full path, compared as Windows compares
+  // paths; processes this one may not open are passed over. Raises when Windows cannot tell.
+  virtual bool ProgramRuns(const std::wstring& programPath) = 0;
 };
 
 }  // namespace vtr

@@ -38,7 +38,8 @@ Machine::Machine(Scenario scenario)
       settings_(scenario_.settings),
       registry_(scenario_.registry),
       productStates_(scenario_.productStates),
-      othersHold_(scenario_.othersHold) {
+      othersHold_(scenario_.othersHold),
+      running_(scenario_.runningPrograms) {
   for (std::size_t i = 0; i < scenario_.files.size(); ++i) {
     try {
       files_.Add(scenario_.files[i]);
@@ -220,23 +221,34 @@ void Machine::EndProcess(int process) {
   }
 }
 
-bool Machine::MutexTaken(const std::wstring& name) {
-  if (held_.count(name) > 0) {
-    return true;
-  }
-  const auto other = othersHold_.find(name);
-  if (other == othersHold_.end()) {
+namespace {
+
+// One look at something another process holds for a number of looks, or for ever.
+bool CountDown(std::map<std::wstring, std::optional<int>>& table, const std::wstring& name) {
+  const auto other = table.find(name);
+  if (other == table.end()) {
     return false;
   }
   if (!other->second) {
     return true;  // held for ever
   }
   if (*other->second == 0) {
-    othersHold_.erase(other);  // the other process has let go
+    table.erase(other);  // the other process has let go, or ended
     return false;
   }
   --*other->second;
   return true;
+}
+
+}  // namespace
+
+bool Machine::MutexTaken(const std::wstring& name) {
+  return held_.count(name) > 0 || CountDown(othersHold_, name);
+}
+
+bool Machine::ProgramRunning(const std::wstring& path) {
+  const auto parsed = ParsePath(path, WinPath{L"C:\\", {}, false}, false);
+  return parsed && CountDown(running_, parsed->Key());
 }
 
 void Machine::Advance(int32_t milliseconds) {

@@ -65,6 +65,10 @@ class Machine : public std::enable_shared_from_this<Machine> {
   void HoldMutex(const std::wstring& name) { held_.insert(name); }
   void ReleaseMutex(const std::wstring& name) { held_.erase(name); }
 
+  // A look whether a program file runs: true while the scenario says it does (each look
+  // counts down its looks).
+  bool ProgramRunning(const std::wstring& path);
+
   // The simulated clock: the scenario's "now" plus the time the program paused.
   void Advance(int32_t milliseconds);
   LocalTime Clock() const;
@@ -117,6 +121,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   std::vector<std::string> scenarioErrors_;
   std::vector<Process> processes_;
   std::map<std::wstring, std::optional<int>> othersHold_;
+  std::map<std::wstring, std::optional<int>> running_;
   std::set<std::wstring> held_;
   int64_t pausedMs_ = 0;
 };

@@ -56,6 +56,23 @@ void ReadUserName(const Field& f, Reading& r) {
   }
 }
 
+// {"path": the program file's full path, "looks": how many looks see it running, or "always"}.
+void ReadRunningProgram(const Field& field, Reading& r) {
+  std::optional<WinPath> path;
+  std::optional<int> looks;
+  field.Members({"path", "looks"}, [&](const std::string& key, const Field& f) {
+    if (key == "path") {
+      path = AbsolutePath(f);
+    } else {
+      looks = ReadPolls(f);
+    }
+  });
+  if (!path) {
+    field.Fail("a running program needs a \"path\"");
+  }
+  r.s.runningPrograms[path->Key()] = looks;
+}
+
 struct TopField {
   const char* name;
   void (*read)(const Field& f, Reading& r);
@@ -98,6 +115,7 @@ const std::vector<TopField>& TopFields() {
       {"now", [](F f, R r) { r.s.now = ReadTime(f); }},
       {"installerBusy", [](F f, R r) { r.s.othersHold[kInstallerBusyMutex] = ReadPolls(f); }},
       {"setupRunning", [](F f, R r) { r.s.othersHold[kSetupMutex] = ReadPolls(f); }},
+      {"runningPrograms", [](F f, R r) { f.Items([&](F item) { ReadRunningProgram(item, r); }); }},
       {"computerName", [](F f, R r) { r.s.computerName = f.Text(); }},
       {"processId",
        [](F f, R r) { r.s.processId = static_cast<uint32_t>(f.Integer(0, 0xFFFFFFFFLL)); }},

@@ -107,6 +107,9 @@ struct Scenario {
   // Named mutexes another process holds when the run starts: for this many polls (a test of
   // the name or an attempt to claim it, each), or for ever (nothing).
   std::map<std::wstring, std::optional<int>> othersHold;
+  // Programs that run when the run starts, by the folded full path of their program file
+  // (WinPath::Key): seen running by this many looks, or for ever (nothing).
+  std::map<std::wstring, std::optional<int>> runningPrograms;
   std::wstring computerName = L"WS01";
   uint32_t processId = 4242;
   Pin pin;

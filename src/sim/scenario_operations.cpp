@@ -216,6 +216,7 @@ const std::vector<Operation>& Operations() {
       {"NamedMutexExists", kQuery},
       {"ClaimNamedMutex", kQuery},
       {"Pause", kQuery},
+      {"ProgramRuns", kQuery},
   };
   return kOperations;
 }

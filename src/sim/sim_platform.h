@@ -123,6 +123,7 @@ class SimPlatform : public Platform {
   bool NamedMutexExists(const std::wstring& name) override;
   std::unique_ptr<HeldMutex> ClaimNamedMutex(const std::wstring& name) override;
   void Pause(int32_t milliseconds) override;
+  bool ProgramRuns(const std::wstring& programPath) override;
 
  private:
   std::shared_ptr<sim::Machine> machine_;

@@ -73,6 +73,13 @@ std::unique_ptr<HeldMutex> SimPlatform::ClaimNamedMutex(const std::wstring& name
   return sim::MakeHeldMutex(machine_, name);
 }
 
+bool SimPlatform::ProgramRuns(const std::wstring& programPath) {
+  const std::size_t line = machine_->Begin("ProgramRuns", Line{{"program", Text(programPath)}});
+  const bool runs = machine_->ProgramRunning(programPath);
+  machine_->Result(line, runs);
+  return runs;
+}
+
 void SimPlatform::Pause(int32_t milliseconds) {
   machine_->Begin("Pause", Line{{"milliseconds", milliseconds}});
   machine_->Advance(milliseconds);

@@ -79,8 +79,8 @@ std::optional<int> ClaimOnlyCopy(SetupPlatform& p, const RunOptions& o,
     noteCannotTell();
     return std::nullopt;
   }
-  const std::wstring limit = std::to_wstring(kBusyWaitLimitMs / 60000) + L" minutes";
-  if (WaitWhileBusy(p, otherCopyRuns,
+  const std::wstring limit = WaitLimitText(o.waitLimitMs);
+  if (WaitWhileBusy(p, o.waitLimitMs, otherCopyRuns,
                     running + L" This run waits up to " + limit + L" for it to end.")) {
     noteCannotTell();
     return std::nullopt;
@@ -182,9 +182,10 @@ int Start(Edition& edition, RunOptions& options, SetupPlatform& p, const std::ws
 
 }  // namespace
 
-int Main(Platform& p, const std::wstring& editionId) {
+int Main(Platform& p, const std::wstring& editionId, int32_t waitLimitMs) {
   Edition edition;
   RunOptions options;
+  options.waitLimitMs = waitLimitMs;
   SetupPlatform setup(edition, options, p);
   // One copy of setup at a time: held until the run's last log line is written.
   std::unique_ptr<HeldMutex> onlyCopy;

@@ -142,6 +142,9 @@ class SetupPlatform final : public Platform {
     return windows_.ClaimNamedMutex(name);
   }
   void Pause(int32_t milliseconds) override { windows_.Pause(milliseconds); }
+  bool ProgramRuns(const std::wstring& programPath) override {
+    return windows_.ProgramRuns(programPath);
+  }
 
  private:
   // True when this box is to get its cautious answer instead of being shown.

@@ -56,6 +56,7 @@ std::string Brief(const Plan& plan, const Step& step) {
           [&](const RemoveCache& s) {
             return std::string("remove the cache") + (s.runningCopy.empty() ? "" : ", moved aside");
           },
+          [&](const ProgramClosed& s) { return "closed " + Utf8(s.program); },
       },
       step.action);
   const std::string undo =
@@ -208,7 +209,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .remove = true,
        .programState = kIn,
        .databaseState = kIn,
-       .steps = {"stop updater <= start updater",
+       .steps = {"closed C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe",
+                 "stop updater <= start updater",
                  "unregister vtremail.dll <= register vtremail.dll",
                  "msiexec /x \"E:\\Cache\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
@@ -220,7 +222,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .database = true,
        .remove = true,
        .databaseState = kIn,
-       .steps = {"msiexec /I \"E:\\Cache\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
+       .steps = {"closed C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe",
+                 "msiexec /I \"E:\\Cache\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
                  "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
                  "remove the cache <= stays"}},
       {.name = "a database removal refuses when the program's state is unknown",
@@ -240,7 +243,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .programMedia = MediaMatch::Different,
        .databaseMedia = MediaMatch::Unknown,
        .steps =
-           {"stop updater <= start updater", "unregister vtremail.dll <= register vtremail.dll",
+           {"closed C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe",
+            "stop updater <= start updater", "unregister vtremail.dll <= register vtremail.dll",
             "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL TARGETDIR=\"C:\\Program "
             "Files (x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
             "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL REINSTALLMODE=aums "
@@ -258,7 +262,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .otherDatabaseState = kIn,
        .programFound = false,
        .steps =
-           {"stop updater <= start updater", "unregister vtremail.dll <= register vtremail.dll",
+           {"closed C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe",
+            "stop updater <= start updater", "unregister vtremail.dll <= register vtremail.dll",
             "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL TARGETDIR=\"C:\\Program "
             "Files (x86)\\Vantora Contact Management\" /qb /norestart <= keep vtr3p_update.msi",
             "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL REINSTALLMODE=aums "
@@ -284,7 +289,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .programState = kIn,
        .databaseState = kIn,
        .major = 10,
-       .steps = {"stop updater <= start updater",
+       .steps = {"closed C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe",
+                 "stop updater <= start updater",
                  "msiexec /fvamus \"E:\\Cache\\vtr3p_update.msi\" TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p_update.msi",
                  "msiexec /fvamu \"E:\\Cache\\vtr3db_update.msi\" ALLUSERS=2 "
@@ -319,7 +325,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .repair = true,
        .programState = kIn,
        .databaseState = kIn,
-       .steps = {"stop updater <= start updater", "ask switches vtr3p.msi",
+       .steps = {"closed C:\\Program Files (x86)\\Vantora Contact Management\\VTR3_WS.exe",
+                 "stop updater <= start updater", "ask switches vtr3p.msi",
                  "ask switches vtr3db.msi", "ask level vtr3p.msi",
                  "msiexec /famus \"E:\\Cache\\vtr3p.msi\" TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qb /norestart <= keep vtr3p.msi",
@@ -378,7 +385,8 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .programState = kIn,
        .databaseState = kIn,
        .machineAsked = true,
-       .steps = {"stop updater <= start updater",
+       .steps = {"closed C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe",
+                 "stop updater <= start updater",
                  "unregister vtremail.dll <= register vtremail.dll",
                  "msiexec /x \"E:\\Cache\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",

@@ -61,7 +61,7 @@ TEST(BusyWait, GoesOnOnceFreeAndGivesUpAfterTheLimit) {
     SimPlatform p(nlohmann::json{{"installerBusy", polls}});
     int asked = 0;
     EXPECT_TRUE(WaitWhileBusy(
-        p,
+        p, kShippedWaitLimitMs,
         [&] {
           ++asked;
           return p.NamedMutexExists(kInstallerBusyMutex);
@@ -73,7 +73,8 @@ TEST(BusyWait, GoesOnOnceFreeAndGivesUpAfterTheLimit) {
 
   SimPlatform p(nlohmann::json{{"installerBusy", "always"}});
   EXPECT_FALSE(WaitWhileBusy(
-      p, [&] { return p.NamedMutexExists(kInstallerBusyMutex); }, L"Windows Installer is busy"));
+      p, kShippedWaitLimitMs, [&] { return p.NamedMutexExists(kInstallerBusyMutex); },
+      L"Windows Installer is busy"));
   const auto errors = p.Calls("WriteStandardError");
   ASSERT_EQ(errors.size(), 1u) << "the waiting line is written once";
   EXPECT_EQ(errors[0]["args"]["line"], "VTR Setup: Windows Installer is busy");

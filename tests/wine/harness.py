@@ -183,6 +183,8 @@ class Environment:
         self.setupvtr = build / "SetupVTR.exe"
         # The same program fixed to a workstation edition, which offers the ACE engine.
         self.setupvtr_workstation = build / "tests" / "wine" / "SetupVTR_WS.exe"
+        # The same program whose silent runs wait 10 seconds at most, not 10 minutes.
+        self.setupvtr_short_wait = build / "tests" / "wine" / "SetupVTR_ShortWait.exe"
         self.vtrdrive = build / "tests" / "wine" / "vtrdrive.exe"
         self.vtrboxes = build / "tests" / "wine" / "vtrboxes.exe"
         self.vtrlaunch = build / "tests" / "wine" / "vtrlaunch.exe"
@@ -213,7 +215,8 @@ class Environment:
         return VIEW_32 if self.build_kind == "i686" else VIEW_64
 
     def needed_files(self):
-        return [self.setupvtr, self.setupvtr_workstation, self.vtrdrive, self.vtrboxes,
+        return [self.setupvtr, self.setupvtr_workstation, self.setupvtr_short_wait,
+                self.vtrdrive, self.vtrboxes,
                 self.vtrlaunch, self.recorder, self.component,
                 self.planted_dll, self.msiexec_standin]
 
@@ -338,15 +341,18 @@ class Machine:
         return done
 
     def ship(self, exe_name="SetupVTR.exe", folder=SHIP, packages=True, omit=(),
-             outcome=None, workstation=False) -> str:
+             outcome=None, workstation=False, short_wait=False) -> str:
         """Lays out the setup program (under the given name) and the packages as they ship,
         with the ACE engine's installer beside them; returns the program's Windows path.
         `omit` leaves packages out by file name; `outcome` ({"vtr3p.msi": "refused"}) ships a
         test package of packaging/outcome.wxs under a package's name; `workstation` ships the
-        program of a workstation edition."""
+        program of a workstation edition; `short_wait` the program whose silent runs wait 10
+        seconds at most."""
         target = self.path(folder)
         target.mkdir(parents=True, exist_ok=True)
         program = self.env.setupvtr_workstation if workstation else self.env.setupvtr
+        if short_wait:
+            program = self.env.setupvtr_short_wait
         shutil.copy2(program, target / exe_name)
         if packages:
             for msi in sorted(self.env.packages.glob("*.msi")):
@@ -376,14 +382,16 @@ class Machine:
     def drive(self, exe, args=(), answers=(), inputs=(), steps=(), cmdline=None,
               close_windows=False, timeout=90, screenshots=True, window_shots=False,
               step_timeout=None, invisible_station=False, stderr=False,
-              stdout=False, before_start=None) -> DriveResult:
+              stdout=False, before_start=None, at_first_box=None) -> DriveResult:
         """Runs a program through vtrdrive, answering its boxes and doing the steps at its wizard
         window (see wizard.py); saves the transcript and a screenshot of every box under the
         test's artifacts folder. `invisible_station` starts it in a window station nobody sees,
         as a deployment tool running as the system account does; `stderr` gives it a standard
         error, whose text the result keeps as `program_stderr`; `stdout` likewise a standard
         output (`program_stdout`). `before_start(process_id)` is called while the program is
-        started but has run none of its code, to prepare what its process id names."""
+        started but has run none of its code, to prepare what its process id names.
+        `at_first_box(text)` is called once the first message box is up and before it is
+        answered, to change the machine meanwhile."""
         self.runs += 1
         run_dir = self.artifacts / f"run{self.runs}"
         run_dir.mkdir()
@@ -416,14 +424,20 @@ class Machine:
         stdout_path = run_dir / "program-stdout.txt"
         if stdout:
             command += ["--stdout", self.unix_to_windows(stdout_path)]
-        hold_path = run_dir / "hold-start.txt"
+        check(before_start is None or at_first_box is None, "one hold at a time")
+        hold_path = run_dir / "hold.txt"
+        on_hold = None
         if before_start is not None:
             command += ["--hold-start", self.unix_to_windows(hold_path)]
+            on_hold = lambda text: before_start(int(text))  # noqa: E731
+        if at_first_box is not None:
+            command += ["--hold-box", self.unix_to_windows(hold_path)]
+            on_hold = at_first_box
         command += ["--", exe, *args]
-        if before_start is None:
+        if on_hold is None:
             done = self.wine(*command, timeout=timeout + 60)
         else:
-            done = self._wine_holding_start(command, timeout + 60, hold_path, before_start)
+            done = self._wine_holding(command, timeout + 60, hold_path, on_hold)
         lines = []
         for raw in done.stdout.decode("utf-8", "replace").splitlines():
             raw = raw.strip()
@@ -441,9 +455,10 @@ class Machine:
         self.last_run = result
         return result
 
-    def _wine_holding_start(self, command, timeout, hold_path, before_start):
-        """Runs vtrdrive --hold-start: once it has written the suspended program's process id,
-        calls before_start with it and deletes the file, which lets the program run."""
+    def _wine_holding(self, command, timeout, hold_path, on_hold):
+        """Runs vtrdrive --hold-start or --hold-box: once it has written the hold file (the
+        suspended program's process id, or the box's text), calls on_hold with its text and
+        deletes the file, which lets the driver go on."""
         finished = {}
         runner = threading.Thread(
             target=lambda: finished.update(done=self.wine(*command, timeout=timeout)))
@@ -454,7 +469,7 @@ class Machine:
         try:
             if hold_path.exists():
                 time.sleep(0.1)  # the driver closes the file right after writing it
-                before_start(int(hold_path.read_text(encoding="ascii")))
+                on_hold(hold_path.read_text(encoding="utf-8"))
         finally:
             hold_path.unlink(missing_ok=True)
             runner.join()

@@ -106,6 +106,7 @@ class Win32Platform final : public Platform {
   bool NamedMutexExists(const std::wstring& name) override;
   std::unique_ptr<HeldMutex> ClaimNamedMutex(const std::wstring& name) override;
   void Pause(int32_t milliseconds) override;
+  bool ProgramRuns(const std::wstring& programPath) override;
 
  private:
   // Skips entries the search's attribute mask leaves out; "" and the search closed at the end.

@@ -107,6 +107,7 @@ class Run {
     }
     const ULONGLONG deadline =
         GetTickCount64() + static_cast<ULONGLONG>(options_.timeoutSeconds) * 1000;
+    deadline_ = deadline;
     if (!options_.holdStartFile.empty()) {
       if (!HoldStart(*child, deadline)) {
         return Fail(*child, kTimedOut,
@@ -195,6 +196,28 @@ class Run {
     return true;
   }
 
+  // Writes the box's text into the hold-box file and waits until the file is gone. False when
+  // that did not happen before the deadline.
+  bool HoldBox(const Box& box) const {
+    {
+      const std::string text = Utf8(box.text);
+      const UniqueFile file(CreateFileW(options_.holdBoxFile.c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      DWORD written = 0;
+      if (!file ||
+          !WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+        return false;
+      }
+    }
+    while (GetFileAttributesW(options_.holdBoxFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      if (GetTickCount64() > deadline_) {
+        return false;
+      }
+      Sleep(50);
+    }
+    return true;
+  }
+
   int Fail(const Child& child, int status, const std::wstring& message) {
     JsonLine line;
     line.Add("error", message);
@@ -273,6 +296,12 @@ class Run {
     }
     line.Add("answer", button->caption);
     line.Write();
+    if (box.kind == BoxKind::Message && !options_.holdBoxFile.empty() && !boxHeld_) {
+      boxHeld_ = true;
+      if (!HoldBox(box)) {
+        return options_.holdBoxFile + L" was not deleted in time";
+      }
+    }
     pressed_[box.window] = {GetTickCount64(), button->caption};
     Press(*button);
     return std::nullopt;
@@ -374,6 +403,8 @@ class Run {
   // Windows that are not boxes, and whether the driver has closed each.
   std::map<HWND, bool> windows_;
   bool firstWindowSeen_ = false;
+  bool boxHeld_ = false;  // the first message box was held (--hold-box)
+  ULONGLONG deadline_ = 0;
 };
 
 }  // namespace

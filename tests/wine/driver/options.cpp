@@ -9,7 +9,7 @@ const wchar_t* const kUsage =
     L"                    [--timeout SECONDS] [--step-timeout SECONDS]\n"
     L"                    [--screenshot-dir DIR] [--window-shots] [--cmdline TEXT]\n"
     L"                    [--close-windows] [--invisible-station] [--stderr FILE]\n"
-    L"                    [--stdout FILE] [--hold-start FILE]\n"
+    L"                    [--stdout FILE] [--hold-start FILE] [--hold-box FILE]\n"
     L"                    -- EXE [ARGS...]\n"
     L"  --answer BUTTON      caption of the button to press in the next message box\n"
     L"                       (without '&': OK, Yes, No, Cancel ...); when none is left,\n"
@@ -30,6 +30,8 @@ const wchar_t* const kUsage =
     L"  --stdout FILE        give EXE this file as its standard output\n"
     L"  --hold-start FILE    start EXE suspended, write its process id into FILE, and\n"
     L"                       let it run once FILE is deleted\n"
+    L"  --hold-box FILE      before answering the first message box, write its text\n"
+    L"                       into FILE and press the answer once FILE is deleted\n"
     L"Steps work the wizard window (class VantoraSetupWizard), in order, each once the\n"
     L"wizard is shown, not busy and no box stands over it:\n"
     L"  --click ID           click the control with this ID (waits until it is usable)\n"
@@ -75,7 +77,7 @@ int ValueCount(const std::wstring& name) {
   for (const wchar_t* one :
        {L"--answer", L"--input", L"--timeout", L"--step-timeout", L"--screenshot-dir", L"--cmdline",
         L"--click", L"--key", L"--screenshot", L"--expect-panel", L"--read", L"--stderr",
-        L"--stdout", L"--hold-start"}) {
+        L"--stdout", L"--hold-start", L"--hold-box"}) {
     if (name == one) {
       return 1;
     }
@@ -142,6 +144,8 @@ std::optional<RunOptions> ParseOptions(const std::vector<std::wstring>& words,
       options.stdoutFile = first;
     } else if (name == L"--hold-start") {
       options.holdStartFile = first;
+    } else if (name == L"--hold-box") {
+      options.holdBoxFile = first;
     } else if (name == L"--modules") {
       step.kind = StepKind::Modules;
       options.steps.push_back(step);

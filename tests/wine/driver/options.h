@@ -55,6 +55,9 @@ struct RunOptions {
   // Starts the program suspended and writes its process id into this file; the program goes on
   // once the file is deleted (a test prepares what the id names meanwhile). Empty: at once.
   std::wstring holdStartFile;
+  // Before the first message box is answered, its text is written into this file; the answer
+  // is pressed once the file is deleted (a test changes the machine meanwhile). Empty: at once.
+  std::wstring holdBoxFile;
 };
 
 inline constexpr const wchar_t* kCancelInput = L"<cancel>";
