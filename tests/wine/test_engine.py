@@ -18,6 +18,9 @@ DATA_FOLDER = "C:\\ProgramData\\Vantora Data"
 DATA_TARGET = "C:\\ProgramData"
 TEMPLATES = DATA_FOLDER + "\\Documents\\Templates"
 
+# What hides Windows Installer's own entry of a package that setup shows an entry of its own for.
+HIDDEN = "ARPSYSTEMCOMPONENT=1"
+
 INSTALLED = 5
 UNKNOWN = -1
 
@@ -58,7 +61,8 @@ def component_call(calls, component, entry):
 
 
 def install_line(package, target, source=CACHE):
-    return f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
+    return (f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" '
+            f'{HIDDEN} /qn')
 
 
 def program_line(program, arguments):
@@ -236,8 +240,8 @@ def silent_repair_reinstalls_both_packages(machine):
     calls = settled(machine, lambda c: len(updater_calls(c)) == 2 and registrations(c),
                     "the updater service was not stopped and started, or nothing registered")
 
-    program = f'"{CACHE}\\vtr3p.msi" TARGETDIR="{PROGRAM_FOLDER}" /qn'
-    database = f'"{CACHE}\\vtr3db.msi" TARGETDIR="{DATA_TARGET}" /qn'
+    program = f'"{CACHE}\\vtr3p.msi" TARGETDIR="{PROGRAM_FOLDER}" {HIDDEN} /qn'
+    database = f'"{CACHE}\\vtr3db.msi" TARGETDIR="{DATA_TARGET}" {HIDDEN} /qn'
     check_equal(msiexec_lines(calls),
                 ["msiexec.exe /famus " + program, "msiexec.exe /famu " + database],
                 "Windows Installer command lines")
@@ -272,7 +276,7 @@ def update_copy_updates_with_the_update_packages(machine):
     lines = msiexec_lines(calls)
     check_equal(len(lines), 2, f"Windows Installer runs: {lines}")
     check_equal(lines[0], f'msiexec.exe /fvamus "{CACHE}\\vtr3p_update.msi" '
-                f'TARGETDIR="{PROGRAM_FOLDER}" /qn',
+                f'TARGETDIR="{PROGRAM_FOLDER}" {HIDDEN} /qn',
                 "the program's reinstall from its update package")
     check_equal(lines[1], install_line("vtr3db_update.msi", DATA_TARGET),
                 "Windows Installer command line of the database update")
