@@ -77,7 +77,9 @@ WriteEntry EntryFor(const Edition& e, const Request& r, const EngineFacts& f, Pa
   entry.productCode = program ? e.gsProdID : e.gsDBProdID;
   entry.fallbackVersion = e.gsVersion;
   entry.installLocation = program ? r.gsAppPath : DatabaseFolderOf(r.gsDBPath).target;
-  entry.displayIcon = JoinPath(r.gsAppPath, L"\\", e.gsExeName);
+  // A folder written with "/" keeps it, as every path of the program does.
+  entry.displayIcon =
+      JoinPath(r.gsAppPath, Contains(r.gsAppPath, L"/") ? L"/" : L"\\", e.gsExeName);
   entry.uninstall = Quoted(JoinPath(f.cacheFolder, L"\\", f.ownFileName + L".exe"));
   entry.quietUninstall =
       entry.uninstall + (program ? L" S REMOVE PROGRAM NORESTART" : L" S REMOVE DB NORESTART");
