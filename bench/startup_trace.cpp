@@ -220,6 +220,9 @@ class TimedPlatform final : public vtr::Platform {
   std::optional<uint64_t> FileSize(const std::wstring& path) override {
     return inner_.FileSize(path);
   }
+  std::optional<uint64_t> FolderSize(const std::wstring& folder) override {
+    return inner_.FolderSize(folder);
+  }
   std::unique_ptr<vtr::HeldFile> CopyIntoFolder(const std::wstring& source,
                                                 const std::wstring& folder,
                                                 const std::wstring& name) override {

@@ -119,6 +119,18 @@ void FindFacts(Platform& p, const Edition& e, const RunOptions& o, const Request
   if (!r.bRemove || r.bProgram) {
     FindMachineFacts(p, e, r, f);
   }
+  Attempt([&] { f.entriesWritable = p.CanWriteRegistryKey(RegistryHive::Machine, kUninstallKey); },
+          [&](const RunError& error) {
+            f.entriesUnwritable =
+                L"whether this run may write to HKEY_LOCAL_MACHINE cannot be "
+                L"told: " +
+                DescribeError(error.description, error.number);
+            return OnError::Stop;
+          });
+  if (!f.entriesWritable && f.entriesUnwritable.empty()) {
+    f.entriesUnwritable =
+        L"this run may not write to HKEY_LOCAL_MACHINE (it runs without administrator rights)";
+  }
   if (!Attempt(
           [&] {
             f.ownFolder = p.OwnFolder();

@@ -52,6 +52,10 @@ struct CachedFile {
   std::wstring digest;           // the copy's SHA-256, once it is made
 };
 
+// Where Programs and Features finds the programs installed, below HKEY_LOCAL_MACHINE.
+inline constexpr wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
 // What the engine asks of the machine when a run starts.
 struct EngineFacts {
   std::wstring gsSystemDir;  // every system program is started from here; "" when unknown
@@ -66,6 +70,10 @@ struct EngineFacts {
   bool machineWritable = false;
   std::wstring machineUnwritable;
   std::wstring nativeSystemDir;
+  // Whether the run may write and remove setup's entries in Programs and Features (below
+  // kUninstallKey), and if not, why.
+  bool entriesWritable = false;
+  std::wstring entriesUnwritable;
   std::wstring ownFileName;   // the setup program's own name, for the missing-package message
   std::wstring sourceFolder;  // where the packages are: the program's own folder
   std::wstring sourceSeparator;

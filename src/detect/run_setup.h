@@ -27,6 +27,11 @@ struct Edition {
   std::wstring gsOtherDBProdID;
   // "Vantora Contact Management Professional" or "... Lite".
   std::wstring productName;
+  // The names of setup's entries in Programs and Features, as users have always seen the
+  // products there: "Vantora Contact Management" and "... Database", or "... Lite" and
+  // "... Lite Database".
+  std::wstring programEntryName;
+  std::wstring databaseEntryName;
   // The edition's Active Setup component, which gives every user of the machine the settings
   // a run recorded: a GUID in braces, one of its own for each edition ID.
   std::wstring settingsComponent;

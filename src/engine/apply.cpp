@@ -5,6 +5,7 @@
 #include "detect/install_paths.h"
 #include "engine/cache_steps.h"
 #include "engine/components.h"
+#include "engine/entries.h"
 #include "engine/every_user.h"
 #include "engine/migration.h"
 #include "engine/msi_command.h"
@@ -339,6 +340,10 @@ Next ApplyStep(Applying& a, const Step& step, StepResult& result) {
           },
           [&](const RemoveEveryUser& s) {
             ApplyRemoveEveryUser(a.p, a.plan, s);
+            return Next::Go;
+          },
+          [&](const EntryStep auto& s) {
+            ApplyEntryStep(a.p, s, step.rollback, a.undo, result);
             return Next::Go;
           },
           [&](const auto& s) { return Do(a, s, result); },

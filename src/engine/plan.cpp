@@ -3,6 +3,7 @@
 
 #include "detect/install_paths.h"
 #include "engine/cache_steps.h"
+#include "engine/entries.h"
 #include "engine/every_user.h"
 #include "engine/msi_command.h"
 #include "engine/program_closed.h"
@@ -360,6 +361,7 @@ Plan MakePlan(const Edition& e, const RunOptions& o, const Request& r, const Eng
   if (programRuns && e.gbWorkstation && !PlanDatabaseEngine(f, plan)) {
     return plan;
   }
+  PlanEntries(e, r, f, plan);
   PlanCacheUpkeep(e, r, f, programRuns, plan);
   // Every file the run hands on is copied and checked before the first step: one that cannot
   // be copied, or fails its check, ends the run before anything is done.

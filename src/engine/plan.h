@@ -70,6 +70,9 @@ struct Plan {
   // What the run does about the database engine and why, for PLAN and the log; "" when it
   // does not ask.
   std::wstring engineNote;
+  // Why setup's entries in Programs and Features are left alone, for PLAN and the log; "" when
+  // they are not.
+  std::wstring entriesNote;
 
   PackageRun& Package(PackageId id) {
     return id == PackageId::Program    ? program

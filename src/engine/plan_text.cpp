@@ -1,6 +1,7 @@
 // The plan in words: what PLAN prints and what the setup log keeps of a run.
 #include "detect/install_paths.h"
 #include "detect/run_cache.h"
+#include "engine/entries.h"
 #include "engine/every_user.h"
 #include "engine/msi_command.h"
 #include "engine/outcome.h"
@@ -224,6 +225,7 @@ std::wstring DescribeStep(const Plan& plan, const Step& step) {
                         : L"; this setup runs from it, so it first moves itself to " +
                               Quoted(s.aside) + L", deleted when Windows next starts");
           },
+          [&](const EntryStep auto& s) { return DescribeEntryStep(s); },
       },
       step.action);
 }
@@ -286,6 +288,7 @@ std::wstring DescribeUndo(const Plan& plan, const Undo& undo) {
                    L"and this account's mark HKEY_CURRENT_USER\\" +
                    ActiveSetupKey(u.component) + L" \"Version\"";
           },
+          [&](const TakeBackEntry& u) { return DescribeEntryUndo(u); },
       },
       undo);
 }
@@ -319,7 +322,7 @@ std::vector<std::wstring> DescribePlan(const Plan& plan, const Request& r, const
   lines.push_back(L"folders: system " + Quoted(f.gsSystemDir) + L", packages " +
                   Quoted(f.sourceFolder) + L", program " + Quoted(r.gsAppPath) + L", database " +
                   Quoted(r.gsDBPath));
-  for (const std::wstring* note : {&plan.everyUserNote, &plan.engineNote}) {
+  for (const std::wstring* note : {&plan.everyUserNote, &plan.engineNote, &plan.entriesNote}) {
     if (!note->empty()) {
       lines.push_back(*note);
     }

@@ -121,12 +121,36 @@ struct RemoveCache {
 struct ProgramClosed {
   std::wstring program;
 };
+// Setup's own entry in Programs and Features for the program or the database (package is
+// Program or Database), below HKEY_LOCAL_MACHINE in the machine's own view, written or refreshed
+// once the product's package ran. Its version is asked of Windows Installer then; its size is
+// counted then, from the files below the install location.
+struct WriteEntry {
+  PackageId package = PackageId::Program;
+  std::wstring key;
+  std::wstring displayName;
+  std::wstring productCode;      // whose version Windows Installer is asked for
+  std::wstring fallbackVersion;  // the version this setup's packages carry
+  std::wstring installLocation;
+  std::wstring displayIcon;
+  std::wstring uninstall;       // the cached setup: the wizard on its maintenance panel
+  std::wstring quietUninstall;  // the cached setup removing the product silently
+  bool keepDate = false;        // a repair keeps the install date that is there
+  // A product this run does not run: its entry is refreshed where it is there, never made, as
+  // Windows Installer's own entry of the product was not hidden.
+  bool onlyWhenThere = false;
+};
+// Setup's entry of a product removed (once the product is gone).
+struct RemoveEntry {
+  PackageId package = PackageId::Program;
+  std::wstring key;
+};
 
-using Action =
-    std::variant<CachedCopies, StopUpdater, StartUpdater, Registration, AskSwitches, AskLevel,
-                 SaveSetting, SaveEmailForm, MoveTemplates, ShowCommand, RunPackage,
-                 SaveMachineSetting, RegisterEveryUser, RemoveEveryUser, OfferEngine,
-                 InstallDatabaseEngine, ForgetCachedFile, RemoveCache, ProgramClosed>;
+using Action = std::variant<CachedCopies, StopUpdater, StartUpdater, Registration, AskSwitches,
+                            AskLevel, SaveSetting, SaveEmailForm, MoveTemplates, ShowCommand,
+                            RunPackage, SaveMachineSetting, RegisterEveryUser, RemoveEveryUser,
+                            OfferEngine, InstallDatabaseEngine, ForgetCachedFile, RemoveCache,
+                            ProgramClosed, WriteEntry, RemoveEntry>;
 
 // What takes a step back. StartUpdater and Registration above serve as well.
 
@@ -179,9 +203,16 @@ struct TakeBackEveryUser {
   std::wstring component;
 };
 
-using Undo = std::variant<NothingToTakeBack, CannotTakeBack, RemoveProduct, KeepProduct,
-                          StartUpdater, Registration, PutBackSetting, MoveTemplatesBack, MoveBack,
-                          PutBackRegistryValue, RemoveRegistryKey, TakeBackEveryUser>;
+// Setup's entry as it was: the run lists each value it changed (a PutBackRegistryValue, or a
+// RemoveRegistryKey for an entry it made).
+struct TakeBackEntry {
+  std::wstring key;
+};
+
+using Undo =
+    std::variant<NothingToTakeBack, CannotTakeBack, RemoveProduct, KeepProduct, StartUpdater,
+                 Registration, PutBackSetting, MoveTemplatesBack, MoveBack, PutBackRegistryValue,
+                 RemoveRegistryKey, TakeBackEveryUser, TakeBackEntry>;
 
 // A step of the plan and what takes it back if the run fails after it.
 struct Step {

@@ -233,6 +233,9 @@ class Platform {
   virtual bool PathHasLink(const std::wstring& path) = 0;
   // A file's size in bytes; nothing when it is not there or cannot be asked.
   virtual std::optional<uint64_t> FileSize(const std::wstring& path) = 0;
+  // The bytes of every file in a folder and the folders below it, links and junctions neither
+  // followed nor counted; nothing when the folder is not there or cannot be read.
+  virtual std::optional<uint64_t> FolderSize(const std::wstring& folder) = 0;
   // Copies a file into a protected folder under a name. The source is read once; what is read
   // is hashed (SHA-256) and written as it is read, into a new file in the folder that takes the
   // name (replacing an older copy) only once it is whole, so a copy that fails leaves no file.

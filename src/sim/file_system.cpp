@@ -148,6 +148,13 @@ bool FileSystem::IsFolder(const WinPath& path) const {
   return entry != nullptr && entry->folder;
 }
 
+std::size_t FileSystem::FilesInside(const WinPath& folder) const {
+  const std::wstring key = folder.Key();
+  return static_cast<std::size_t>(std::count_if(
+      entries_.begin(), entries_.end(),
+      [&](const auto& item) { return !item.second.folder && IsInside(item.first, key); }));
+}
+
 bool FileSystem::WriteProtected(const WinPath& path) const {
   for (WinPath p = path;; p = p.Parent()) {
     const FileEntry* entry = Find(p);

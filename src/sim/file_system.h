@@ -45,6 +45,8 @@ class FileSystem {
 
   const FileEntry* Find(const WinPath& path) const;
   bool IsFolder(const WinPath& path) const;
+  // How many files (not folders) lie inside a folder, at any depth.
+  std::size_t FilesInside(const WinPath& folder) const;
   // The entry, or a folder above it, is read-only.
   bool WriteProtected(const WinPath& path) const;
   // The entries of the final state, sorted by path.

@@ -76,6 +76,9 @@ struct Scenario {
   // in a package file's summary information (by the file's path); where none is given both
   // read as kSamePackageCode, so the media holds the very packages that were installed.
   NoCaseTable<std::wstring> installedPackageCodes;
+  // The version Windows Installer keeps for an installed product (its "VersionString"); ""
+  // where none is given.
+  NoCaseTable<std::wstring> installedVersions;
   NoCaseTable<std::wstring> packageFileCodes;
   // A package file's ProductCode (by the file's path); where none is given, the product code
   // the file's name stands for, as the build made the package.

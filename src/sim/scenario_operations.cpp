@@ -38,6 +38,7 @@ const std::vector<ResultFailures>& ResultFailureTable() {
       {"SystemFolder", ResultKind::Text, List::array({""})},
       // A size Windows does not tell (or a size a test picks).
       {"FileSize", ResultKind::ExitCode, List::array({nullptr})},
+      {"FolderSize", ResultKind::ExitCode, List::array({nullptr})},
   };
   return kTable;
 }
@@ -196,6 +197,7 @@ const std::vector<Operation>& Operations() {
       {"MakeProtectedFolder", kAction},
       {"PathHasLink", kQuery},
       {"FileSize", kQuery},
+      {"FolderSize", kQuery},
       {"CopyIntoFolder", kAction},
       {"RemoveFile", kAction},
       {"RemoveFolderTree", kAction},

@@ -193,30 +193,32 @@ void ReadOsVersion(const Field& field, Scenario& s) {
 }
 
 void ReadInstaller(const Field& field, Scenario& s) {
-  field.Members({"productStates", "fails", "productStateFails", "installedPackageCodes",
-                 "packageFileCodes", "packageProductCodes", "packageFileDigests"},
-                [&](const std::string& key, const Field& f) {
-                  if (key == "productStates") {
-                    f.AnyMembers([&](const std::wstring& code, const Field& state) {
-                      s.productStates.Set(code, state.Int32());
-                    });
-                  } else if (key == "fails") {
-                    s.installerFails = ReadError(f);
-                  } else if (key == "installedPackageCodes" || key == "packageFileCodes" ||
-                             key == "packageProductCodes" || key == "packageFileDigests") {
-                    auto& table = key == "installedPackageCodes" ? s.installedPackageCodes
-                                  : key == "packageFileCodes"    ? s.packageFileCodes
-                                  : key == "packageProductCodes" ? s.packageProductCodes
-                                                                 : s.packageFileDigests;
-                    f.AnyMembers([&](const std::wstring& name, const Field& code) {
-                      table.Set(name, code.Text());
-                    });
-                  } else {
-                    f.AnyMembers([&](const std::wstring& code, const Field& error) {
-                      s.productStateFails.Set(code, ReadError(error));
-                    });
-                  }
-                });
+  field.Members(
+      {"productStates", "fails", "productStateFails", "installedPackageCodes", "installedVersions",
+       "packageFileCodes", "packageProductCodes", "packageFileDigests"},
+      [&](const std::string& key, const Field& f) {
+        if (key == "productStates") {
+          f.AnyMembers([&](const std::wstring& code, const Field& state) {
+            s.productStates.Set(code, state.Int32());
+          });
+        } else if (key == "fails") {
+          s.installerFails = ReadError(f);
+        } else if (key == "installedPackageCodes" || key == "installedVersions" ||
+                   key == "packageFileCodes" || key == "packageProductCodes" ||
+                   key == "packageFileDigests") {
+          auto& table = key == "installedPackageCodes" ? s.installedPackageCodes
+                        : key == "installedVersions"   ? s.installedVersions
+                        : key == "packageFileCodes"    ? s.packageFileCodes
+                        : key == "packageProductCodes" ? s.packageProductCodes
+                                                       : s.packageFileDigests;
+          f.AnyMembers(
+              [&](const std::wstring& name, const Field& code) { table.Set(name, code.Text()); });
+        } else {
+          f.AnyMembers([&](const std::wstring& code, const Field& error) {
+            s.productStateFails.Set(code, ReadError(error));
+          });
+        }
+      });
 }
 
 void ReadSettings(const Field& field, Scenario& s) {

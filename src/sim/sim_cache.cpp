@@ -73,6 +73,22 @@ std::optional<uint64_t> SimPlatform::FileSize(const std::wstring& path) {
   return size;
 }
 
+// Each file inside counts as its 1 MB; a fault may answer another size, or nothing.
+std::optional<uint64_t> SimPlatform::FolderSize(const std::wstring& folder) {
+  const std::size_t line = machine_->Begin("FolderSize", Line{{"folder", Text(folder)}});
+  std::optional<uint64_t> size;
+  const auto parsed = machine_->Files().Parse(folder, false);
+  if (const nlohmann::json* forced = machine_->Forced(line)) {
+    if (!forced->is_null()) {
+      size = forced->get<uint64_t>();
+    }
+  } else if (parsed && machine_->Files().IsFolder(*parsed)) {
+    size = kFileSize * machine_->Files().FilesInside(*parsed);
+  }
+  machine_->Result(line, size ? Line(*size) : Line(nullptr));
+  return size;
+}
+
 std::unique_ptr<HeldFile> SimPlatform::CopyIntoFolder(const std::wstring& source,
                                                       const std::wstring& folder,
                                                       const std::wstring& name) {

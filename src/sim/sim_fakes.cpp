@@ -149,6 +149,9 @@ class SimInstaller : public InstallerObject {
     if (EqualsNoCase(attribute, L"PackageCode")) {
       const std::wstring* code = m->Setup().installedPackageCodes.Find(productCode);
       value = code != nullptr ? *code : kSamePackageCode;
+    } else if (EqualsNoCase(attribute, L"VersionString")) {
+      const std::wstring* version = m->Setup().installedVersions.Find(productCode);
+      value = version != nullptr ? *version : L"";
     }
     m->Result(line, Text(value));
     return value;

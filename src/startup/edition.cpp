@@ -62,6 +62,8 @@ Edition EditionFor(const std::wstring& editionId, bool update) {
   e.gsOtherDBProdID = update ? fullDatabase : updateDatabase;
   e.productName =
       e.gbPro ? L"Vantora Contact Management Professional" : L"Vantora Contact Management Lite";
+  e.programEntryName = e.gbPro ? L"Vantora Contact Management" : L"Vantora Contact Management Lite";
+  e.databaseEntryName = e.programEntryName + L" Database";
   e.settingsComponent = SettingsComponentFor(editionId);
   return e;
 }

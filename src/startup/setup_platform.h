@@ -91,6 +91,9 @@ class SetupPlatform final : public Platform {
   std::optional<uint64_t> FileSize(const std::wstring& path) override {
     return windows_.FileSize(path);
   }
+  std::optional<uint64_t> FolderSize(const std::wstring& folder) override {
+    return windows_.FolderSize(folder);
+  }
   std::unique_ptr<HeldFile> CopyIntoFolder(const std::wstring& source, const std::wstring& folder,
                                            const std::wstring& name) override {
     return windows_.CopyIntoFolder(source, folder, name);

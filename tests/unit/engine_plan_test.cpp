@@ -57,6 +57,11 @@ std::string Brief(const Plan& plan, const Step& step) {
             return std::string("remove the cache") + (s.runningCopy.empty() ? "" : ", moved aside");
           },
           [&](const ProgramClosed& s) { return "closed " + Utf8(s.program); },
+          [&](const WriteEntry& s) {
+            return (s.onlyWhenThere ? "refresh entry " : "entry ") + package(s.package) +
+                   (s.keepDate ? ", date kept" : "");
+          },
+          [&](const RemoveEntry& s) { return "remove entry " + package(s.package); },
       },
       step.action);
   const std::string undo =
@@ -75,6 +80,7 @@ std::string Brief(const Plan& plan, const Step& step) {
                      [&](const MoveTemplatesBack& u) { return "templates back " + Utf8(u.folder); },
                      [&](const PutBackRegistryValue& u) { return "old machine " + Utf8(u.name); },
                      [&](const TakeBackEveryUser&) { return std::string("component as it was"); },
+                     [&](const TakeBackEntry&) { return std::string("entry as it was"); },
                      // Made only by a run, from what it found as it went.
                      [&](const MoveBack&) { return std::string("?"); },
                      [&](const RemoveRegistryKey&) { return std::string("?"); },
@@ -133,6 +139,7 @@ struct Row {
   MediaMatch programMedia = MediaMatch::Same, databaseMedia = MediaMatch::Same;
   // Settings for every user: whether the run asked, and whether it may write them.
   bool machineAsked = false, machineWritable = true;
+  bool setupCached = false;  // the run copies setup into the cache, which its entries start
   std::vector<std::string> steps;
   bool everyUserNote = false;  // the plan says why it leaves them alone
 };
@@ -179,8 +186,15 @@ Input InputFor(const Row& row) {
   f.databaseMedia.match = row.databaseMedia;
   f.machineAsked = row.machineAsked;
   f.machineWritable = row.machineWritable;
+  f.entriesWritable = row.machineWritable;
   f.machineUnwritable = L"this run may not write to HKEY_LOCAL_MACHINE";
   f.nativeSystemDir = L"C:\\windows\\system32";
+  if (row.setupCached) {
+    CachedFile setup;
+    setup.kind = CachedFile::Kind::Setup;
+    setup.name = L"SetupVTR.exe";
+    f.cached.push_back(setup);
+  }
   return {e, o, r, f};
 }
 
@@ -204,6 +218,38 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
                  "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath",
                  "register mscomm32.ocx <= unregister mscomm32.ocx",
                  "save EmailForm=13|13 <= old EmailForm", "save Ver=3.3.0 <= old Ver"}},
+      {.name = "a first install whose setup is cached writes its entries and hides Windows "
+               "Installer's",
+       .database = true,
+       .setupCached = true,
+       .steps =
+           {"copy into the cache <= stays",
+            "msiexec /I \"E:\\Cache\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program Files "
+            "(x86)\\Vantora Contact Management\" ARPSYSTEMCOMPONENT=1 /qn <= msiexec /x "
+            "{590454A0-A293-4ECE-AB62-FD940586A43C} /qn",
+            "entry vtr3p.msi <= entry as it was",
+            "msiexec /I \"E:\\Cache\\vtr3db.msi\" ALLUSERS=2 TARGETDIR=\"C:\\ProgramData\" "
+            "ARPSYSTEMCOMPONENT=1 /qn <= msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} /qn",
+            "entry vtr3db.msi <= entry as it was",
+            "save DBPath=C:\\ProgramData\\Vantora Data\\MainDB\\ <= old DBPath",
+            "register mscomm32.ocx <= unregister mscomm32.ocx",
+            "save EmailForm=13|13 <= old EmailForm", "save Ver=3.3.0 <= old Ver"}},
+      {.name = "an update keeps the entry of the program it updated, and refreshes (never makes) "
+               "the entry of the database it leaves alone",
+       .update = true,
+       .programState = kIn,
+       .databaseState = kIn,
+       .setupCached = true,
+       .steps = {"closed C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe",
+                 "copy into the cache <= stays", "stop updater <= start updater",
+                 "msiexec /fvamus \"E:\\Cache\\vtr3p_update.msi\" TARGETDIR=\"C:\\Program Files "
+                 "(x86)\\Vantora Contact Management\" ARPSYSTEMCOMPONENT=1 /qn <= keep "
+                 "vtr3p_update.msi",
+                 "entry vtr3p_update.msi <= stays", "start updater",
+                 "register mscomm32.ocx <= unregister mscomm32.ocx",
+                 "save EmailForm=13|13 <= old EmailForm", "save Ver=3.3.0 <= old Ver",
+                 "refresh entry vtr3db_update.msi, date kept <= entry as it was",
+                 "forget vtr3p.msi <= stays"}},
       {.name = "removal of both",
        .database = true,
        .remove = true,
@@ -214,9 +260,10 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
                  "unregister vtremail.dll <= register vtremail.dll",
                  "msiexec /x \"E:\\Cache\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
+                 "remove entry vtr3p.msi <= stays",
                  "msiexec /x \"E:\\Cache\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
                  "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
-                 "remove the cache <= stays"}},
+                 "remove entry vtr3db.msi <= stays", "remove the cache <= stays"}},
       {.name = "removal of the database when the program is not installed keeps its properties",
        .program = false,
        .database = true,
@@ -225,6 +272,7 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
        .steps = {"closed C:\\Program Files (x86)\\Vantora Contact Management\\vtr3.exe",
                  "msiexec /I \"E:\\Cache\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
                  "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
+                 "remove entry vtr3db.msi <= stays", "remove entry vtr3p.msi <= stays",
                  "remove the cache <= stays"}},
       {.name = "a database removal refuses when the program's state is unknown",
        .program = false,
@@ -247,11 +295,12 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
             "stop updater <= start updater", "unregister vtremail.dll <= register vtremail.dll",
             "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL TARGETDIR=\"C:\\Program "
             "Files (x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
+            "remove entry vtr3p.msi <= stays",
             "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL REINSTALLMODE=aums "
             "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
             "msiexec /x {DCB3C1C6-15AD-4C1B-9CEE-8BD16BA8E1F5} REMOVE=ALL REINSTALLMODE=aums "
             "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db_update.msi",
-            "remove the cache <= stays"}},
+            "remove entry vtr3db.msi <= stays", "remove the cache <= stays"}},
       {.name = "the updater copy removes the full database it has no package of, and a "
                "program whose package is missing",
        .update = true,
@@ -266,9 +315,10 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
             "stop updater <= start updater", "unregister vtremail.dll <= register vtremail.dll",
             "msiexec /x {590454A0-A293-4ECE-AB62-FD940586A43C} REMOVE=ALL TARGETDIR=\"C:\\Program "
             "Files (x86)\\Vantora Contact Management\" /qb /norestart <= keep vtr3p_update.msi",
+            "remove entry vtr3p_update.msi <= stays",
             "msiexec /x {9A3E077B-AC17-4655-AE22-D73047814448} REMOVE=ALL REINSTALLMODE=aums "
             "TARGETDIR=\"C:\\ProgramData\" /qb <= keep vtr3db.msi",
-            "remove the cache <= stays"}},
+            "remove entry vtr3db_update.msi <= stays", "remove the cache <= stays"}},
       {.name = "a database removal refuses when the other database's state is unknown",
        .database = true,
        .remove = true,
@@ -390,15 +440,16 @@ TEST(EnginePlan, StepsForEachMachineAndRequest) {
                  "unregister vtremail.dll <= register vtremail.dll",
                  "msiexec /x \"E:\\Cache\\vtr3p.msi\" REMOVE=ALL TARGETDIR=\"C:\\Program Files "
                  "(x86)\\Vantora Contact Management\" /qn <= keep vtr3p.msi",
-                 "remove every user <= stays",
+                 "remove entry vtr3p.msi <= stays", "remove every user <= stays",
                  "msiexec /x \"E:\\Cache\\vtr3db.msi\" REMOVE=ALL REINSTALLMODE=aums "
                  "TARGETDIR=\"C:\\ProgramData\" /qn <= keep vtr3db.msi",
-                 "remove the cache <= stays"}},
+                 "remove entry vtr3db.msi <= stays", "remove the cache <= stays"}},
       {.name = "a removal of what is not installed still clears the settings for every user",
        .remove = true,
        .machineAsked = true,
        .steps = {"stop updater <= start updater",
                  "unregister vtremail.dll <= register vtremail.dll", "remove every user <= stays",
+                 "remove entry vtr3p.msi <= stays", "remove entry vtr3db.msi <= stays",
                  "remove the cache <= stays"}},
   };
   for (const Row& row : rows) {

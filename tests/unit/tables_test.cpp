@@ -48,6 +48,11 @@ TEST(EditionTable, EveryRow) {
       const wchar_t* db =
           row.pro ? (update ? kProDbUpdate : kProDb) : (update ? kLiteDbUpdate : kLiteDb);
       EXPECT_EQ(e.gsDBProdID, db) << row.id << " update " << update;
+      // The names of setup's entries in Programs and Features: the packages' product names.
+      const std::wstring name =
+          row.pro ? L"Vantora Contact Management" : L"Vantora Contact Management Lite";
+      EXPECT_EQ(e.programEntryName, name) << row.id;
+      EXPECT_EQ(e.databaseEntryName, name + L" Database") << row.id;
     }
   }
 }

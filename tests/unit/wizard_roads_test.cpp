@@ -57,10 +57,11 @@ TEST(SingleUserRoad, InstallsBothIntoTheStartUpFoldersAndLaunches) {
   EXPECT_EQ(w.Processes(), (std::vector<std::string>{
                                "msiexec.exe /I \"C:\\ProgramData\\Vantora\\Setup "
                                "Cache\\VTRPRO_3\\vtr3p.msi\" ALLUSERS=2 TARGETDIR=\"C:\\Program "
-                               "Files (x86)\\Vantora Contact Management\" /qb-",
+                               "Files (x86)\\Vantora Contact Management\" "
+                               "ARPSYSTEMCOMPONENT=1 /qb-",
                                "msiexec.exe /I \"C:\\ProgramData\\Vantora\\Setup "
                                "Cache\\VTRPRO_3\\vtr3db.msi\" ALLUSERS=2 "
-                               "TARGETDIR=\"C:\\ProgramData\" /qb"}));
+                               "TARGETDIR=\"C:\\ProgramData\" ARPSYSTEMCOMPONENT=1 /qb"}));
 
   // The completion panel: only Finish is left, the launch box ticked, the maker's name shown.
   EXPECT_EQ(w.Panel(), 5);

@@ -22,7 +22,7 @@ import harness
 
 TEST_MODULES = ["test_driver", "test_packages", "test_startup", "test_engine", "test_wizard",
                 "test_deploy", "test_release", "test_every_user", "test_cache", "test_workstation",
-                "test_launch", "test_running"]
+                "test_launch", "test_running", "test_entries"]
 
 
 def run_one(env, test, display, folder):

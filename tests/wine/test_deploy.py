@@ -10,7 +10,7 @@ import shutil
 import time
 
 from harness import CACHE, OWN_LOG_FOLDER, SHARED, SHIP, check, check_equal, wine_test
-from test_engine import (DATA_TARGET, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
+from test_engine import (DATA_TARGET, HIDDEN, EXIT_FAILED, EXIT_SUCCESS, PROGRAM_FOLDER, UNKNOWN,
                          msiexec_ends, msiexec_lines, settled)
 from test_startup import DB_CODE, PROGRAM_CODE, STARTUP
 
@@ -86,7 +86,8 @@ def logged_install_keeps_the_setup_log_and_windows_installer_logs(machine):
     expected = []
     for package, target in (("vtr3p.msi", PROGRAM_FOLDER), ("vtr3db.msi", DATA_TARGET)):
         log_name = f"VTR Setup {run_id} {package}.log"
-        expected.append(f'msiexec.exe /I "{CACHE}\\{package}" ALLUSERS=2 TARGETDIR="{target}" /qn'
+        expected.append(f'msiexec.exe /I "{CACHE}\\{package}" ALLUSERS=2 TARGETDIR="{target}" '
+                        f'{HIDDEN} /qn'
                         f' /l*v "{LOG_FOLDER}\\{log_name}"')
         check((folder / log_name).is_file(), f"Windows Installer wrote no log for {package}")
     check_equal(msiexec_lines(calls), expected, "Windows Installer command lines")
@@ -179,7 +180,8 @@ def files_and_links_planted_at_the_logs_names_are_never_written_or_followed(mach
           "the setup log does not say where the logs went:\n" + "\n".join(lines))
     installer_log = f"{OWN_LOG_FOLDER}\\VTR Setup {run_id} vtr3p.msi.log"
     check_equal(msiexec_lines(calls), [f'msiexec.exe /I "{CACHE}\\vtr3p.msi" ALLUSERS=2 '
-                                       f'TARGETDIR="{PROGRAM_FOLDER}" /qn /l*v "{installer_log}"'],
+                                       f'TARGETDIR="{PROGRAM_FOLDER}" {HIDDEN} /qn /l*v '
+                                       f'"{installer_log}"'],
                 "Windows Installer command line")
     check(machine.path(installer_log).stat().st_size > 0, "Windows Installer wrote no log")
 

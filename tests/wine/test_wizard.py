@@ -6,7 +6,7 @@ import json
 import time
 
 from harness import CACHE, CR, SHARED, SHIP, TOOLS, check, check_equal, wine_test
-from test_engine import (DATA_FOLDER, DATA_TARGET, EXIT_CANCELLED, EXIT_FAILED, EXIT_SUCCESS,
+from test_engine import (DATA_FOLDER, HIDDEN, DATA_TARGET, EXIT_CANCELLED, EXIT_FAILED, EXIT_SUCCESS,
                          INSTALLED,
                          PLANTED_DLLS, PRELOADED_DLLS, PROGRAM_FOLDER, UNKNOWN, check_both_installed, install_both,
                          missing_files, msiexec_ends, msiexec_lines, planted_dlls_loaded,
@@ -68,7 +68,8 @@ def check_no_launch(machine, what):
 
 def wizard_line(level, package, target, source=CACHE):
     """A Windows Installer command line of a wizard run: the level is the wizard's, not /qn."""
-    return f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" {level}'
+    return (f'msiexec.exe /I "{source}\\{package}" ALLUSERS=2 TARGETDIR="{target}" '
+            f'{HIDDEN} {level}')
 
 
 def check_completion(run, ending, launch_offered):
@@ -293,7 +294,7 @@ def repair_and_remove_from_the_maintenance_panel(machine):
     calls = settled(machine, lambda c: registrations(c), "nothing was registered")
     check_equal(msiexec_lines(calls),
                 [f'msiexec.exe /famus "{CACHE}\\vtr3p.msi" TARGETDIR="{PROGRAM_FOLDER}" '
-                 "/qb /norestart"],
+                 f"{HIDDEN} /qb /norestart"],
                 "Windows Installer command lines of the repair")
     check(machine.path(PROGRAM_FOLDER + "\\vtr3.exe").is_file(),
           "the repair did not bring back vtr3.exe")

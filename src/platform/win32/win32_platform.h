@@ -73,6 +73,7 @@ class Win32Platform final : public Platform {
   void MakeProtectedFolder(const std::wstring& path) override;
   bool PathHasLink(const std::wstring& path) override;
   std::optional<uint64_t> FileSize(const std::wstring& path) override;
+  std::optional<uint64_t> FolderSize(const std::wstring& folder) override;
   std::unique_ptr<HeldFile> CopyIntoFolder(const std::wstring& source, const std::wstring& folder,
                                            const std::wstring& name) override;
   void RemoveFile(const std::wstring& path) override;
