@@ -79,31 +79,10 @@ Next Do(Applying& a, const AskLevel& step, StepResult& result) {
   return Next::Go;
 }
 
-// Before a Windows Installer run: waits while another installation is in progress. A silent
-// run waits on its own; the wizard asks the user to wait and choose Retry. False when it is
-// still busy (the time ran out, or the user chose Cancel).
-bool InstallerFree(Applying& a) {
-  Platform& p = a.p;
-  const auto busy = [&] { return p.NamedMutexExists(kInstallerBusyMutex); };
-  if (a.plan.silent) {
-    return WaitWhileBusy(p, a.plan.waitLimitMs, busy,
-                         L"another installation is in progress. This run waits up to " +
-                             WaitLimitText(a.plan.waitLimitMs) + L" for it to finish.");
-  }
-  while (busy()) {
-    if (p.MsgBox(L"Another installation is in progress. Wait until it has finished, then choose "
-                 L"Retry.",
-                 MsgButtons::RetryCancel, MsgIcon::Exclamation, std::nullopt) != MsgAnswer::Retry) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Runs the package and reports a run that did not start or did not succeed.
 Next Do(Applying& a, const RunPackage& step, StepResult& result) {
   const PackageRun& run = a.plan.Package(step.package);
-  if (!InstallerFree(a)) {
+  if (!InstallerFree(a.p, a.plan.silent, a.plan.waitLimitMs)) {
     a.outcome.Meet(Result::Busy);
     result.status = StepStatus::Failed;
     result.detail = L"another installation is in progress";

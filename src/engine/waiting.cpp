@@ -1,5 +1,4 @@
-// Waiting, in a silent run, while another copy of setup, another installation or the product's
-// program runs.
+// Waiting while another copy of setup, another installation or the product's program runs.
 #include "engine/waiting.h"
 
 namespace vtr {
@@ -29,6 +28,23 @@ std::wstring WaitLimitText(int32_t limitMs) {
   }
   const int32_t minutes = seconds / 60;
   return std::to_wstring(minutes) + (minutes == 1 ? L" minute" : L" minutes");
+}
+
+bool InstallerFree(Platform& p, bool silent, int32_t limitMs) {
+  const auto busy = [&] { return p.NamedMutexExists(kInstallerBusyMutex); };
+  if (silent) {
+    return WaitWhileBusy(p, limitMs, busy,
+                         L"another installation is in progress. This run waits up to " +
+                             WaitLimitText(limitMs) + L" for it to finish.");
+  }
+  while (busy()) {
+    if (p.MsgBox(L"Another installation is in progress. Wait until it has finished, then choose "
+                 L"Retry.",
+                 MsgButtons::RetryCancel, MsgIcon::Exclamation, std::nullopt) != MsgAnswer::Retry) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace vtr

@@ -22,6 +22,11 @@ inline constexpr int32_t kBusyPollMs = 5 * 1000;
 bool WaitWhileBusy(Platform& p, int32_t limitMs, const std::function<bool()>& busy,
                    const std::wstring& waitingLine);
 
+// Before a Windows Installer run: waits while another installation is in progress. A silent
+// run waits on its own, up to limitMs; the wizard asks the user to wait and choose Retry.
+// False when it is still busy (the time ran out, or the user chose Cancel).
+bool InstallerFree(Platform& p, bool silent, int32_t limitMs);
+
 // A wait's limit in words: "10 minutes", "1 minute", "20 seconds".
 std::wstring WaitLimitText(int32_t limitMs);
 
