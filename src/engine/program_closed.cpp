@@ -50,10 +50,7 @@ bool ProgramClosedNow(Platform& p, const Plan& plan, const ProgramClosed& step, 
                            name + L" is running (" + step.program + L"). This run waits up to " +
                                limit + L" for it to be closed.");
   } else {
-    while (closed && runs()) {
-      closed = p.MsgBox(L"Close " + name + L", then press Retry.", MsgButtons::RetryCancel,
-                        MsgIcon::Exclamation, std::nullopt) == MsgAnswer::Retry;
-    }
+    closed = RetryWhileBusy(p, runs, L"Close " + name + L", then press Retry.");
   }
   if (cannotTell) {
     result.status = StepStatus::Skipped;

@@ -37,10 +37,15 @@ bool InstallerFree(Platform& p, bool silent, int32_t limitMs) {
                          L"another installation is in progress. This run waits up to " +
                              WaitLimitText(limitMs) + L" for it to finish.");
   }
+  return RetryWhileBusy(p, busy,
+                        L"Another installation is in progress. Wait until it has finished, then "
+                        L"choose Retry.");
+}
+
+bool RetryWhileBusy(Platform& p, const std::function<bool()>& busy, const std::wstring& text) {
   while (busy()) {
-    if (p.MsgBox(L"Another installation is in progress. Wait until it has finished, then choose "
-                 L"Retry.",
-                 MsgButtons::RetryCancel, MsgIcon::Exclamation, std::nullopt) != MsgAnswer::Retry) {
+    if (p.MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Exclamation, std::nullopt) !=
+        MsgAnswer::Retry) {
       return false;
     }
   }

@@ -22,6 +22,10 @@ inline constexpr int32_t kBusyPollMs = 5 * 1000;
 bool WaitWhileBusy(Platform& p, int32_t limitMs, const std::function<bool()>& busy,
                    const std::wstring& waitingLine);
 
+// The wizard's counterpart of WaitWhileBusy: while busy() answers true, a Retry/Cancel box with
+// text. True once busy() answers false; false when the user chose Cancel.
+bool RetryWhileBusy(Platform& p, const std::function<bool()>& busy, const std::wstring& text);
+
 // Before a Windows Installer run: waits while another installation is in progress. A silent
 // run waits on its own, up to limitMs; the wizard asks the user to wait and choose Retry.
 // False when it is still busy (the time ran out, or the user chose Cancel).
